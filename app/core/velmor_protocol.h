@@ -1,0 +1,42 @@
+// The program's document root: implements the host operations for the views
+// of one document. Operations that need a window use the active view; with no
+// view at all they do nothing and the queries answer 0 or null.
+#pragma once
+
+#include "model/document.h"
+
+class CVelmorDoc;
+
+class CVelmorProtocol : public tovimat::protocol {
+public:
+    CVelmorProtocol(CVelmorDoc* owner, tovimat::container* base);
+    ~CVelmorProtocol() override;
+
+    CVelmorDoc* owner() const { return owner_; }
+
+    // The process-wide selection, shared by every document and view.
+    static tovimat::selection& sharedSelection();
+
+    void invalidate(tovimat::nucleo* node) override;
+    void createCaret(int width, int height) override;
+    void setCaretPos(int x, int y) override;
+    void hideCaret() override;
+    void showCaret() override;
+    void drawFocusFrame(tovimat::nucleo* node) override;
+    void setModified(bool modified) override;
+    int message(const char* text, const char* caption, tovimat::UINT style) override;
+    void measureOn(tovimat::nucleo* node) override;
+    void updateOn(tovimat::nucleo* node) override;
+    void remeasureOn(tovimat::nucleo* node) override;
+    void caretAt(tovimat::nucleo* node, int index) override;
+    tovimat::selection* selectionList() override;
+    bool clickOn(tovimat::nucleo* node, tovimat::aPoint& point) override;
+    void setFocused(tovimat::nucleo* node) override;
+    int caretIndex() override;
+    tovimat::nucleo* focused() override;
+    int* caretIndexRef() override;
+    tovimat::aRect* selectionRect() override;
+
+private:
+    CVelmorDoc* owner_;
+};

@@ -1,0 +1,460 @@
+// Whether a typed character is text or an operator that builds structure.
+// The parent of the node holding the caret decides (validChar); operators are
+// found by offering the character to every composite prototype in order
+// (chkChar), and a prototype that takes it builds a copy of itself into the tree.
+#include <string_view>
+
+#include "model/document.h"
+#include "model/shared.h"
+#include "platform/messages.h"
+#include "platform/vkeys.h"
+
+namespace tovimat {
+
+namespace {
+
+int caretOf(const nucleo* n) {
+    protocol* root = n->getRoot();
+    return root ? root->caretIndex() : 0;
+}
+
+std::string_view textOf(const nucleo* n) { return {n->getText(), size_t(n->getLen())}; }
+
+bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
+
+// Wraps a loosely binding composite in parentheses before it becomes the
+// operand of an operator that does not delimit itself.
+nucleo* operandFor(const container* op, nucleo* x) {
+    if (x->isGroup() && !selfDelimiting(x) && !op->envolv() && x->priority() < op->priority())
+        return new parentesis(x);
+    return x;
+}
+
+}  // namespace
+
+// --- the prototype scan ------------------------------------------------------------------------
+
+bool container::validChar(field* child, int c) {
+    const list& protos = shared::prototypeList();
+    for (nucleo* p = protos.first(); p && p->chained(); p = p->next())
+        if (p->isGroup() && static_cast<const container*>(p)->chkChar(child, c)) return false;
+    return true;
+}
+
+bool container::validChar(container* child, int c) {
+    const list& protos = shared::prototypeList();
+    for (nucleo* p = protos.first(); p && p->chained(); p = p->next())
+        if (p->isGroup() && static_cast<const container*>(p)->chkChar(child, c)) return false;
+    return true;
+}
+
+// Typing a composite's own separator adds a member instead of nesting:
+// "+" inside a term of a sum adds a term, "," inside a list an element.
+bool list::validChar(field* f, int c) {
+    if (separatorNode.getLen() > 0 && c == (unsigned char)separatorNode.getText()[0] &&
+        long(memberCount) + 1 < maxMembers()) {
+        splited halves = split(f);
+        halves.left->putBefore(f);
+        replace(f, halves.right, true);
+        nucleo::update();
+        halves.right->focusLeft();
+        return false;
+    }
+    return container::validChar(f, c);
+}
+
+bool list::validChar(container* x, int c) {
+    if (separatorNode.getLen() > 0 && c == (unsigned char)separatorNode.getText()[0] &&
+        long(memberCount) + 1 < maxMembers()) {
+        const int at = caretOf(x);
+        if (at == 1) {
+            MessageBeep(MB_ICONERROR);
+            return false;
+        }
+        auto* slot = new field("");
+        bool placed = at == 2 ? slot->putAfter(x) : slot->putBefore(x);
+        if (!placed) {
+            if (!slot->atached()) delete slot;
+            return false;
+        }
+        slot->focusLeft();
+        return false;
+    }
+    return container::validChar(x, c);
+}
+
+// --- a prototype taking a character typed in a field ----------------------------------------------
+
+bool container::chkChar(field* f, int c) const {
+    const std::string_view head = headNode.view();
+    const int n = int(head.size());
+    const int at = caretOf(f);
+
+    // "log", "sin"... followed by a space (or a completed name).
+    if (n > 1) {
+        if ((c == 0 || c == openingKey()) && n <= at && textOf(f).substr(0, size_t(n)) == head) {
+            container* made = clone();
+            made->copyFont(f);
+            container* owner = f->parent();
+            if (!f->previous()) {
+                // The editable name of a user function: its members move over.
+                f->killFocus();
+                made->insertAfterFrom(made->head(), owner->first(), owner->members());
+                if (!owner->replaceWith(made)) {
+                    delete made;
+                    return true;
+                }
+                made->remeasure();
+                made->first()->focusLeft();
+                return true;
+            }
+            splited halves = owner->split(f);
+            made->entre(halves.right, made->last(), made->tail());
+            delete halves.left;
+            if (!f->replaceWith(made)) {
+                delete made;
+                return true;
+            }
+            while (made->members() < made->minMembers()) {
+                auto* slot = new field("");
+                made->entre(slot, made->last(), made->tail());
+                slot->update();
+            }
+            made->first()->focusLeft();
+            return true;
+        }
+        return false;
+    }
+    if (!f->chained()) {
+        MessageBeep(0);
+        return false;
+    }
+    container* owner = f->parent();
+
+    // A one-character opening: "(", "[", "{", "-"... and the relations.
+    if (n == 1 && c == (unsigned char)head[0]) {
+        container* directive = conjugacao();
+        if (!directive && at != 0) return false;
+        container* made = clone();
+        made->copyFont(f);
+        splited halves = owner->split(f);
+        if (directive) {
+            made->entre(halves.right, made->last(), made->tail());
+            directive->entre(halves.left, directive->last(), directive->tail());
+            directive->entre(made, directive->last(), directive->tail());
+            if (!f->replaceWith(directive)) {
+                delete directive;
+                return true;
+            }
+            directive->first()->update();
+            halves.right->update();
+            halves.right->focusAt(0);
+            return true;
+        }
+        delete halves.left;
+        made->entre(halves.right, made->last(), made->tail());
+        if (!owner->replace(f, made, true)) {
+            delete made;
+            return true;
+        }
+        made->first()->update();
+        made->first()->focusAt(0);
+        return true;
+    }
+
+    // An infix operator: the text before the caret becomes the left operand.
+    if (n == 0 && c == openingKey()) {
+        container* made = clone();
+        made->copyFont(f);
+        splited halves = owner->split(f);
+        made->entre(halves.left, made->last(), made->tail());
+        made->entre(halves.right, made->last(), made->tail());
+        if (!owner->replace(f, made, true)) {
+            delete made;
+            return true;
+        }
+        halves.left->remeasure();
+        halves.right->remeasure();
+        if (halves.left->getLen() > 0)
+            halves.right->focusLeft();
+        else
+            halves.left->focusRight();
+        return true;
+    }
+    return false;
+}
+
+// --- a prototype taking a character typed next to a composite ---------------------------------------
+
+bool container::chkChar(container* x, int c) const {
+    const std::string_view head = headNode.view();
+    const int at = caretOf(x);
+    container* owner = x->parent();
+    if (!owner) return false;
+
+    if (!head.empty() && c == (unsigned char)head[0]) {
+        if (head.size() > 1) return false;
+        if (priority() < owner->priority() && (x != owner->last() || at != 2)) return true;  // swallowed
+        if (at == 2 && separatorNode.getLen() == 0) {
+            container* directive = conjugacao();
+            if (!directive) return false;
+            container* made = clone();
+            auto* slot = new field("");
+            made->entre(slot, made->last(), made->tail());
+            nucleo* before = x->previous();
+            directive->moveTo(x->left(), x->top(), true);
+            owner->_detachIt(x, false, true);
+            directive->entre(x, directive->last(), directive->tail());
+            directive->entre(made, directive->last(), directive->tail());
+            if (!directive->putAfter(before)) {
+                delete directive;
+                return true;
+            }
+            slot->focusLeft();
+            return true;
+        }
+        if (at == 0) {
+            container* made = clone();
+            nucleo* before = x->previous();
+            made->moveTo(x->left(), x->top(), true);
+            owner->_detachIt(x, false, true);
+            made->entre(x, made->last(), made->tail());
+            if (!made->putAfter(before)) {
+                delete made;
+                return true;
+            }
+            x->focusLeft();
+            return true;
+        }
+        MessageBeep(0);
+        return false;
+    }
+
+    if (head.empty() && c == openingKey()) {
+        if (at != 0 && at != 2) return false;
+        container* made = clone();
+        auto* slot = new field("");
+        nucleo* before = x->previous();
+        made->moveTo(x->left(), x->top(), true);
+        owner->_detachIt(x, false, true);
+        nucleo* operand = operandFor(made, x);
+        if (at == 2) {
+            made->entre(operand, made->last(), made->tail());
+            made->entre(slot, made->last(), made->tail());
+        } else {
+            made->entre(slot, made->last(), made->tail());
+            made->entre(operand, made->last(), made->tail());
+        }
+        if (!made->putAfter(before)) {
+            delete made;
+            return true;
+        }
+        if (at == 2)
+            slot->focusRight();
+        else
+            slot->focusLeft();
+        return true;
+    }
+    return false;
+}
+
+// --- class-specific acceptance -----------------------------------------------------------------------
+
+// "-" makes a negated term: a-b becomes the sum of a and the negation of b.
+bool negation::chkChar(field* f, int c) const {
+    if (c != (unsigned char)headNode.getText()[0] || headNode.getLen() == 0) return false;
+    if (!f->chained()) {
+        // The editable name of a user function takes no sign.
+        MessageBeep(0);
+        return true;
+    }
+    container* owner = f->parent();
+    container* made = clone();
+    made->copyFont(f);
+    splited halves = owner->split(f);
+    made->entre(halves.right, made->last(), made->tail());
+    nucleo* replacement = made;
+    if (halves.left->getLen() > 0) {
+        container* terms = conjugacao();
+        terms->entre(halves.left, terms->last(), terms->tail());
+        terms->entre(made, terms->last(), terms->tail());
+        replacement = terms;
+    } else {
+        delete halves.left;
+        made->moveTo(f->left(), f->top(), true);
+    }
+    if (!f->replaceWith(replacement)) {
+        delete replacement;
+        return true;
+    }
+    halves.right->update();
+    halves.right->focusAt(0);
+    return true;
+}
+
+bool negation::toPlusOrMinus(nucleo* child, int c) {
+    if (c != '/' || child->getIndex() != 0 || child != first()) return false;
+    _detachIt(child, false, true);
+    auto* pm = new plusOrMinus();
+    pm->entre(child, pm->last(), pm->tail());
+    if (!replaceWith(pm)) {
+        delete pm;
+        return true;
+    }
+    child->focusLeft();
+    return true;
+}
+
+bool negation::validChar(field* child, int c) { return toPlusOrMinus(child, c) ? false : list::validChar(child, c); }
+
+bool negation::validChar(container* child, int c) {
+    return toPlusOrMinus(child, c) ? false : list::validChar(child, c);
+}
+
+// "(" after a name makes a user function of that name; before text, parentheses.
+bool parentesis::chkChar(field* f, int c) const {
+    if (c != '(') return false;
+    if (!f->chained()) {
+        MessageBeep(MB_ICONERROR);
+        return true;
+    }
+    if (caretOf(f) == 0) return container::chkChar(f, c);
+    container* owner = f->parent();
+    splited halves = owner->split(f);
+    auto* fn = new userFunc(halves.left->getText(), halves.left->getLen());
+    delete halves.left;
+    fn->entre(halves.right, fn->last(), fn->tail());
+    if (!f->replaceWith(fn)) {
+        delete fn;
+        return true;
+    }
+    protocol* root = fn->getRoot();
+    if (root) {
+        fn->remeasure();
+        nucleo* lastMember = fn->last();
+        if (lastMember->chained() && lastMember->type() == typeId::argument)
+            static_cast<container*>(lastMember)->first()->focusLeft();
+        else
+            fn->focusRight();
+    }
+    if (fn->validate(fn->nameField()) != fn && root)
+        if (nucleo* now = root->focused()) now->putChar('(');
+    return true;
+}
+
+// --- relation pairs: a second character right after the operator ------------------------------------
+
+bool compos::rewriteAtStart(nucleo* child, resolution* target, unaryOp* replacement) {
+    if (child != first() || child->getIndex() != 0) {
+        delete target;
+        delete replacement;
+        return false;
+    }
+    xform(target, replacement);
+    return true;
+}
+
+bool equal::validChar(field* child, int c) {
+    if (c == '>' && rewriteAtStart(child, new resolution(), new implication())) return false;
+    return list::validChar(child, c);
+}
+
+bool equal::validChar(container* child, int c) {
+    if (c == '>' && rewriteAtStart(child, new resolution(), new implication())) return false;
+    return list::validChar(child, c);
+}
+
+bool greater::validChar(field* child, int c) {
+    if (c == '=' && rewriteAtStart(child, new simplification(), new greatOrEqual())) return false;
+    return list::validChar(child, c);
+}
+
+bool greater::validChar(container* child, int c) {
+    if (c == '=' && rewriteAtStart(child, new simplification(), new greatOrEqual())) return false;
+    return list::validChar(child, c);
+}
+
+bool lessThan::validChar(field* child, int c) {
+    if (c == '=' && rewriteAtStart(child, new simplification(), new lessOrEqual())) return false;
+    if (c == '>' && rewriteAtStart(child, new simplification(), new notEqual())) return false;
+    return list::validChar(child, c);
+}
+
+bool lessThan::validChar(container* child, int c) {
+    if (c == '=' && rewriteAtStart(child, new simplification(), new lessOrEqual())) return false;
+    if (c == '>' && rewriteAtStart(child, new simplification(), new notEqual())) return false;
+    return list::validChar(child, c);
+}
+
+bool lessOrEqual::validChar(field* child, int c) {
+    if (c == '>' && rewriteAtStart(child, new resolution(), new equivalence())) return false;
+    return list::validChar(child, c);
+}
+
+bool lessOrEqual::validChar(container* child, int c) {
+    if (c == '>' && rewriteAtStart(child, new resolution(), new equivalence())) return false;
+    return list::validChar(child, c);
+}
+
+// --- Backspace and Delete at the edges of the first and last member ------------------------------------
+
+bool container::validKey(nucleo* x, int key) {
+    const int at = caretOf(x);
+    const bool backspace = key == VK_BACK;
+    if (backspace) {
+        if (at != 0 || x != first() || headNode.getLen() == 0) return true;
+        if (readOnly) return false;
+    } else if (key == VK_DELETE) {
+        if (x != last() || tailNode.getLen() == 0 || at != x->getLen()) return true;
+    } else {
+        return true;
+    }
+
+    if (memberCount == 1 && !x->isGroup()) {
+        if (x->getLen() == 0) {
+            // An empty only member: the whole node goes.
+            nucleo* before = predecessor();
+            nucleo* after = successor();
+            delete this;
+            nucleo* first = backspace ? before : after;
+            nucleo* second = backspace ? after : before;
+            if (first)
+                (first == before) ? first->focusRight() : first->focusLeft();
+            else if (second)
+                (second == before) ? second->focusRight() : second->focusLeft();
+            return false;
+        }
+        if (composition()) {
+            auto* f = static_cast<field*>(x);
+            if (backspace ? joinPrevious(f) : joinNext(f)) return false;
+        }
+    } else if (parentNode && parentNode->composed()) {
+        MessageBeep(0);
+        return false;
+    }
+
+    // Dissolve this node into its parent: the delimiter goes, the content stays.
+    container* p = parentNode;
+    if (!p) return true;
+    if (long(p->members()) + memberCount - 1 > p->maxMembers()) {
+        MessageBeep(0);
+        return false;
+    }
+    nucleo* landing = x->previous() ? x->previous()->successor() : nullptr;
+    nucleo* before = x->predecessor();
+    nucleo* following = nextNode;
+    p->_detachIt(this, false, true);
+    while (memberCount > 0) {
+        nucleo* m = first();
+        _detachIt(m, false, false);
+        if (!m->putBefore(following) && !m->atached()) delete m;
+    }
+    delete this;
+    if (landing)
+        landing->focusLeft();
+    else if (before)
+        before->focusRight();
+    return false;
+}
+
+}  // namespace tovimat

@@ -1,0 +1,296 @@
+// Editing the text of a field: the edit zone, caret-relative inserts and
+// deletes, and the keyboard entry points of text leaves.
+#include <cctype>
+#include <cstring>
+
+#include "model/document.h"
+#include "platform/messages.h"
+#include "platform/vkeys.h"
+
+namespace tovimat {
+
+namespace {
+
+void setCaret(nucleo* n, int index) {
+    if (protocol* root = n->getRoot())
+        if (int* caret = root->caretIndexRef()) *caret = index;
+}
+
+void markModified(nucleo* n) {
+    if (protocol* root = n->getRoot()) root->setModified(true);
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
+}  // namespace
+
+// --- validation entry points ---------------------------------------------------------------
+
+nucleo* field::validate() { return parentNode ? parentNode->validate(this) : this; }
+
+nucleo* field::revalidate() { return changed ? validate() : this; }
+
+// A pending edit is validated when the caret leaves; the field lets the
+// caret go only when validation kept it in place.
+bool field::focusOut() {
+    if (length == 0 || !changed) return nucleo::focusOut();
+    return validate() == this;
+}
+
+// --- inserts ----------------------------------------------------------------------------------
+
+void field::insert(const char* s, int n, int pos) {
+    if (!s || n <= 0) return;
+    if (pos < 0) pos = 0;
+    if (pos > length) pos = length;
+    changed = true;
+    std::string copy(s, size_t(n));  // s may live in our own buffer
+    if (!resize(n + length - zoneSize)) return;
+    std::memmove(text + pos + n, text + pos, size_t(length - pos));
+    std::memcpy(text + pos, copy.data(), size_t(n));
+    length += n;
+}
+
+void field::insert(const char* s, int n) {
+    int at = getIndex();
+    insert(s, n, at);
+    focusAt(at + n);
+    validate();
+}
+
+void field::insert(const char* s) { insert(s, s ? int(std::strlen(s)) : 0); }
+
+// Typing: the zone grows 8 bytes at a time; a text whose kind may have
+// changed is validated, anything else only repainted.
+void field::insertChar(char c) {
+    changed = true;
+    if (length == zoneSize && !resize(8)) return;
+    int at = std::min(std::max(getIndex(), 0), length);
+    std::memmove(text + at + 1, text + at, size_t(length - at));
+    text[at] = c;
+    ++length;
+    putKey(VK_RIGHT);
+    const int id = type();
+    bool revalidateNow = id == typeId::field || (isDigit(text[0]) && id != typeId::nominal) ||
+                         (id == typeId::nominal && isLetter(c)) ||
+                         (id == typeId::nominal && length > nominal::maxDigits);
+    if (revalidateNow)
+        validate();
+    else
+        nucleo::update();
+}
+
+void field::overstrike(char c) {
+    int at = getIndex();
+    if (at < length)
+        text[at] = c;
+    else
+        insertChar(c);
+}
+
+// --- deleting ------------------------------------------------------------------------------------
+
+void field::delKey() {
+    markModified(this);
+    const int at = getIndex();
+    if (at < length) {
+        std::memmove(text + at, text + at + 1, size_t(length - at - 1));
+        --length;
+        changed = true;
+        if (zoneSize - length > 8) resize(-8);
+        if (length == 0 && type() == typeId::nominal) {
+            auto* empty = new field("");
+            if (replaceWith(empty))
+                empty->focusLeft();
+            else
+                delete empty;
+            return;
+        }
+        nucleo::update();
+        validate();
+        return;
+    }
+    if (previousNode) {
+        if (parentNode) parentNode->joinNext(this);
+        return;
+    }
+    // The editable name of a user function: the function dissolves.
+    nucleo* next = successor();
+    if (!next || !parentNode) return;
+    if (rootDoc)
+        if (nucleo* f = rootDoc->focused()) f->focusOut();
+    parentNode->dropOnParent();
+    next->focusLeft();
+}
+
+void field::backSpace() {
+    if (getIndex() != 0) {
+        putKey(VK_LEFT);
+        delKey();
+        return;
+    }
+    if (previousNode) {
+        if (parentNode) parentNode->joinPrevious(this);
+        return;
+    }
+    if (!parentNode) return;
+    nucleo* firstMember = parentNode->first();
+    bool hadMembers = firstMember && firstMember->chained();
+    parentNode->dropOnParent();
+    if (hadMembers) firstMember->focusLeft();
+}
+
+// --- keys and characters ----------------------------------------------------------------------------
+
+bool field::putKey(int key) {
+    const int at = getIndex();
+    if ((at == 0 || at == length) && parentNode && !parentNode->validKey(this, key)) return false;
+    switch (key) {
+        case VK_BACK:
+            if (readOnly)
+                MessageBeep(0);
+            else
+                backSpace();
+            return false;
+        case VK_DELETE:
+            if (readOnly)
+                MessageBeep(0);
+            else
+                delKey();
+            return false;
+        case VK_END:
+            if (at == getLen() && parentNode)
+                parentNode->focusRight();
+            else
+                focusRight();
+            return false;
+        case VK_HOME:
+            if (at != 0)
+                focusLeft();
+            else if (parentNode)
+                parentNode->focusLeft();
+            return false;
+        case VK_LEFT:
+            if (at != 0) {
+                setCaret(this, at - 1);
+                focusAt(at - 1);
+                if (readOnly) focusLeft();
+            } else if (previousNode) {
+                previousNode->focusRight();
+            } else if (parentNode) {
+                parentNode->focusLeft();
+            }
+            return false;
+        case VK_RIGHT:
+            if (at < getLen()) {
+                setCaret(this, at + 1);
+                focusAt(at + 1);
+                if (readOnly) focusRight();
+            } else if (nextNode) {
+                nextNode->focusLeft();
+            } else if (parentNode) {
+                parentNode->focusRight();
+            }
+            return false;
+        case VK_UP:
+            if (nucleo* p = predecessor())
+                p->focusAt(std::min(at, p->getLen()));
+            else
+                focusLeft();
+            return false;
+        case VK_DOWN:
+            if (nucleo* s = successor())
+                s->focusAt(std::min(at, s->getLen()));
+            else
+                focusRight();
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool field::putChar(int c) {
+    if (readOnly) {
+        MessageBeep(0);
+        return false;
+    }
+    if (parentNode && !parentNode->validChar(this, c)) return false;
+    insertChar(char(c));
+    return true;
+}
+
+// A fixed text is deleted or crossed as a whole.
+bool field::staticKeys(int key) {
+    const int at = getIndex();
+    if ((at == 0 || at == length) && parentNode && !parentNode->validKey(this, key)) return false;
+    switch (key) {
+        case VK_BACK:
+            if (at != 0) delete this;
+            return false;
+        case VK_DELETE:
+            if (at == 0) delete this;
+            return false;
+        case VK_LEFT:
+            if (at != 0) {
+                focusLeft();
+                return false;
+            }
+            return field::putKey(key);
+        case VK_RIGHT:
+            if (at == 0) {
+                focusRight();
+                return false;
+            }
+            return field::putKey(key);
+        default:
+            return true;
+    }
+}
+
+bool field::staticChars(int c) {
+    if (parentNode && parentNode->validChar(this, c)) MessageBeep(0);
+    return false;
+}
+
+// --- leaves without text editing of their own --------------------------------------------------------
+
+// Backspace or Delete turns the node into a plain field first.
+bool nucleo::putKey(int key) {
+    const int at = getIndex();
+    switch (key) {
+        case VK_BACK:
+        case VK_DELETE: {
+            auto* f = new field(*this);
+            if (!replaceWith(f)) {
+                delete f;
+                return false;
+            }
+            markModified(f);
+            return f->putKey(key);
+        }
+        case VK_LEFT:
+            if (at != 0) focusAt(at - 1);
+            return false;
+        case VK_RIGHT:
+            if (at < getLen()) focusAt(at + 1);
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool nucleo::putChar(int c) {
+    if (readOnly) {
+        MessageBeep(0);
+        return false;
+    }
+    auto* f = new field(*this);
+    if (!replaceWith(f)) {
+        delete f;
+        return false;
+    }
+    return f->putChar(c);
+}
+
+}  // namespace tovimat

@@ -1,0 +1,263 @@
+// Insertion with the structural rules of each class: operator precedence is
+// enforced here. A relation arrives inside the directive it needs, a node of
+// the container's own class is flattened into it, a node that binds more
+// loosely is lifted above it, and a loosely binding composite that cannot be
+// lifted is wrapped in parentheses.
+#include "model/document.h"
+
+namespace tovimat {
+
+namespace {
+
+bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
+
+container* asGroup(nucleo* n) { return n && n->isGroup() ? static_cast<container*>(n) : nullptr; }
+
+}  // namespace
+
+bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
+    if (!n || !a || !b) return false;
+
+    // x = 1 typed into a plain container: the relation and its left-hand
+    // side go into a new simplification.
+    if (n->composition() && (!composed() || !canConjugate(n->type()))) {
+        container* k = n->conjugacao();
+        if (k && k->type() == type()) {
+            delete k;
+        } else if (k) {
+            const aRect was = n->getRect();
+            k->atachIt(n, k->last(), k->tail(), true);
+            if (b != first() && parentNode && memberCount > minMembers()) {
+                nucleo* lhs = a;
+                nucleo* beforeLhs = lhs->previous();
+                _detachIt(lhs, false, true);
+                k->atachIt(lhs, k->head(), k->first(), true);
+                bool placed = entre(k, beforeLhs, b);
+                lhs->update();
+                lhs->focusRight();
+                return placed;
+            }
+            bool placed = entre(k, a, b);
+            if (placed && rootDoc && !parentNode) {
+                k->moveTo(was.left, was.top, true);
+                k->remeasure();
+            }
+            return placed;
+        }
+    }
+
+    container* g = asGroup(n);
+    if (g && n->type() != typeId::negation && (parentNode || n->priority() <= priority()) &&
+        (!envolv() || n->priority() < 13)) {
+        // a + (b + c) is a + b + c: the members of a node of our own class
+        // join ours, unless it is closed by a tail text.
+        if (n->type() == type() && long(memberCount) + g->members() < maxMembers() && g->tail()->getLen() == 0)
+            return flatten(g, b);
+        if (parentNode && !n->isLogic() && n->priority() < priority() && g->head()->getLen() == 0)
+            return lift(g, b);
+        if ((!parentNode || n->isLogic()) && type() != typeId::parentesis && n->type() != typeId::parentesis &&
+            !envolv() && !selfDelimiting(n)) {
+            auto* p = new parentesis(n);
+            if (atachIt(p, a, b, true)) return true;
+            if (n->parent() == p) p->_detachIt(n, false, false);
+            delete p;
+            return false;
+        }
+    }
+    return atachIt(n, a, b, true);
+}
+
+bool container::flatten(container* n, nucleo* b) {
+    if (rootDoc && rootDoc->focused() == n) {
+        int at = rootDoc->caretIndex();
+        if (at != 0)
+            n->last()->focusRight();
+        else
+            n->first()->focusLeft();
+    }
+    while (n->members() > 0) {
+        nucleo* m = n->first();
+        n->_detachIt(m, false, false);
+        if (!atachIt(m, b->previous(), b, true)) {
+            if (!m->atached()) delete m;
+            delete n;
+            return false;
+        }
+    }
+    delete n;
+    return true;
+}
+
+// n binds more loosely than this container and goes above it: typing "+"
+// after b in a·b makes the sum of a·b and a new empty term.
+bool container::lift(container* n, nucleo* b) {
+    container* p = parentNode;
+    if ((n->composed() && composed()) || maxMembers() == 1) {
+        if (n->members() > 1) {
+            nucleo* nf = n->first();
+            n->_detachIt(nf, false, false);
+            entre(nf, last(), &tailNode);
+        }
+        nucleo* before = previousNode;
+        n->moveTo(rect.left, rect.top, true);
+        p->_detachIt(this, false, true);
+        n->atachIt(this, n->head(), n->first(), true);
+        return n->putAfter(before);
+    }
+
+    container* left = clone();
+    container* right = clone();
+    const bool nHadMembers = n->members() > 0;
+    if (nHadMembers) {
+        if (b != first()) {
+            nucleo* nf = n->first();
+            n->_detachIt(nf, false, false);
+            while (first() != b && memberCount > 0) {
+                nucleo* m = first();
+                _detachIt(m, false, false);
+                left->linkLast(m);
+            }
+            left->entre(nf, left->last(), left->tail());
+            n->atachIt(left, n->head(), n->first(), true);
+            left = nullptr;
+        } else {
+            delete left;
+            left = nullptr;
+        }
+        if (memberCount > 0) {
+            while (memberCount > 0) {
+                nucleo* m = last();
+                _detachIt(m, false, false);
+                right->atachIt(m, right->head(), right->first(), false);
+            }
+            if (n->composed()) {
+                auto* lastRel = asGroup(n->last());
+                if (lastRel && lastRel->members() > 0) {
+                    nucleo* inner = lastRel->first();
+                    lastRel->_detachIt(inner, false, false);
+                    right->atachIt(inner, right->head(), right->first(), true);
+                    lastRel->atachIt(right, lastRel->head(), lastRel->first(), true);
+                    right = nullptr;
+                }
+            } else if (n->members() > 1) {
+                nucleo* nl = n->last();
+                n->_detachIt(nl, false, false);
+                right->atachIt(nl, right->head(), right->first(), true);
+                n->atachIt(right, n->last(), n->tail(), true);
+                right = nullptr;
+            }
+        }
+    }
+    delete left;
+    if (right && right->members() > 0 && nHadMembers && n->atachIt(right, n->last(), n->tail(), true))
+        right = nullptr;  // keep the rest of this container rather than lose it
+    delete right;
+    if (!p->replace(this, n, true)) return false;
+    if (protocol* root = n->getRoot()) root->remeasureOn(root->getBase());
+    if (n->members() > 0) n->last()->focusRight();
+    return true;
+}
+
+// --- class rules -------------------------------------------------------------------------------------
+
+bool parentesis::entre(nucleo* n, nucleo* a, nucleo* b) {
+    if (memberCount < maxMembers()) return atachIt(n, a, b, true);
+    return container::entre(n, a, b);
+}
+
+bool quocient::entre(nucleo* n, nucleo* a, nucleo* b) {
+    if (n && n->priority() > 12) return atachIt(n, a, b, true);
+    return container::entre(n, a, b);
+}
+
+bool power::entre(nucleo* n, nucleo* a, nucleo* b) {
+    if (!n) return false;
+    if (n->isFunc()) return atachIt(n, a, b, true);
+    if (memberCount == 1 && b && b->type() == typeId::parentesis && b->chained()) {
+        // (x) as the exponent's neighbour gives way to its content.
+        auto* par = static_cast<container*>(b);
+        nucleo* content = par->first();
+        if (content && content->chained()) {
+            par->_detachIt(content, false, false);
+            if (replace(par, content, true)) {
+                b = content;
+                a = content->previous();
+            }
+        }
+    }
+    if (memberCount <= 1 && a == &headNode && n->priority() < priority() && n->isGroup()) n = new parentesis(n);
+    return container::entre(n, a, b);
+}
+
+// -(a + b) typed as "-a+b": the sum takes the negation's place, the
+// negation keeps only the first term.
+bool negation::entre(nucleo* n, nucleo* a, nucleo* b) {
+    if (n && n->type() == typeId::sum) {
+        auto* s = static_cast<container*>(n);
+        if (!parentNode) return container::entre(new parentesis(n), a, b);
+        if (s->members() > 0) {
+            container* p = parentNode;
+            nucleo* before = previousNode;
+            nucleo* after = nextNode;
+            s->moveTo(rect.left, rect.top, true);
+            p->_detachIt(this, false, true);
+            nucleo* term = s->first();
+            s->_detachIt(term, false, false);
+            atachIt(term, last(), &tailNode, true);
+            s->atachIt(this, s->head(), s->first(), true);
+            return p->entre(s, before, after);
+        }
+    }
+    return container::entre(n, a, b);
+}
+
+// A second value for a function gathers both into an argument list.
+bool function::entre(nucleo* n, nucleo* a, nucleo* b) {
+    if (!n) return false;
+    if (n->isGroup() && !selfDelimiting(n)) n = new parentesis(n);
+    if (memberCount == 1) {
+        nucleo* old = first();
+        if (old->type() == typeId::argument) {
+            auto* args = static_cast<container*>(old);
+            bool after = a == old;
+            return after ? args->entre(n, args->last(), args->tail()) : args->entre(n, args->head(), args->first());
+        }
+        bool after = a == old;
+        _detachIt(old, false, false);
+        auto* args = new argument();
+        args->linkLast(after ? old : n);
+        args->linkLast(after ? n : old);
+        return atachIt(args, &headNode, &tailNode, true);
+    }
+    return atachIt(n, a, b, true);
+}
+
+// A user function always holds its values in an argument list.
+bool userFunc::entre(nucleo* n, nucleo* a, nucleo* b) {
+    if (!n) return false;
+    if (n->type() == typeId::argument) return container::entre(n, a, b);
+    if (memberCount == 1 && first()->type() == typeId::argument) {
+        auto* args = static_cast<container*>(first());
+        return a == first() ? args->entre(n, args->last(), args->tail()) : args->entre(n, args->head(), args->first());
+    }
+    auto* args = new argument();
+    args->entre(n, args->last(), args->tail());
+    if (container::entre(args, a, b)) return true;
+    if (n->parent() == args) args->_detachIt(n, false, false);
+    delete args;
+    return false;
+}
+
+// A relation put at the front of a directive gets an empty left-hand side.
+bool resolution::entre(nucleo* n, nucleo* a, nucleo* b) {
+    if (n && a == &headNode && n->composition() && canConjugate(n->type())) {
+        if (!atachIt(n, a, b, true)) return false;
+        auto* lhs = new field("");
+        atachIt(lhs, &headNode, n, true);
+        if (rootDoc) first()->focusLeft();
+        return true;
+    }
+    return container::entre(n, a, b);
+}
+
+}  // namespace tovimat

@@ -1,0 +1,285 @@
+// Linking nodes into member chains and taking them out again.
+#include "model/document.h"
+#include "platform/messages.h"
+
+namespace tovimat {
+
+namespace {
+
+// True when n is c itself or one of its ancestors: linking n into c would
+// make the tree a cycle.
+bool encloses(const nucleo* n, const container* c) {
+    for (const nucleo* p = c; p; p = p->parent())
+        if (p == n) return true;
+    return false;
+}
+
+bool isInside(const nucleo* n, const nucleo* ancestor) {
+    for (const nucleo* p = n->parent(); p; p = p->parent())
+        if (p == ancestor) return true;
+    return false;
+}
+
+bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
+
+}  // namespace
+
+bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
+    if (!n || !a || !b || a == n || b == n) return false;
+    if (memberCount >= maxMembers()) {
+        nodeMessage(this, "operator overload", "Debug", MB_ICONERROR);
+        return false;
+    }
+    if (encloses(n, this)) {
+        // Linking a node into itself would make the tree a cycle: refuse.
+        nodeMessage(this, "container::atachIt => Auto-Derivation", "Debug", MB_ICONERROR);
+        return false;
+    }
+    if (n->parentNode) n->detach();
+    if (a->parentNode != this || b->parentNode != this || a->nextNode != b) return false;
+    if (n->readOnly) setReadOnly(true);
+
+    a->nextNode = n;
+    b->previousNode = n;
+    n->previousNode = a;
+    n->nextNode = b;
+    n->parentNode = this;
+    n->setRoot(rootDoc);
+    ++memberCount;
+
+    if (update) {
+        nucleo* now = n->revalidate();
+        if (rootDoc && now) now->update();
+    }
+    return true;
+}
+
+bool container::atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
+    if (!n) return false;
+    // A relation outside a directive that accepts it arrives inside the
+    // directive its kind needs: x = 1 becomes simplification[x, equal[1]].
+    if (n->composition() && (!composed() || !canConjugate(n->type()))) {
+        if (container* k = n->conjugacao()) {
+            k->atachIt(n, k->last(), k->tail(), update);
+            if (_atachIt(k, a, b, update)) return true;
+            if (n->parentNode == k) k->_detachIt(n, false, false);
+            delete k;
+            return false;
+        }
+    }
+    // A composite that binds more loosely than this container and does not
+    // delimit itself is wrapped in parentheses: (a + b)·c.
+    if (!isRef() && !envolv() && n->priority() < priority() && n->isGroup() && !selfDelimiting(n)) {
+        auto* p = new parentesis(n);
+        if (entre(p, a, b)) return true;
+        if (n->parentNode == p) p->_detachIt(n, false, false);
+        delete p;
+        return false;
+    }
+    return _atachIt(n, a, b, update);
+}
+
+
+void container::_detachIt(nucleo* n, bool fill, bool update) {
+    if (memberCount == 0) MessageBeep(0);
+    if (!n || n->parentNode != this || !n->chained()) return;
+    if (rootDoc && rootDoc->focused() == n) n->killFocus();
+
+    nucleo* before = n->previousNode;
+    nucleo* after = n->nextNode;
+    unlink(n);
+    n->setRoot(nullptr);
+
+    if (fill && memberCount < minMembers()) {
+        if (!parentNode || readOnly) {
+            atachIt(new field(""), before, after, update);
+        } else {
+            if (protocol::dropTarget == this) protocol::dropTarget = memberCount == 0 ? nextNode : first();
+            if (memberCount == 1) {
+                collapseInto(first());
+                return;  // this container no longer exists
+            }
+            container* p = parentNode;
+            if (p->maxMembers() >= long(memberCount) + p->memberCount) {
+                dissolveInto(p);
+                return;  // this container no longer exists
+            }
+        }
+    }
+    if (update && rootDoc) nucleo::update();
+}
+
+// The last operand takes the place of its operator, which is deleted.
+void container::collapseInto(nucleo* d) {
+    bool hadCaret = rootDoc && rootDoc->focused() == d;
+    int index = hadCaret ? rootDoc->caretIndex() : 0;
+    _detachIt(d, false, false);
+    d->moveTo(rect.left, rect.top, true);
+    parentNode->replace(this, d, true);
+    if (hadCaret) d->focusAt(index);
+}
+
+// Every remaining member moves, in order, to just before this container in
+// p, which then deletes it.
+void container::dissolveInto(container* p) {
+    while (memberCount > 0) {
+        nucleo* m = first();
+        _detachIt(m, false, false);
+        m->moveTo(rect.left, rect.top, true);
+        if (!p->atachIt(m, previousNode, this, false) && !m->parentNode) delete m;
+    }
+    p->_detachIt(this, false, true);
+    delete this;
+}
+
+bool container::replace(nucleo* old, nucleo* n, bool deleteOld) { return replaceMember(old, n, deleteOld, true); }
+
+bool container::_replace(nucleo* old, nucleo* n, bool deleteOld) { return replaceMember(old, n, deleteOld, false); }
+
+bool container::replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withRules) {
+    if (!old || !n || old->parentNode != this || !old->chained()) {
+        // Not one of our members: its neighbours are another chain's.
+        MessageBeep(0);
+        return false;
+    }
+    if (n == old) return true;
+    if (n->parentNode) {
+        // A node taken from inside the one it replaces must not collapse it.
+        if (isInside(n, old))
+            n->parentNode->_detachIt(n, false, false);
+        else
+            n->detach();
+        if (old->parentNode != this) return false;
+    }
+    nucleo* before = old->previousNode;
+    nucleo* after = old->nextNode;
+    detachIt(old, false);
+    n->moveTo(old->left(), old->top(), true);
+    if (deleteOld) delete old;
+    return withRules ? entre(n, before, after) : atachIt(n, before, after, false);
+}
+
+// --- splitting, joining, dissolving ------------------------------------------------------------
+
+splited container::split(field* f) {
+    splited halves;
+    const int at = std::min(std::max(f->getIndex(), 0), f->getLen());
+    if (f->isStatic()) {
+        auto* whole = static_cast<field*>(f->copy());
+        auto* empty = new field("");
+        halves.left = at != 0 ? whole : empty;
+        halves.right = at != 0 ? empty : whole;
+        return halves;
+    }
+    halves.left = new field(f->getText(), at);
+    halves.right = new field(f->getText() + at, f->getLen() - at);
+    halves.left->copyFont(f);
+    halves.right->copyFont(f);
+    return halves;
+}
+
+// Backspace at the start of a chain member f.
+bool container::joinPrevious(field* f) {
+    nucleo* p = f->previous();
+    const bool prevIsMember = p && p->chained();
+    if (f->getLen() > 0 && prevIsMember) {
+        if (p->type() == typeId::nominal && f->type() != typeId::nominal) {
+            MessageBeep(0);
+            return false;
+        }
+        const int plen = p->getLen();
+        f->insert(p->getText(), plen, 0);
+        delete p;
+        f->focusAt(plen);
+        return true;
+    }
+    if (f->getLen() > 0) {
+        auto* pred = dynamic_cast<field*>(f->predecessor());
+        if (!pred) return false;
+        const int oldLen = pred->getLen();
+        pred->insert(f->getText(), f->getLen(), oldLen);
+        delete f;
+        nucleo* now = pred->validate();
+        now->update();
+        now->focusAt(std::min(oldLen, now->getLen()));
+        return true;
+    }
+    if (prevIsMember) {
+        p->focusRight();
+        delete f;
+        return true;
+    }
+    if (nucleo* n = f->next(); n && n->chained()) {
+        n->focusLeft();
+        delete f;
+        return true;
+    }
+    MessageBeep(0);
+    return false;
+}
+
+// Delete at the end of a field that has a previous node.
+bool container::joinNext(field* f) {
+    nucleo* n = f->next();
+    const bool nextIsMember = n && n->chained();
+    if (f->getLen() > 0 && nextIsMember && !n->isGroup()) {
+        f->insert(n->getText(), n->getLen());
+        delete n;
+        return true;
+    }
+    if (f->getLen() > 0) {
+        nucleo* succ = f->successor();
+        if (!succ) return false;
+        const int oldLen = f->getLen();
+        f->insert(succ->getText(), succ->getLen(), oldLen);
+        delete succ;
+        nucleo* now = f->validate();
+        now->update();
+        now->focusAt(std::min(oldLen, now->getLen()));
+        return true;
+    }
+    if (nextIsMember) {
+        n->focusLeft();
+        delete f;
+        return true;
+    }
+    if (nucleo* p = f->previous(); p && p->chained()) {
+        p->focusRight();
+        delete f;
+        return true;
+    }
+    MessageBeep(0);
+    return false;
+}
+
+// This container's members take its place in its parent.
+bool container::dropOnParent() {
+    container* p = parentNode;
+    if (!p || long(memberCount) + p->members() > long(p->maxMembers()) - 1) {
+        MessageBeep(0);
+        return false;
+    }
+    nucleo* following = nextNode;
+    p->_detachIt(this, false, true);
+    while (memberCount > 0) {
+        nucleo* m = first();
+        _detachIt(m, false, false);
+        if (!m->putBefore(following) && !m->atached()) delete m;
+    }
+    delete this;
+    return true;
+}
+
+void container::replaceAll(nucleo* pattern, nucleo* replacement) {
+    nucleo* m = first();
+    while (m && m->chained()) {
+        nucleo* following = m->next();
+        if (*m == *pattern)
+            replace(m, replacement->copy(), true);
+        else if (m->isGroup())
+            static_cast<container*>(m)->replaceAll(pattern, replacement);
+        m = following;
+    }
+}
+
+}  // namespace tovimat

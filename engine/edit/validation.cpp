@@ -1,0 +1,154 @@
+// Turning typed text into structure: constants, numbers, scientific
+// notation, implicit products, negated terms and names; and function names.
+#include <cctype>
+#include <cstring>
+
+#include "model/document.h"
+#include "model/shared.h"
+
+namespace tovimat {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The new node takes the field's place; the caret, when the field had it,
+// stays at the same index as far as the new text allows.
+nucleo* takePlace(field* f, nucleo* n, bool hadCaret, int caret) {
+    if (!f->replaceWith(n)) {
+        delete n;
+        return f;
+    }
+    n->update();
+    if (hadCaret) n->focusAt(std::min(caret, n->getLen()));
+    return n;
+}
+
+template <typename Leaf>
+Leaf* unchangedLeaf(Leaf* leaf, const field* styleFrom) {
+    leaf->copyFont(styleFrom);
+    leaf->setChanged(false);
+    return leaf;
+}
+
+}  // namespace
+
+nucleo* container::validate(field* f) {
+    if (f->type() == typeId::variable) return f;
+    if (f->same() || f->getLen() == 0 || !f->chained() || f->type() == typeId::infinit) {
+        f->nucleo::update();
+        return f;
+    }
+    const bool hadCaret = rootDoc && rootDoc->focused() == f;
+    const int caret = hadCaret ? rootDoc->caretIndex() : 0;
+    const char* t = f->getText();
+    const int len = f->getLen();
+
+    // Constants, the later test winning.
+    nucleo* constant = nullptr;
+    auto replaceConstant = [&](nucleo* made) {
+        delete constant;
+        constant = made;
+    };
+    if (f->chkText("True")) replaceConstant(new booleano(true));
+    if (f->chkText("False")) replaceConstant(new booleano(false));
+    if (f->chkText("?")) replaceConstant(new preference("?"));
+    if (constant) return takePlace(f, constant, hadCaret, caret);
+
+    // -y: a negation whose member validates on its own turn.
+    if (t[0] == '-') {
+        auto* rest = new field(t + 1, len - 1);
+        rest->copyFont(f);
+        auto* neg = new negation();
+        neg->entre(rest, neg->last(), neg->tail());
+        if (!f->replaceWith(neg)) {
+            delete neg;
+            return f;
+        }
+        return neg;
+    }
+
+    // The number prefix; an "e" inside it starts an exponent: m × 10^e.
+    int prefix = 0;
+    if (isDigit(t[0])) {
+        prefix = 1;
+        while (prefix < len && (isDigit(t[prefix]) || t[prefix] == '.')) ++prefix;
+        if (prefix < len && t[prefix] == 'e') {
+            auto* mantissa = unchangedLeaf(new nominal(t, prefix), f);
+            int from = prefix + 1;
+            if (from < len && t[from] == '+') ++from;
+            auto* exponent = new literal(t + from, len - from);
+            exponent->copyFont(f);
+            auto* ten = unchangedLeaf(new nominal(10.0), f);
+            auto* pw = new power(ten);
+            pw->entre(exponent, pw->last(), pw->tail());
+            auto* product = new multiplication(*mantissa, *pw);
+            if (!f->replaceWith(product)) {
+                delete product;
+                return f;
+            }
+            mantissa->update();
+            ten->update();
+            if (pw->getRoot()) exponent->focusLeft();
+            return product;
+        }
+    }
+    if (prefix > 0) {
+        auto* number = unchangedLeaf(new nominal(t, prefix), f);
+        if (prefix == len) return takePlace(f, number, hadCaret, caret);
+        auto* name = unchangedLeaf(new literal(t + prefix, len - prefix), f);
+        // 2x: an implicit product.
+        auto* product = new multiplication(*number, *name);
+        if (!f->replaceWith(product)) {
+            delete product;
+            return f;
+        }
+        number->update();
+        name->update();
+        if (hadCaret) name->focusAt(1);
+        return product;
+    }
+    if (f->type() == typeId::literal) {
+        f->setChanged(false);
+        f->nucleo::update();
+        return f;
+    }
+    auto* name = unchangedLeaf(new literal(t, len), f);
+    return takePlace(f, name, hadCaret, caret);
+}
+
+// A completed function name: sin, cos... (or a longer name beginning with
+// one, such as sinh) become that function with the same argument.
+nucleo* function::validate(field* f) {
+    if (f != &headNode) return container::validate(f);
+    const std::string_view name = f->view();
+    const list& protos = shared::prototypeList();
+    for (nucleo* p = protos.first(); p && p->chained(); p = p->next()) {
+        if (!p->isFunc()) continue;
+        auto* proto = static_cast<const container*>(p);
+        const std::string_view known = proto->head()->view();
+        if (name.size() < known.size() || name.substr(0, known.size()) != known) continue;
+
+        container* made = proto->clone();
+        if (rootDoc && rootDoc->focused() == f) f->killFocus();
+        nucleo* firstMember = first();
+        if (memberCount > 0 && firstMember->type() == typeId::argument && static_cast<container*>(firstMember)->members() > 0) {
+            auto* args = static_cast<container*>(firstMember);
+            nucleo* x = args->first();
+            args->_detachIt(x, false, false);
+            made->entre(x, made->last(), made->tail());
+        } else {
+            made->insertAfterFrom(made->head(), first(), memberCount);
+        }
+        if (!replaceWith(made)) {
+            delete made;
+            return this;
+        }
+        made->remeasure();
+        if (made->members() > 0) made->first()->focusLeft();
+        return made;
+    }
+    return container::validate(f);
+}
+
+}  // namespace tovimat

@@ -1,0 +1,199 @@
+#include "model/container.h"
+
+#include "model/document.h"
+#include "platform/messages.h"
+
+namespace tovimat {
+
+container::container(const char* opening, const char* separator, const char* closing)
+    : headNode(opening), separatorNode(separator), tailNode(closing) {
+    color = 255;
+    headNode.nextNode = &tailNode;
+    tailNode.previousNode = &headNode;
+    for (nucleo* inner : {static_cast<nucleo*>(&headNode), static_cast<nucleo*>(&separatorNode),
+                          static_cast<nucleo*>(&tailNode)})
+        inner->parentNode = this;
+    init();
+}
+
+container::~container() {
+    // Members go first; nothing is re-measured on the way out.
+    while (memberCount > 0) {
+        nucleo* m = first();
+        _detachIt(m, false, false);
+        delete m;
+    }
+    // The delimiters are parts of this object: unhook them so that their own
+    // destructors find no parent to detach from.
+    for (nucleo* inner : {static_cast<nucleo*>(&headNode), static_cast<nucleo*>(&separatorNode),
+                          static_cast<nucleo*>(&tailNode)})
+        inner->parentNode = nullptr;
+}
+
+void container::init() {
+    headNode.setColor(color);
+    separatorNode.setColor(color);
+    tailNode.setColor(color);
+}
+
+double container::complexity() const {
+    double c = 1.0;
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) c += m->complexity();
+    return c;
+}
+
+bool container::envolv() const { return headNode.getLen() > 0 && tailNode.getLen() > 0; }
+
+container* container::clone() const { return new container("", "", ""); }
+
+bool container::canDelete(nucleo* n) { return minMembers() < memberCount && n && n->chained(); }
+
+bool container::contains(nucleo* key) {
+    for (nucleo* m = first(); m && m->chained(); m = m->next())
+        if (*key == *m) return true;
+    return false;
+}
+
+int container::openingKey() const {
+    if (separatorNode.getLen() == 0) return 0;
+    return static_cast<signed char>(separatorNode.getText()[0]);
+}
+
+nucleo* container::operator[](int i) const {
+    if (i < 0 || i >= memberCount) {
+        MessageBeep(0);
+        return nullptr;
+    }
+    nucleo* m = first();
+    while (i-- > 0) m = m->next();
+    return m;
+}
+
+nucleo* container::findNext(nucleo* key, nucleo* start) {
+    for (nucleo* n = start; n && n->chained() && n->atached(); n = n->next())
+        if (*key == *n) return n;
+    return nullptr;
+}
+
+// --- state passed down -----------------------------------------------------------------
+
+void container::setRoot(protocol* root) {
+    // A subtree always shares one root, so there is nothing below to change.
+    if (root == rootDoc) return;
+    nucleo::setRoot(root);
+    headNode.setRoot(root);
+    separatorNode.setRoot(root);
+    tailNode.setRoot(root);
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) m->setRoot(root);
+}
+
+void container::setReadOnly(bool b) {
+    nucleo::setReadOnly(b);
+    if (b) return;
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) m->setReadOnly(false);
+}
+
+bool container::slide(int dx, int dy, bool invalidate) {
+    nucleo::slide(dx, dy, invalidate);
+    for (nucleo* n = &headNode; n; n = n->next()) n->slide(dx, dy, false);
+    return true;
+}
+
+nucleo* container::revalidate() {
+    nucleo* m = first();
+    while (m && m->chained()) {
+        nucleo* following = m->next();
+        m->revalidate();
+        m = following;
+    }
+    return this;
+}
+
+bool container::refers(nucleo* x) {
+    for (nucleo* m = first(); m && m->chained(); m = m->next())
+        if (m->refers(x)) return true;
+    return false;
+}
+
+// --- copying -------------------------------------------------------------------------------
+
+nucleo* container::copy() const {
+    container* c = clone();
+    copyTo(c);
+    return c;
+}
+
+void container::copyTo(container* target) const {
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) {
+        nucleo* c = m->copy();
+        if (!target->entre(c, target->last(), target->tail()) && !c->atached()) delete c;
+    }
+}
+
+// --- filling and moving chains -----------------------------------------------------------------
+
+void container::fill(int count, const nucleo& proto) {
+    for (int i = 0; i < count; ++i) {
+        nucleo* c = proto.copy();
+        if (!entre(c, last(), &tailNode) && !c->atached()) delete c;
+    }
+}
+
+void container::fill(const nucleo& proto) {
+    if (memberCount < minMembers()) fill(minMembers() - memberCount, proto);
+}
+
+void container::fill() {
+    field empty("");
+    fill(empty);
+}
+
+void container::unlink(nucleo* n) {
+    n->previousNode->nextNode = n->nextNode;
+    n->nextNode->previousNode = n->previousNode;
+    n->previousNode = n->nextNode = nullptr;
+    n->parentNode = nullptr;
+    --memberCount;
+}
+
+void container::chainAfter(nucleo* after, container* source) {
+    if (!source || source == this || source->memberCount == 0) return;
+    if (!after || after->parentNode != this || after == &tailNode) return;
+    if (long(memberCount) + source->memberCount > maxMembers()) return;
+    nucleo* at = after;
+    while (source->memberCount > 0) {
+        nucleo* m = source->first();
+        source->unlink(m);
+        m->previousNode = at;
+        m->nextNode = at->nextNode;
+        at->nextNode->previousNode = m;
+        at->nextNode = m;
+        m->parentNode = this;
+        ++memberCount;
+        m->setRoot(rootDoc);
+        at = m;
+    }
+}
+
+void container::chainAfter(nucleo* after) {
+    if (after && after->parentNode) after->parentNode->chainAfter(after, this);
+}
+
+void container::insertAfterFrom(nucleo* after, nucleo* from, int count) {
+    if (!after || !after->nextNode) return;
+    nucleo* following = after->nextNode;
+    for (nucleo* n = from; n && n->chained() && count > 0; n = n->next(), --count) {
+        nucleo* c = n->copy();
+        if (!c->putBefore(following) && !c->atached()) delete c;
+    }
+}
+
+void container::flush() {
+    while (memberCount > 0) {
+        nucleo* m = first();
+        detachIt(m, false);
+        delete m;
+    }
+}
+
+}  // namespace tovimat

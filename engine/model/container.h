@@ -1,0 +1,217 @@
+// container: a node that holds other nodes. Its members form a doubly linked
+// chain between two read-only delimiters, and it carries three texts: the
+// opening text (head delimiter), the separator or operator text, and the
+// closing text (tail delimiter).
+//
+//   head <-> m1 <-> m2 <-> ... <-> mN <-> tail
+//
+// The head has no previous node and the tail no next one, so every real member
+// is chained and a walk along the chain stops at the first unchained node.
+// The container owns its members.
+#pragma once
+
+#include "model/leaves.h"
+
+namespace tovimat {
+
+// The two halves of a field split at the caret: new fields, owned by the caller.
+struct splited {
+    field* left = nullptr;
+    field* right = nullptr;
+};
+
+class container : public nucleo {
+    friend class protocol;
+
+public:
+    container() : container("", "", "") {}
+    container(const char* opening, const char* separator, const char* closing);
+    ~container() override;
+
+    // --- constant answers -----------------------------------------------------------
+    int type() const override { return typeId::container; }
+    int priority() const override { return 0; }
+    bool isGroup() const override { return true; }
+    int distributive() const override { return 1; }
+    double complexity() const override;
+
+    // Both delimiters are visible: the members are enclosed.
+    virtual bool envolv() const;
+    // A new, empty container of the same class with the same texts.
+    virtual container* clone() const;
+    virtual int maxMembers() const { return 2147483647; }
+    virtual int minMembers() const { return 0; }
+    virtual bool canDelete(nucleo* n);
+    virtual bool contains(nucleo* key);
+    // The key that opens this operator: the separator's first byte as a
+    // signed char, 0 without separator.
+    virtual int openingKey() const;
+    virtual bool canConjugate(int) const { return false; }
+    virtual bool comut() const { return true; }
+    // The neutral element, newly allocated for the caller; null when none.
+    virtual nucleo* neutral() const { return nullptr; }
+    // Numeric kernel of a two-operand evaluation; null when none.
+    virtual nucleo* eval(nucleo*, nucleo*) { return nullptr; }
+
+    // --- algebra entry points of the commands ---------------------------------------
+    virtual results distribute();
+    // Applies a rule set loaded from a rule file.
+    virtual results applyRules(container* rules, nucleo* extra);
+    // Substitutes the constants defined in a rule set, in place.
+    virtual void useConstants(container* rules);
+
+    // --- structure -------------------------------------------------------------------
+    virtual void detachIt(nucleo* n, bool fill) { _detachIt(n, fill, true); }
+    // Inserts item between after and before, applying this class's rules.
+    virtual bool entre(nucleo* item, nucleo* after, nucleo* before);
+
+    // --- character acceptance and validation ----------------------------------------
+    // Asked by a child holding the caret: false when the character was
+    // consumed here (structure built or swallowed), true when it is text.
+    virtual bool validChar(container* child, int c);
+    virtual bool validChar(field* child, int c);
+    // False when the key was handled here; true lets the child process it.
+    virtual bool validKey(nucleo* child, int key);
+    // Asked of a prototype: true when it took the character.
+    using nucleo::chkChar;
+    bool chkChar(field* f, int c) const override;
+    virtual bool chkChar(container* x, int c) const;
+    // Turns a field's text into structure; answers the node now in its place.
+    virtual nucleo* validate(field* f);
+    virtual bool joinPrevious(field* f);
+    virtual bool joinNext(field* f);
+    splited split(field* f);
+    // Dissolves this container into its parent.
+    bool dropOnParent();
+    // Replaces every node equal to pattern in the subtree by a copy of replacement.
+    void replaceAll(nucleo* pattern, nucleo* replacement);
+
+    // --- keyboard, mouse, focus, selection ------------------------------------------
+    bool putKey(int key) override;
+    bool putChar(int c) override;
+    using nucleo::focusAt;
+    void focusAt(int index) override;
+    void focusLeft() override;
+    void focusRight() override;
+    void refocus() override;
+    bool focusOut() override;
+    void killFocus() override;
+    bool mouseMove(aPoint& point) override;
+    using nucleo::click;
+    bool click(aPoint& point) override;
+    bool scanDrag(aPoint& point) override;
+    bool drop(nucleo* n) override;
+    void chkSelRect() override;
+    void parentSel() override;
+    // Clears the selection of the members' subtrees; the container's own stays.
+    virtual void enterSel();
+
+    // --- fonts -----------------------------------------------------------------------
+    void setFont(HFONT f) override;
+    virtual void zoom(int percent);
+    void fixedFont(const char* face);
+
+    // --- state passed down -----------------------------------------------------------------
+    void setRoot(protocol* root) override;
+    void setReadOnly(bool b) override;
+    bool slide(int dx, int dy, bool invalidate = false) override;
+    nucleo* revalidate() override;
+    bool refers(nucleo* x) override;
+
+    nucleo* copy() const override;
+    void copyTo(container* target) const;
+    using nucleo::measure;
+    void measure(HDC dc) override;
+    using nucleo::remeasure;
+    void remeasure(HDC dc) override;
+    void paint(HDC dc, aRect& area) override;
+    void drawRect(HDC dc, COLORREF color);
+    void drawRect(HDC dc) { drawRect(dc, color); }
+    bool save(algStor& s) const override;
+    bool load(algStor& s) override;
+
+    // --- chain access ------------------------------------------------------------------------
+    nucleo* first() const { return headNode.nextNode; }
+    nucleo* last() const { return tailNode.previousNode; }
+    extremo* head() { return &headNode; }
+    extremo* tail() { return &tailNode; }
+    const extremo* head() const { return &headNode; }
+    const extremo* tail() const { return &tailNode; }
+    const field* separator() const { return &separatorNode; }
+    int members() const { return memberCount; }
+    nucleo* operator[](int i) const;
+    nucleo* findNext(nucleo* key, nucleo* start);
+    nucleo* findFirst(nucleo* key) { return findNext(key, first()); }
+
+    // --- insertion ---------------------------------------------------------------------------
+    using nucleo::putAfter;
+    using nucleo::putBefore;
+    using nucleo::_putAfter;
+    using nucleo::_putBefore;
+    bool fput(nucleo& n) { return entre(&n, &headNode, first()); }
+    bool _fput(nucleo& n) { return atachIt(&n, &headNode, first(), true); }
+    bool lput(nucleo& n) { return entre(&n, last(), &tailNode); }
+    bool add(nucleo& n) { return lput(n); }
+    bool _lput(nucleo& n) { return atachIt(&n, last(), &tailNode, true); }
+    bool putAfter(nucleo* n, nucleo* x) { return entre(n, x, x->nextNode); }
+    bool putBefore(nucleo* n, nucleo* x) { return entre(n, x->previousNode, x); }
+    bool _putAfter(nucleo* n, nucleo* x) { return atachIt(n, x, x->nextNode, true); }
+    bool _putBefore(nucleo* n, nucleo* x) { return atachIt(n, x->previousNode, x, true); }
+    bool _atEnd_(nucleo* n) { return atachIt(n, last(), &tailNode, false); }
+    // Links n at the end exactly as it is, without any structural rule.
+    bool linkLast(nucleo* n) { return _atachIt(n, last(), &tailNode, false); }
+
+    void fill(int count, const nucleo& proto);
+    void fill(const nucleo& proto);
+    void fill();
+
+    void chainAfter(nucleo* after, container* source);
+    void chainAfter(nucleo* after);
+    void insertAfterFrom(nucleo* after, nucleo* from, int count);
+    void flush();
+
+    bool replace(nucleo* old, nucleo* n, bool deleteOld);
+    bool _replace(nucleo* old, nucleo* n, bool deleteOld);
+
+    // Link with relation conjugation and parenthesis wrapping.
+    bool atachIt(nucleo* n, nucleo* a, nucleo* b, bool update);
+    // Unlink n; with fill, a container left below its minimum is padded,
+    // collapsed into its last member, or dissolved into its parent.
+    void _detachIt(nucleo* n, bool fill, bool update);
+
+protected:
+    // Gives the three inner nodes the container's current colour.
+    void init();
+    void layoutTree(HDC dc) override;
+    // Power and radical lay out their second member before their first.
+    virtual bool layoutLastFirst() const { return false; }
+    // A focused container frames its box in its own colour.
+    void frameIfFocused(HDC dc);
+    // Draws a delimiter or the separator.
+    void drawInner(nucleo& inner, HDC dc, aRect& area) { inner.paintIt(dc, area); }
+    // Zeroes the separator's box, measures it and answers its width.
+    int separatorWidth(HDC dc);
+    // Raw link of n between a and b.
+    bool _atachIt(nucleo* n, nucleo* a, nucleo* b, bool update);
+    // Reads N member records and appends them; with positions, each record
+    // is preceded by the member's left and top.
+    bool loadMembers(algStor& s, bool withPositions);
+    bool saveMembers(algStor& s, bool withPositions) const;
+    // Replaces the text of a delimiter or the separator.
+    void setHeadText(const char* s, int n) { headNode.setText(s, n); }
+
+    extremo headNode;
+    field separatorNode;
+    extremo tailNode;
+    int memberCount = 0;
+
+private:
+    void unlink(nucleo* n);
+    void collapseInto(nucleo* last);
+    void dissolveInto(container* p);
+    bool flatten(container* n, nucleo* before);
+    bool lift(container* n, nucleo* before);
+    bool replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withRules);
+};
+
+}  // namespace tovimat

@@ -1,0 +1,216 @@
+#include "model/leaves.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "model/document.h"
+#include "platform/messages.h"
+
+namespace tovimat {
+
+// --- field -------------------------------------------------------------------------
+
+field::field() = default;
+
+field::field(const char* s) { assign(s, s ? int(std::strlen(s)) : 0); }
+
+field::field(const char* s, int n) { assign(s, n); }
+
+field::field(const nucleo& n) { assign(n.getText(), n.getLen()); }
+
+field::~field() { std::free(text); }
+
+bool field::resize(int delta) {
+    int wanted = zoneSize + delta;
+    if (wanted <= 0) {
+        zoneSize = 0;
+        length = 0;
+        return true;
+    }
+    char* grown = static_cast<char*>(std::realloc(text, size_t(wanted)));
+    if (!grown) {
+        nodeMessage(this, "Memory allocation problem!", "Error", MB_ICONERROR);
+        zoneSize = 0;
+        length = 0;
+        return false;
+    }
+    text = grown;
+    zoneSize = wanted;
+    if (length > zoneSize) length = zoneSize;
+    return true;
+}
+
+void field::assign(const char* s, int n) {
+    if (!s || n < 0) n = 0;
+    // The source may live in our own buffer, which growing could move.
+    std::string aliased;
+    if (n > 0 && text && s >= text && s < text + zoneSize) {
+        aliased.assign(s, size_t(n));
+        s = aliased.data();
+    }
+    if (n > zoneSize && !resize(n - zoneSize)) return;
+    if (n > 0) std::memmove(text, s, size_t(n));
+    length = n;
+}
+
+const char* field::setText(const char* s, int n) {
+    assign(s, n);
+    changed = true;
+    return getText();
+}
+
+field& field::operator=(const char* s) {
+    setText(s, s ? int(std::strlen(s)) : 0);
+    return *this;
+}
+
+field& field::operator=(const field* f) {
+    if (f && f != this) setText(f->getText(), f->getLen());
+    return *this;
+}
+
+void field::zap() {
+    std::free(text);
+    text = nullptr;
+    length = 0;
+    zoneSize = 0;
+    changed = true;
+}
+
+bool field::chkText(const char* s) const {
+    int n = s ? int(std::strlen(s)) : 0;
+    if (n != length) return false;
+    for (int i = 0; i < n; ++i) {
+        auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : char(c); };
+        if (lower((unsigned char)text[i]) != lower((unsigned char)s[i])) return false;
+    }
+    return true;
+}
+
+nucleo* field::copy() const { return new field(getText(), getLen()); }
+
+// --- literal, extremo, preference ---------------------------------------------------
+
+nucleo* literal::copy() const { return new literal(getText(), getLen()); }
+
+extremo::extremo(const char* s) : literal(s) { setReadOnly(true); }
+
+extremo::extremo(const char* s, int n) : literal(s, n) { setReadOnly(true); }
+
+preference::preference(const char* s) : literal(s) {
+    color = 0xFF0000;
+    changed = false;
+}
+
+nucleo* preference::copy() const { return new preference("?"); }
+
+// --- variable ------------------------------------------------------------------------
+
+variable::variable(const char* name, nucleo* value_) : literal(name), value(value_) {}
+
+variable::variable(const char* name, int n, nucleo* value_) : literal(name, n), value(value_) {}
+
+variable::variable(const nucleo& name, nucleo* value_) : literal(name), value(value_) {}
+
+variable::~variable() {
+    delete value;
+    value = nullptr;
+    whereList.clear();
+}
+
+nucleo* variable::copy() const { return new variable(getText(), getLen(), value ? value->copy() : nullptr); }
+
+bool variable::refers(nucleo* x) {
+    if (value) return value->refers(x);
+    return nucleo::refers(x);
+}
+
+// --- nominal -------------------------------------------------------------------------
+
+nominal::nominal(const char* s, int n) {
+    color = 0x80;
+    if (n > maxDigits) {
+        MessageBeep(0);
+        nodeMessage(this, "Number is to large. use cientific notation", "Warning", MB_ICONERROR);
+        n = maxDigits;
+    }
+    assign(s, n);
+    number = parse(getText(), getLen());
+}
+
+// A number built from a value has nothing left to validate.
+nominal::nominal(double d) : number(d) {
+    color = 0x80;
+    changed = false;
+    std::string t = format(d);
+    assign(t.data(), int(t.size()));
+}
+
+std::string nominal::format(double d) {
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general);
+    return std::string(buf, res.ptr);
+}
+
+double nominal::parse(const char* s, int n) {
+    std::string t(s ? s : "", s ? size_t(n < 0 ? 0 : n) : 0);
+    size_t i = t.find_first_not_of(" \t\n\v\f\r");
+    if (i == std::string::npos) return 0.0;
+    bool negative = false;
+    if (t[i] == '+' || t[i] == '-') {
+        negative = t[i] == '-';
+        ++i;
+    }
+    if (i >= t.size() || t[i] == '+' || t[i] == '-') return 0.0;
+    double d = 0.0;
+    auto res = std::from_chars(t.data() + i, t.data() + t.size(), d, std::chars_format::general);
+    if (res.ec == std::errc::invalid_argument) return 0.0;
+    return negative ? -d : d;
+}
+
+nucleo* nominal::copy() const { return new nominal(number); }
+
+// --- booleano, infinit -------------------------------------------------------------------
+
+booleano::booleano(bool b) : truth(b) {
+    color = 0x4000C0;
+    staticText = true;
+    changed = false;
+    showState();
+}
+
+void booleano::showState() {
+    const char* t = truth ? "True" : "False";
+    assign(t, int(std::strlen(t)));
+}
+
+nucleo* booleano::copy() const { return new booleano(truth); }
+
+infinit::infinit(bool positive_) : positive(positive_) {
+    color = 0x200080;
+    staticText = true;
+    changed = false;
+    showState();
+    defineFont("SYMBOL");
+}
+
+void infinit::showState() {
+    char t[2] = {positive ? '+' : '-', glyph::infinity[0]};
+    assign(t, 2);
+}
+
+nucleo* infinit::copy() const { return new infinit(positive); }
+
+// --- special values ----------------------------------------------------------------------
+
+indefinicao::indefinicao() : field("Indefinido") { changed = false; }
+
+nucleo* indefinicao::copy() const { return new indefinicao(); }
+
+indeterminacao::indeterminacao() : field("Indetermina\xE7\xE3o") { changed = false; }
+
+nucleo* indeterminacao::copy() const { return new indeterminacao(); }
+
+}  // namespace tovimat

@@ -1,0 +1,220 @@
+#include "model/nucleo.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "model/container.h"
+#include "model/document.h"
+#include "platform/messages.h"
+
+namespace tovimat {
+
+int nodeMessage(const nucleo* n, const char* text, const char* caption, UINT style) {
+    if (n && n->getRoot()) return n->getRoot()->message(text, caption, style);
+    return MessageBoxA(nullptr, text, caption, style);
+}
+
+nucleo::nucleo(protocol* root) : font(stockDefaultFont()), rootDoc(root) {
+    if (!font) throw std::runtime_error("the platform has no device-default font");
+}
+
+nucleo::~nucleo() {
+    if (rootDoc) {
+        rootDoc->invalidate(this);
+        if (rootDoc->focused() == this) killFocus();
+    }
+    DeleteObject(font);
+    font = nullptr;
+    if (parentNode) detach();
+}
+
+int nucleo::getLen() const { return int(std::strlen(getText())); }
+
+void nucleo::setReadOnly(bool b) {
+    readOnly = b;
+    if (b && parentNode) parentNode->setReadOnly(true);
+}
+
+void nucleo::setRoot(protocol* root) {
+    if (rootDoc && rootDoc->focused() == this) killFocus();
+    rootDoc = root;
+}
+
+bool nucleo::slide(int dx, int dy, bool invalidate) {
+    if (invalidate && rootDoc && dx != 0 && dy != 0) rootDoc->invalidate(this);
+    rect.OffsetRect(POINT{dx, dy});
+    return true;
+}
+
+void nucleo::update(HDC dc) {
+    measure(dc);
+    if (parentNode) parentNode->update(dc);
+    if (rootDoc && rootDoc->focused() == this) refocus();
+}
+
+void nucleo::update() {
+    if (rootDoc) rootDoc->updateOn(this);
+}
+
+void nucleo::measure() {
+    if (rootDoc) rootDoc->measureOn(this);
+}
+
+void nucleo::remeasure() {
+    if (rootDoc)
+        rootDoc->remeasureOn(this);
+    else
+        MessageBeep(0);
+}
+
+bool nucleo::refers(nucleo* x) { return *x == *this; }
+
+results nucleo::simplify(int) { return results(copy(), nullptr, 0); }
+
+results nucleo::calculate() { return results(copy(), nullptr, 0); }
+
+bool nucleo::operator==(nucleo& x) {
+    if (x.type() == typeId::typeProbe) return x.igualA(this);
+    return igualA(&x);
+}
+
+nucleo* nucleo::expression() {
+    nucleo* n = this;
+    while (n->parentNode && n->parentNode->parentNode) n = n->parentNode;
+    return n;
+}
+
+int nucleo::level() const {
+    int depth = 0;
+    for (const container* p = parentNode; p; p = p->parentNode) ++depth;
+    return depth;
+}
+
+nucleo* nucleo::predecessor() {
+    nucleo* cur = this;
+    while (cur->parentNode) {
+        nucleo* p = cur->previousNode;
+        if (p && p->chained()) {
+            if (!p->isGroup()) return p;
+            cur = static_cast<container*>(p)->tail();
+        } else {
+            cur = cur->parentNode;
+        }
+    }
+    return nullptr;
+}
+
+nucleo* nucleo::successor() {
+    nucleo* cur = this;
+    while (cur->parentNode) {
+        nucleo* n = cur->nextNode;
+        if (n && n->chained()) {
+            if (!n->isGroup()) return n;
+            cur = static_cast<container*>(n)->head();
+        } else {
+            cur = cur->parentNode;
+        }
+    }
+    return nullptr;
+}
+
+bool nucleo::putAfter(nucleo* x) {
+    if (!x || !x->parentNode) return false;
+    return x->parentNode->entre(this, x, x->nextNode);
+}
+
+bool nucleo::putBefore(nucleo* x) {
+    if (!x || !x->parentNode) return false;
+    return x->parentNode->entre(this, x->previousNode, x);
+}
+
+bool nucleo::_putAfter(nucleo* x) {
+    if (!x || !x->parentNode) return false;
+    return x->parentNode->atachIt(this, x, x->nextNode, true);
+}
+
+bool nucleo::_putBefore(nucleo* x) {
+    if (!x || !x->parentNode) return false;
+    return x->parentNode->atachIt(this, x->previousNode, x, true);
+}
+
+bool nucleo::detach() {
+    if (!chained() || !atached()) return false;
+    parentNode->detachIt(this, true);
+    return true;
+}
+
+bool nucleo::replaceWith(nucleo* n) {
+    if (!chained() || !atached()) {
+        MessageBeep(0);
+        return false;
+    }
+    return parentNode->replace(this, n, true);
+}
+
+bool nucleo::_replaceWith(nucleo* n) {
+    if (!parentNode) return false;
+    return parentNode->_replace(this, n, true);
+}
+
+void nucleo::moveTo(int x, int y, bool invalidate) { slide(x - rect.left, y - rect.top, invalidate); }
+
+// Copies of this node's siblings go around the anchor in their own order, so
+// that a non-commutative parent (a quotient, a power) keeps its operands in
+// place. They are inserted against the anchor's neighbours of the moment the
+// call starts, which stay put whatever the insertion rules do to the copies.
+void nucleo::copychain(nucleo* anchor) {
+    if (!anchor || !anchor->chained()) return;
+    nucleo* following = anchor->nextNode;
+    nucleo* preceding = anchor->previousNode;
+    auto place = [](nucleo* c, bool inserted) {
+        if (!inserted && !c->parentNode) delete c;
+    };
+    for (nucleo* s = nextNode; s && s->chained(); s = s->nextNode) {
+        nucleo* c = s->copy();
+        place(c, c->putBefore(following));
+    }
+    for (nucleo* s = previousNode; s && s->chained(); s = s->previousNode) {
+        nucleo* c = s->copy();
+        place(c, c->putAfter(preceding));
+    }
+}
+
+nucleo* nucleo::addchain(nucleo* n) {
+    if (!parentNode) return n;
+    container* clone = parentNode->clone();
+    clone->entre(n, clone->last(), clone->tail());
+    copychain(clone->first());
+    return clone;
+}
+
+nucleo* nucleo::broadcopy(nucleo* n) {
+    for (nucleo* cur = this; cur->parentNode; cur = cur->parentNode) n = cur->addchain(n);
+    return n;
+}
+
+int nucleo::getIndex() const {
+    if (!rootDoc) {
+        MessageBoxA(nullptr, "no root", "Debug", MB_ICONERROR);
+        return 0;
+    }
+    return rootDoc->caretIndex();
+}
+
+nucleo* nucleo::getFocus() const { return rootDoc ? rootDoc->focused() : nullptr; }
+
+void nucleo::hideFocus() {
+    if (rootDoc) rootDoc->hideCaret();
+}
+
+void nucleo::showFocus() {
+    if (rootDoc) rootDoc->showCaret();
+}
+
+bool nucleo::selected() const {
+    if (!rootDoc) return false;
+    selection* list = rootDoc->selectionList();
+    return list && list->find(this) != nullptr;
+}
+
+}  // namespace tovimat

@@ -1,0 +1,208 @@
+// nucleo: the root of every node class. A node has a box on the page, a colour
+// and a font, an alignment line (ascent), links to its two neighbours in its
+// container's member chain, its container, the document root it reports to,
+// and a read-only flag.
+#pragma once
+
+#include "model/geometry.h"
+#include "model/type_ids.h"
+#include "platform/gdi.h"
+
+namespace tovimat {
+
+class algStor;
+class container;
+class field;
+class protocol;
+
+class nucleo {
+    friend class container;
+    friend class protocol;
+
+public:
+    explicit nucleo(protocol* root = nullptr);
+    nucleo(const nucleo&) = delete;
+    nucleo& operator=(const nucleo&) = delete;
+    virtual ~nucleo();
+
+    // --- identity and constant answers -------------------------------------
+    virtual bool isRef() const { return false; }
+    virtual int type() const { return typeId::nucleo; }
+    virtual int priority() const { return 21; }
+    virtual bool isGroup() const { return false; }
+    virtual bool composition() const { return false; }
+    virtual bool composed() const { return false; }
+    virtual container* conjugacao() const { return nullptr; }
+    virtual bool isLogic() const { return false; }
+    virtual bool isSign() const { return false; }
+    virtual bool isFunc() const { return false; }
+    virtual int distributive() const { return 0; }
+    virtual double complexity() const { return 1.0; }
+
+    // --- text --------------------------------------------------------------
+    // Never null; not zero-terminated: use with getLen().
+    virtual const char* getText() const { return ""; }
+    virtual int getLen() const;
+
+    // --- state passed along the tree ---------------------------------------
+    virtual void setReadOnly(bool b);
+    virtual void setRoot(protocol* root);
+    virtual bool slide(int dx, int dy, bool invalidate = false);
+
+    // --- copying -----------------------------------------------------------
+    // A deep copy with no parent, no neighbours and no root.
+    virtual nucleo* copy() const = 0;
+
+    // --- persistence -------------------------------------------------------
+    // Writes the whole record: type id, font, then the class part.
+    virtual bool save(algStor& s) const;
+    // Reads the class part only; the loader has read the type id and font.
+    virtual bool load(algStor&) { return true; }
+    // Reads the 60-byte font of a record and gives it to the node.
+    bool loadFont(algStor& s);
+
+    // --- fonts ---------------------------------------------------------------
+    // The node takes ownership of f and releases the font it held.
+    virtual void setFont(HFONT f);
+    void setStaticFont(HFONT f);
+    void copyFont(HFONT f);
+    void copyFont(const nucleo* n) { copyFont(n->getFont()); }
+    void defineFont(const char* face);
+    void calcFont(int height);
+    void zoom(int percent);
+
+    // --- layout ---------------------------------------------------------------
+    // Lays the node out with the device context: sets rect and ascent.
+    virtual void measure(HDC dc) = 0;
+    // Lays out the whole subtree again, then the path up to the root.
+    virtual void remeasure(HDC dc);
+    void update(HDC dc);
+    void update();
+    void measure();
+    void remeasure();
+
+    // --- painting ----------------------------------------------------------------
+    // Selects the node's font and pen, paints, and restores both.
+    void paintIt(HDC dc, aRect& area);
+    // The class's drawing rule; leaves draw their text.
+    virtual void paint(HDC dc, aRect& area);
+    void drawSelection();
+    void clearSelection();
+
+    // --- focus ---------------------------------------------------------------
+    virtual void focusAt(int index);
+    void focusAt(int index, int x);
+    // Caret at the node's left or right end.
+    virtual void focusLeft() { focusAt(0); }
+    virtual void focusRight() { focusAt(getLen()); }
+    virtual void refocus();
+    virtual bool focusOut();
+    virtual void killFocus();
+    nucleo* getFocus() const;
+    void hideFocus();
+    void showFocus();
+    int getIndex() const;
+
+    // --- keyboard and mouse ------------------------------------------------------
+    // False when the key was consumed; true lets the character follow.
+    virtual bool putKey(int key);
+    // True when the character was consumed by inserting something.
+    virtual bool putChar(int c);
+    // Hover: sets protocol::mouseOn to the deepest node under the point.
+    virtual bool mouseMove(aPoint& point);
+    virtual bool click(aPoint& point);
+    // Places the caret at the character boundary nearest to the point.
+    bool click(HDC dc, aPoint& point);
+    // While selected nodes are dragged: marks a drop position with the caret.
+    virtual bool scanDrag(aPoint& point);
+    // Inserts n at the drop position marked by the caret.
+    virtual bool drop(nucleo* n) = 0;
+
+    // --- selection ------------------------------------------------------------------
+    // Toggles the selection of the nodes inside the root's rubber band.
+    virtual void chkSelRect();
+    // Clears the selection of the subtree.
+    virtual void parentSel() { unselect(); }
+    void unselect();
+
+    // --- algebra hooks with model-level defaults ------------------------------
+    virtual bool refers(nucleo* x);
+    virtual nucleo* revalidate() { return this; }
+    virtual results simplify(int budget);
+    virtual results calculate();
+    virtual bool chkChar(field*, int) const { return true; }
+    virtual void colectVars(container&) {}
+    // Literal identity by default; leaves and groups compare by content.
+    virtual bool igualA(nucleo* x) { return x == this; }
+
+    bool operator==(nucleo& x);
+    bool operator!=(nucleo& x) { return !(*this == x); }
+
+    // --- chain position ---------------------------------------------------------
+    bool chained() const { return previousNode != nullptr && nextNode != nullptr; }
+    bool atached() const { return parentNode != nullptr; }
+    nucleo* expression();
+    int level() const;
+    nucleo* predecessor();
+    nucleo* successor();
+
+    bool putAfter(nucleo* x);
+    bool putBefore(nucleo* x);
+    bool _putAfter(nucleo* x);
+    bool _putBefore(nucleo* x);
+    bool detach();
+    bool replaceWith(nucleo* n);
+    bool _replaceWith(nucleo* n);
+    void moveTo(int x, int y, bool invalidate = false);
+
+    void copychain(nucleo* anchor);
+    nucleo* addchain(nucleo* n);
+    nucleo* broadcopy(nucleo* n);
+
+    bool selected() const;
+
+    // --- accessors -----------------------------------------------------------------
+    aRect& getRect() { return rect; }
+    const aRect& getRect() const { return rect; }
+    LONG left() const { return rect.left; }
+    LONG top() const { return rect.top; }
+    LONG right() const { return rect.right; }
+    LONG bottom() const { return rect.bottom; }
+    LONG Width() const { return rect.Width(); }
+    LONG Height() const { return rect.Height(); }
+    COLORREF getColor() const { return color; }
+    void setColor(COLORREF c) { color = c; }
+    HFONT getFont() const { return font; }
+    int getAscent() const { return ascent; }
+    int getDescent() const { return rect.Height() - ascent; }
+    nucleo* previous() const { return previousNode; }
+    nucleo* next() const { return nextNode; }
+    container* parent() const { return parentNode; }
+    protocol* getRoot() const { return rootDoc; }
+    bool getReadOnly() const { return readOnly; }
+    bool isReadOnly() const { return readOnly; }
+
+protected:
+    // Replaces the node's font without any further effect; releases the old one.
+    void replaceFont(HFONT f);
+    void setAscent(int a) { ascent = a; }
+    void invalidateArea();
+    // Measures the subtree bottom-up without climbing to the root.
+    virtual void layoutTree(HDC dc) { measure(dc); }
+
+    aRect rect;
+    COLORREF color = 0;
+    HFONT font;
+    int ascent = 0;
+    nucleo* previousNode = nullptr;
+    nucleo* nextNode = nullptr;
+    container* parentNode = nullptr;
+    protocol* rootDoc;
+    bool readOnly = false;
+};
+
+// Shows a message box through the node's document root when it has one, and
+// directly otherwise.
+int nodeMessage(const nucleo* n, const char* text, const char* caption, UINT style);
+
+}  // namespace tovimat

@@ -1,0 +1,159 @@
+// Fonts, colour and zoom. A node owns its font handle; a handle given to
+// setFont changes owner, copyFont never takes its argument over.
+#include <cstring>
+
+#include "model/document.h"
+#include "platform/messages.h"
+
+namespace tovimat {
+
+namespace {
+
+LOGFONTA describe(HFONT f) {
+    LOGFONTA lf{};
+    GetObjectA(f, sizeof lf, &lf);
+    return lf;
+}
+
+void setFace(LOGFONTA& lf, const char* face) {
+    std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
+    std::strncpy(lf.lfFaceName, face, sizeof lf.lfFaceName - 1);
+}
+
+// A new font from base with the height, weight and italic setting of f: the
+// face and everything else stay base's.
+HFONT restyle(HFONT base, HFONT f) {
+    LOGFONTA lf = describe(base);
+    LOGFONTA style = describe(f);
+    lf.lfHeight = style.lfHeight;
+    lf.lfItalic = style.lfItalic;
+    lf.lfWeight = style.lfWeight;
+    lf.lfWidth = 0;
+    return CreateFontIndirectA(&lf);
+}
+
+}  // namespace
+
+void nucleo::replaceFont(HFONT f) {
+    if (f == font) return;
+    DeleteObject(font);
+    font = f;
+}
+
+void nucleo::setFont(HFONT f) {
+    if (!f) return;
+    replaceFont(f);
+    if (!rootDoc) return;
+    nucleo::measure();
+    if (rootDoc->focused() == this) refocus();
+}
+
+void nucleo::setStaticFont(HFONT f) {
+    if (!f) return;
+    HFONT g = restyle(font, f);
+    if (g) nucleo::setFont(g);
+    DeleteObject(f);
+}
+
+void nucleo::copyFont(HFONT f) {
+    if (!f) return;
+    LOGFONTA lf = describe(f);
+    HFONT g = CreateFontIndirectA(&lf);
+    if (!g) {
+        nodeMessage(this, "Font allocation problem!", "Error", MB_ICONERROR);
+        return;
+    }
+    setFont(g);
+}
+
+void nucleo::defineFont(const char* face) {
+    LOGFONTA lf = describe(font);
+    lf.lfWidth = 0;
+    lf.lfPitchAndFamily = FF_DECORATIVE_DEFAULT_PITCH;
+    setFace(lf, face);
+    HFONT g = CreateFontIndirectA(&lf);
+    if (g) nucleo::setFont(g);
+}
+
+void nucleo::calcFont(int height) {
+    LOGFONTA lf = describe(font);
+    lf.lfHeight = height;
+    lf.lfWidth = 0;
+    if (HFONT g = CreateFontIndirectA(&lf))
+        replaceFont(g);
+    else
+        MessageBoxA(nullptr, "Font resource allocation problem!", "Error", MB_ICONERROR);
+    nucleo::measure();
+}
+
+// The percentage is scaled by the single-precision value nearest to 0.01,
+// which lies just below it: 60 % of 25 is 14, 100 % of 20 is 19. A zoomed
+// font is never smaller than 4 units in magnitude.
+void nucleo::zoom(int percent) {
+    const double factor = percent * double(0.01f);
+    int h = int(double(rect.bottom - rect.top) * factor);
+    if (h < 0 && h > -4) h = -4;
+    if (h >= 0 && h < 4) h = 4;
+    calcFont(h);
+}
+
+// Face preservation: the container and its delimiters take their face from
+// the separator (the operator glyph), and only height, weight and italic from
+// f; the members receive f whole.
+void container::setFont(HFONT f) {
+    if (!f) return;
+    if (HFONT g = restyle(separatorNode.getFont(), f)) {
+        nucleo::setFont(g);
+        headNode.copyFont(g);
+        separatorNode.copyFont(g);
+        tailNode.copyFont(g);
+    }
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) m->copyFont(f);
+    DeleteObject(f);
+    nucleo::measure();
+}
+
+void container::zoom(int percent) {
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) m->nucleo::zoom(percent);
+}
+
+void container::fixedFont(const char* face) {
+    LOGFONTA lf = describe(font);
+    lf.lfWidth = 0;
+    lf.lfPitchAndFamily = FF_DECORATIVE_DEFAULT_PITCH;
+    setFace(lf, face);
+    if (HFONT g = CreateFontIndirectA(&lf)) {
+        separatorNode.setFont(g);
+        headNode.copyFont(&separatorNode);
+    }
+}
+
+namespace {
+
+// An exponent or a logarithm's argument is drawn at 60 % of its full size.
+void scriptFonts(container* c, HFONT f) {
+    if (c->members() >= 1) c->first()->copyFont(f);
+    if (c->members() == 2) {
+        nucleo* script = c->first()->next();
+        script->copyFont(f);
+        script->nucleo::zoom(60);
+    }
+}
+
+}  // namespace
+
+void power::setFont(HFONT f) {
+    if (!f) return;
+    nucleo::setFont(f);
+    scriptFonts(this, f);
+    nucleo::measure();
+}
+
+void logaritm::setFont(HFONT f) {
+    if (!f) return;
+    nucleo::setFont(f);
+    scriptFonts(this, f);
+    nucleo::measure();
+}
+
+}  // namespace tovimat

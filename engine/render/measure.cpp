@@ -1,0 +1,372 @@
+// Measuring: every node gets its box and its alignment line (ascent). Layout
+// is bottom-up: a container never measures its members, it reads the boxes
+// they already have, moves them into place and computes its own box. Each
+// rule asks the root to repaint the old area before the box changes and the
+// new one afterwards.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#include "model/document.h"
+
+namespace tovimat {
+
+namespace {
+
+LONG fontHeight(HFONT f) {
+    LOGFONTA lf{};
+    GetObjectA(f, sizeof lf, &lf);
+    return std::labs(lf.lfHeight);
+}
+
+// Invalidates the node's area now and again when it goes out of scope:
+// always, or only when one of the four edges changed.
+class BoxChange {
+public:
+    enum When { Always, IfChanged };
+    BoxChange(nucleo* n, When when) : n_(n), old_(n->getRect()), when_(when) { invalidate(); }
+    ~BoxChange() {
+        if (when_ == Always || n_->getRect() != old_) invalidate();
+    }
+    const aRect& old() const { return old_; }
+
+private:
+    void invalidate() {
+        if (protocol* root = n_->getRoot()) root->invalidate(n_);
+    }
+    nucleo* n_;
+    aRect old_;
+    When when_;
+};
+
+template <typename F>
+void forMembers(const container* c, F f) {
+    for (nucleo* m = c->first(); m && m->chained(); m = m->next()) f(m);
+}
+
+int maxAscent(const container* c) {
+    int a = 0;
+    forMembers(c, [&](nucleo* m) { a = std::max(a, m->getAscent()); });
+    return a;
+}
+
+int maxDescent(const container* c) {
+    int d = 0;
+    forMembers(c, [&](nucleo* m) { d = std::max(d, m->getDescent()); });
+    return d;
+}
+
+}  // namespace
+
+void nucleo::invalidateArea() {
+    if (rootDoc) rootDoc->invalidate(this);
+}
+
+// --- text ----------------------------------------------------------------------------
+
+// A text is as large as its extent; an empty slot is as high as the font (at
+// least 15) and a third as wide.
+void field::measure(HDC dc) {
+    invalidateArea();
+    aRect old = rect;
+    if (length > 0) {
+        SelectObject(dc, font);
+        SetTextColor(dc, color);
+        SIZE extent{0, 0};
+        GetTextExtentPoint32A(dc, getText(), length, &extent);
+        rect.right = rect.left + extent.cx;
+        rect.bottom = rect.top + extent.cy;
+    } else {
+        LONG h = fontHeight(font);
+        if (h <= 15) h = 15;
+        rect.bottom = rect.top + h;
+        rect.right = rect.left + h / 3;
+    }
+    if (rect != old && rootDoc) {
+        rootDoc->invalidate(this);
+        bool moved = rect.Height() != old.Height() || rect.left != old.left || rect.top != old.top;
+        if (moved && rootDoc->focused() == this) refocus();
+    }
+    ascent = rect.Height() / 2;
+}
+
+// --- remeasuring ------------------------------------------------------------------------
+
+void nucleo::remeasure(HDC dc) {
+    measure(dc);
+    update(dc);
+}
+
+// The subtree is laid out bottom-up once, then the path to the root.
+void container::remeasure(HDC dc) {
+    layoutTree(dc);
+    update(dc);
+}
+
+void container::layoutTree(HDC dc) {
+    if (layoutLastFirst() && memberCount == 2) {
+        last()->layoutTree(dc);
+        first()->layoutTree(dc);
+    } else {
+        forMembers(this, [&](nucleo* m) { m->layoutTree(dc); });
+    }
+    measure(dc);
+}
+
+int container::separatorWidth(HDC dc) {
+    separatorNode.getRect().setEmpty();
+    separatorNode.measure(dc);
+    return separatorNode.right();
+}
+
+// --- containers ----------------------------------------------------------------------------
+
+// The union of the members' boxes; nothing is moved.
+void container::measure(HDC) {
+    BoxChange change(this, BoxChange::IfChanged);
+    rect = aRect(INT32_MAX, INT32_MAX, 0, 0);
+    forMembers(this, [&](nucleo* m) {
+        const aRect& r = m->getRect();
+        rect.left = std::min(rect.left, r.left);
+        rect.top = std::min(rect.top, r.top);
+        rect.right = std::max(rect.right, r.right);
+        rect.bottom = std::max(rect.bottom, r.bottom);
+    });
+    ascent = rect.Height() / 2;
+}
+
+// Members side by side, bottom-aligned; brackets grow with the content.
+void list::measure(HDC dc) {
+    BoxChange change(this, BoxChange::IfChanged);
+    rect.right = rect.left;
+    if (memberCount > 0) {
+        int h = 0;
+        forMembers(this, [&](nucleo* m) { h = std::max(h, int(m->Height())); });
+        rect.bottom = rect.top + h + 1;
+    } else {
+        rect.bottom = rect.top + fontHeight(font);
+    }
+    const int H = rect.Height();
+    if (headNode.getLen() > 0) {
+        headNode.moveTo(rect.left, rect.top, true);
+        headNode.calcFont(H);
+        headNode.measure(dc);
+        rect.right += headNode.Width();
+    }
+    if (tailNode.getLen() > 0) tailNode.calcFont(H);
+    const int s = separatorNode.getLen() > 0 ? separatorWidth(dc) : 0;
+    bool firstMember = true;
+    forMembers(this, [&](nucleo* m) {
+        if (!firstMember) rect.right += s;
+        firstMember = false;
+        m->moveTo(rect.right, rect.bottom - m->Height(), true);
+        rect.right = m->right();
+    });
+    if (tailNode.getLen() > 0) {
+        tailNode.moveTo(rect.right, rect.top, true);
+        tailNode.measure(dc);
+        rect.right += tailNode.Width();
+        rect.bottom = std::max(rect.bottom, tailNode.bottom());
+    }
+    ascent = rect.Height() / 2;
+}
+
+// Operands side by side, aligned on their alignment lines.
+void operat::measure(HDC dc) {
+    BoxChange change(this, BoxChange::Always);
+    rect.right = rect.left;
+    if (memberCount > 0) {
+        ascent = maxAscent(this);
+        rect.bottom = rect.top + ascent + maxDescent(this);
+    } else {
+        rect.bottom = rect.top + fontHeight(font);
+    }
+    const int H = rect.Height();
+    if (headNode.getLen() > 0) {
+        headNode.moveTo(rect.left, rect.top, true);
+        headNode.calcFont(H);
+        headNode.measure(dc);
+        rect.right += headNode.Width();
+    }
+    if (tailNode.getLen() > 0) tailNode.calcFont(H);
+    const bool separated = separatorNode.getLen() > 0;
+    const int s = separated ? separatorWidth(dc) : 0;
+    bool firstMember = true;
+    forMembers(this, [&](nucleo* m) {
+        if (!firstMember && separated) rect.right += s;
+        firstMember = false;
+        m->moveTo(rect.right, rect.top + ascent - m->getAscent(), true);
+        rect.right = m->right();
+    });
+    if (tailNode.getLen() > 0) {
+        tailNode.moveTo(rect.right, rect.top, true);
+        tailNode.measure(dc);
+        rect.right += tailNode.Width();
+        rect.bottom = std::max(rect.bottom, tailNode.bottom());
+    }
+    if (memberCount == 0) ascent = rect.Height() / 2;
+}
+
+// A prefix glyph followed by its operand; the glyph does not enlarge the box.
+void unaryOp::measure(HDC dc) {
+    BoxChange change(this, BoxChange::Always);
+    rect.right = rect.left;
+    ascent = 0;
+    if (memberCount > 0) {
+        rect.bottom = rect.top;
+        forMembers(this, [&](nucleo* m) {
+            ascent = std::max(ascent, m->getAscent());
+            if (m->getDescent() > rect.bottom - rect.top - ascent) rect.bottom = rect.top + ascent + m->getDescent();
+        });
+    } else {
+        LONG h = fontHeight(font);
+        rect.bottom = rect.top + h;
+        ascent = int(h / 2);
+    }
+    headNode.measure(dc);
+    headNode.moveTo(rect.left, rect.top + ascent - headNode.getAscent(), true);
+    rect.right += headNode.Width();
+    forMembers(this, [&](nucleo* m) {
+        m->moveTo(rect.right, rect.top + ascent - m->getAscent(), true);
+        rect.right = m->right();
+    });
+}
+
+// Terms side by side; a signed term brings its own sign and gets no "+".
+void sum::measure(HDC dc) {
+    BoxChange change(this, BoxChange::IfChanged);
+    rect.right = rect.left;
+    ascent = maxAscent(this);
+    rect.bottom = rect.top + ascent + maxDescent(this);
+    const int s = separatorWidth(dc);
+    bool firstMember = true;
+    forMembers(this, [&](nucleo* m) {
+        if (!firstMember && !m->isSign()) rect.right += s;
+        firstMember = false;
+        m->moveTo(rect.right, rect.top + ascent - m->getAscent(), true);
+        rect.right = m->right();
+    });
+    if (memberCount == 0) ascent = rect.Height() / 2;
+}
+
+// Numerator over denominator, centred, 3 units apart to hold the bar.
+void quocient::measure(HDC) {
+    BoxChange change(this, BoxChange::Always);
+    rect.bottom = rect.top;
+    int W = 0;
+    forMembers(this, [&](nucleo* m) { W = std::max(W, int(m->Width())); });
+    rect.right = rect.left + W;
+    bool firstMember = true;
+    forMembers(this, [&](nucleo* m) {
+        if (!firstMember) rect.bottom += 3;
+        firstMember = false;
+        m->moveTo(rect.left + W / 2 - m->Width() / 2, rect.bottom, true);
+        rect.bottom = m->bottom();
+    });
+    ascent = memberCount > 0 ? first()->bottom() - rect.top + 1 : rect.Height() / 2;
+}
+
+// The exponent sits at the top, overlapping the base's upper half; after a
+// function's name when the base is a function.
+void power::measure(HDC dc) {
+    if (memberCount != 2) return;
+    BoxChange change(this, BoxChange::Always);
+    nucleo* base = first();
+    nucleo* exponent = last();
+    const int h = std::min(base->Height() / 2, exponent->Height() / 2);
+    base->moveTo(rect.left, rect.top + exponent->Height() - h, true);
+    int x = base->right();
+    if (base->isFunc()) {
+        base->measure(dc);
+        x = static_cast<container*>(base)->head()->right();
+    }
+    exponent->moveTo(x, rect.top, true);
+    rect.bottom = base->bottom();
+    rect.right = base->isFunc() ? base->right() : exponent->right();
+    ascent = base->top() - rect.top + base->getAscent();
+}
+
+// k is the slant width of the root sign.
+void radical::measure(HDC) {
+    if (memberCount == 0) return;
+    BoxChange change(this, BoxChange::Always);
+    nucleo* radicand = last();
+    const int k = int(5 + 0.2 * radicand->Height());
+    if (memberCount == 1) {
+        rect.right = rect.left + radicand->Width() + k + 2;
+        radicand->moveTo(rect.left + k, rect.top + 2, true);
+        indexOffset = 0;
+        ascent = radicand->Height() / 2;
+        rect.bottom = radicand->bottom() + 1;
+        return;
+    }
+    nucleo* index = first();
+    rect.right = rect.left + radicand->Width() + k + 2 + index->Width();
+    index->moveTo(rect.left + 1, rect.top + 1, true);
+    ascent = std::max(int(index->Height()), radicand->Height() / 2 + 1) + 1;
+    indexOffset = index->Width() - k / 2;
+    radicand->moveTo(rect.right - radicand->Width() - 1, rect.top + 2 + ascent - radicand->Height() / 2, true);
+    rect.bottom = radicand->bottom();
+}
+
+// Name, a gap of 3, then the argument; as a power's base, room for the
+// exponent between name and argument.
+void function::measure(HDC dc) {
+    BoxChange change(this, BoxChange::Always);
+    if (memberCount > 0) {
+        ascent = 0;
+        rect.bottom = rect.top;
+        forMembers(this, [&](nucleo* m) {
+            ascent = std::max(ascent, m->getAscent());
+            if (m->getDescent() > rect.bottom - rect.top - ascent) rect.bottom = rect.top + ascent + m->getDescent();
+        });
+    } else {
+        LONG h = fontHeight(font);
+        rect.bottom = rect.top + h;
+        ascent = int(h / 2);
+    }
+    rect.right = rect.left;
+    headNode.measure(dc);
+    headNode.moveTo(rect.left, rect.top + ascent - headNode.getAscent(), true);
+    rect.right += headNode.Width() + 3;
+    if (parentNode && parentNode->type() == typeId::power && nextNode) rect.right += nextNode->Width();
+    forMembers(this, [&](nucleo* m) {
+        m->moveTo(rect.right, rect.top + ascent - m->getAscent(), true);
+        rect.right = m->right();
+    });
+}
+
+// "log", the base hanging below the alignment line, then the argument.
+void logaritm::measure(HDC dc) {
+    if (memberCount != 2) return;
+    BoxChange change(this, BoxChange::Always);
+    nucleo* base = first();
+    nucleo* argument = last();
+    rect.right = rect.left;
+    headNode.measure(dc);
+    ascent = std::max(argument->getAscent(), headNode.getAscent());
+    headNode.moveTo(rect.left, rect.top + ascent - headNode.getAscent(), true);
+    base->moveTo(headNode.right(), rect.top + ascent, true);
+    argument->moveTo(base->right() + 3, rect.top, true);
+    rect.right = argument->right();
+    rect.bottom = std::max(base->bottom(), argument->bottom());
+}
+
+// Lines stacked 3 apart, indented by 5.
+void page::measure(HDC) {
+    BoxChange change(this, BoxChange::Always);
+    rect.bottom = rect.top;
+    int W = 0;
+    forMembers(this, [&](nucleo* m) { W = std::max(W, int(m->Width())); });
+    rect.right = rect.left + W + 6;
+    bool firstMember = true;
+    forMembers(this, [&](nucleo* m) {
+        if (!firstMember) rect.bottom += 3;
+        firstMember = false;
+        m->moveTo(rect.left + 5, rect.bottom, true);
+        rect.bottom = m->bottom();
+    });
+    ascent = memberCount > 0 ? first()->bottom() - rect.top : rect.Height() / 2;
+}
+
+}  // namespace tovimat

@@ -1,0 +1,59 @@
+// Saving and loading a whole document: the file header, then the record of
+// the base container.
+#include <memory>
+
+#include "model/document.h"
+#include "store/loader.h"
+
+namespace tovimat {
+
+bool protocol::save(algStor& s) {
+    // A pending edit is validated before anything is written.
+    if (nucleo* f = focused()) f->focusOut();
+    if (!base) return false;
+    setAlgFile(s);
+    if (!base->save(s)) return false;
+    setModified(false);
+    return true;
+}
+
+void protocol::forgetNodesOf(container* tree) {
+    if (selection* list = selectionList()) {
+        for (bool again = true; again;) {
+            again = false;
+            for (selector& sel : *list) {
+                if (sel.getTarget()->getRoot() == this) {
+                    list->remove(sel.getTarget());
+                    again = true;
+                    break;
+                }
+            }
+        }
+    }
+    if (mouseOn && mouseOn->getRoot() == this) mouseOn = nullptr;
+    if (dropTarget && dropTarget->getRoot() == this) dropTarget = nullptr;
+    tree->setRoot(nullptr);
+}
+
+bool protocol::load(algStor& s) {
+    if (!chkAlgFile(s)) return false;
+    if (base) {
+        forgetNodesOf(base);
+        delete base;
+        base = nullptr;
+    }
+    try {
+        std::unique_ptr<nucleo> read(loader::readRecord(s));
+        if (!read->isGroup()) throw loader::aborted{};
+        base = static_cast<container*>(read.release());
+    } catch (const loader::aborted&) {
+        message("Problem loading file\r\nLoader aborted!", "Error", 16);
+        base = new container("", "", "");
+    }
+    base->setRoot(this);
+    remeasureOn(base);
+    setModified(false);
+    return true;
+}
+
+}  // namespace tovimat

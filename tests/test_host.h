@@ -1,0 +1,62 @@
+// A small document root for tests: nominal metrics, one caret, a selection,
+// and a record of every host operation the engine asked for.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/document.h"
+#include "platform/messages.h"
+#include "platform/nominal_dc.h"
+
+namespace tovimat::testing {
+
+class TestHost : public protocol {
+public:
+    explicit TestHost(container* base = new container("", "", "")) : protocol(base) {}
+
+    void invalidate(nucleo*) override { ++invalidations; }
+    void createCaret(int w, int h) override {
+        caretWidth = w;
+        caretHeight = h;
+    }
+    void setCaretPos(int x, int y) override { caretPos = POINT{x, y}; }
+    void hideCaret() override { caretShown = false; }
+    void showCaret() override { caretShown = true; }
+    void drawFocusFrame(nucleo*) override { ++focusFrames; }
+    void setModified(bool m) override { modified = m; }
+    int message(const char* text, const char* caption, UINT style) override {
+        return MessageBoxA(nullptr, text, caption, style);
+    }
+    void measureOn(nucleo* n) override { n->measure(&dc); }
+    void updateOn(nucleo* n) override { n->update(&dc); }
+    void remeasureOn(nucleo* n) override { n->remeasure(&dc); }
+    void caretAt(nucleo* n, int index) override {
+        HGDIOBJ old = SelectObject(&dc, n->getFont());
+        SIZE size{0, 0};
+        GetTextExtentPoint32A(&dc, n->getText(), std::min(index, n->getLen()), &size);
+        if (old) SelectObject(&dc, old);
+        n->focusAt(index, size.cx);
+    }
+    selection* selectionList() override { return &selected; }
+    bool clickOn(nucleo*, aPoint&) override { return false; }
+    void setFocused(nucleo* n) override { focus = n; }
+    int caretIndex() override { return index; }
+    nucleo* focused() override { return focus; }
+    int* caretIndexRef() override { return &index; }
+    aRect* selectionRect() override { return &rubberBand; }
+
+    NominalDC dc;
+    selection selected;
+    nucleo* focus = nullptr;
+    int index = 0;
+    aRect rubberBand;
+    bool modified = true;
+    bool caretShown = false;
+    int caretWidth = 0, caretHeight = 0;
+    POINT caretPos{0, 0};
+    int invalidations = 0;
+    int focusFrames = 0;
+};
+
+}  // namespace tovimat::testing
