@@ -2,6 +2,7 @@
 // and a record of every host operation the engine asked for.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,14 +29,24 @@ public:
     int message(const char* text, const char* caption, UINT style) override {
         return MessageBoxA(nullptr, text, caption, style);
     }
-    void measureOn(nucleo* n) override { n->measure(&dc); }
-    void updateOn(nucleo* n) override { n->update(&dc); }
-    void remeasureOn(nucleo* n) override { n->remeasure(&dc); }
+    // Like a window's device context, each operation gets a fresh one.
+    void measureOn(nucleo* n) override {
+        NominalDC measuring;
+        n->measure(&measuring);
+    }
+    void updateOn(nucleo* n) override {
+        NominalDC measuring;
+        n->update(&measuring);
+    }
+    void remeasureOn(nucleo* n) override {
+        NominalDC measuring;
+        n->remeasure(&measuring);
+    }
     void caretAt(nucleo* n, int index) override {
-        HGDIOBJ old = SelectObject(&dc, n->getFont());
+        NominalDC measuring;
+        SelectObject(&measuring, n->getFont());
         SIZE size{0, 0};
-        GetTextExtentPoint32A(&dc, n->getText(), std::min(index, n->getLen()), &size);
-        if (old) SelectObject(&dc, old);
+        GetTextExtentPoint32A(&measuring, n->getText(), std::min(index, n->getLen()), &size);
         n->focusAt(index, size.cx);
     }
     selection* selectionList() override { return &selected; }

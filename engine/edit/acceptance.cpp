@@ -22,6 +22,18 @@ std::string_view textOf(const nucleo* n) { return {n->getText(), size_t(n->getLe
 
 bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
 
+// The leaf at one end of a subtree. Leaves that have been validated keep
+// their identity when the insertion rules move, flatten or lift their
+// containers, so they are what an edit holds on to across such moves.
+nucleo* edgeLeaf(nucleo* n, bool rightEnd) {
+    while (n->isGroup()) {
+        auto* c = static_cast<container*>(n);
+        if (c->members() == 0) break;
+        n = rightEnd ? c->last() : c->first();
+    }
+    return n;
+}
+
 // Wraps a loosely binding composite in parentheses before it becomes the
 // operand of an operator that does not delimit itself.
 nucleo* operandFor(const container* op, nucleo* x) {
@@ -53,11 +65,14 @@ bool container::validChar(container* child, int c) {
 bool list::validChar(field* f, int c) {
     if (separatorNode.getLen() > 0 && c == (unsigned char)separatorNode.getText()[0] &&
         long(memberCount) + 1 < maxMembers()) {
+        // The halves may be validated into other nodes as they go in: find
+        // the right one again by its place.
         splited halves = split(f);
+        nucleo* following = f->next();
         halves.left->putBefore(f);
         replace(f, halves.right, true);
         nucleo::update();
-        halves.right->focusLeft();
+        following->previous()->focusLeft();
         return false;
     }
     return container::validChar(f, c);
@@ -101,7 +116,7 @@ bool container::chkChar(field* f, int c) const {
                 f->killFocus();
                 made->insertAfterFrom(made->head(), owner->first(), owner->members());
                 if (!owner->replaceWith(made)) {
-                    delete made;
+                    if (!made->atached()) delete made;
                     return true;
                 }
                 made->remeasure();
@@ -112,15 +127,18 @@ bool container::chkChar(field* f, int c) const {
             made->entre(halves.right, made->last(), made->tail());
             delete halves.left;
             if (!f->replaceWith(made)) {
-                delete made;
+                if (!made->atached()) delete made;
                 return true;
             }
             while (made->members() < made->minMembers()) {
                 auto* slot = new field("");
-                made->entre(slot, made->last(), made->tail());
+                if (!made->entre(slot, made->last(), made->tail())) {
+                    if (!slot->atached()) delete slot;
+                    break;
+                }
                 slot->update();
             }
-            made->first()->focusLeft();
+            if (made->members() > 0) made->first()->focusLeft();
             return true;
         }
         return false;
@@ -140,25 +158,28 @@ bool container::chkChar(field* f, int c) const {
         splited halves = owner->split(f);
         if (directive) {
             made->entre(halves.right, made->last(), made->tail());
+            nucleo* rhs = edgeLeaf(made->first(), false);
             directive->entre(halves.left, directive->last(), directive->tail());
+            nucleo* lhs = edgeLeaf(directive->first(), true);
             directive->entre(made, directive->last(), directive->tail());
             if (!f->replaceWith(directive)) {
-                delete directive;
+                if (!directive->atached()) delete directive;
                 return true;
             }
-            directive->first()->update();
-            halves.right->update();
-            halves.right->focusAt(0);
+            lhs->update();
+            rhs->update();
+            rhs->focusAt(0);
             return true;
         }
         delete halves.left;
         made->entre(halves.right, made->last(), made->tail());
+        nucleo* inner = edgeLeaf(made->first(), false);
         if (!owner->replace(f, made, true)) {
-            delete made;
+            if (!made->atached()) delete made;
             return true;
         }
-        made->first()->update();
-        made->first()->focusAt(0);
+        inner->update();
+        inner->focusAt(0);
         return true;
     }
 
@@ -167,18 +188,21 @@ bool container::chkChar(field* f, int c) const {
         container* made = clone();
         made->copyFont(f);
         splited halves = owner->split(f);
+        const bool leftHasText = halves.left->getLen() > 0;
         made->entre(halves.left, made->last(), made->tail());
         made->entre(halves.right, made->last(), made->tail());
+        nucleo* leftEnd = edgeLeaf(made->first(), true);
+        nucleo* rightStart = edgeLeaf(made->last(), false);
         if (!owner->replace(f, made, true)) {
-            delete made;
+            if (!made->atached()) delete made;
             return true;
         }
-        halves.left->remeasure();
-        halves.right->remeasure();
-        if (halves.left->getLen() > 0)
-            halves.right->focusLeft();
+        leftEnd->update();
+        rightStart->update();
+        if (leftHasText)
+            rightStart->focusLeft();
         else
-            halves.left->focusRight();
+            leftEnd->focusRight();
         return true;
     }
     return false;
@@ -207,7 +231,7 @@ bool container::chkChar(container* x, int c) const {
             directive->entre(x, directive->last(), directive->tail());
             directive->entre(made, directive->last(), directive->tail());
             if (!directive->putAfter(before)) {
-                delete directive;
+                if (!directive->atached()) delete directive;
                 return true;
             }
             slot->focusLeft();
@@ -220,7 +244,7 @@ bool container::chkChar(container* x, int c) const {
             owner->_detachIt(x, false, true);
             made->entre(x, made->last(), made->tail());
             if (!made->putAfter(before)) {
-                delete made;
+                if (!made->atached()) delete made;
                 return true;
             }
             x->focusLeft();
@@ -246,7 +270,7 @@ bool container::chkChar(container* x, int c) const {
             made->entre(operand, made->last(), made->tail());
         }
         if (!made->putAfter(before)) {
-            delete made;
+            if (!made->atached()) delete made;
             return true;
         }
         if (at == 2)
@@ -273,6 +297,7 @@ bool negation::chkChar(field* f, int c) const {
     made->copyFont(f);
     splited halves = owner->split(f);
     made->entre(halves.right, made->last(), made->tail());
+    nucleo* operand = edgeLeaf(made->first(), false);
     nucleo* replacement = made;
     if (halves.left->getLen() > 0) {
         container* terms = conjugacao();
@@ -284,11 +309,11 @@ bool negation::chkChar(field* f, int c) const {
         made->moveTo(f->left(), f->top(), true);
     }
     if (!f->replaceWith(replacement)) {
-        delete replacement;
+        if (!replacement->atached()) delete replacement;
         return true;
     }
-    halves.right->update();
-    halves.right->focusAt(0);
+    operand->update();
+    operand->focusAt(0);
     return true;
 }
 
@@ -298,7 +323,7 @@ bool negation::toPlusOrMinus(nucleo* child, int c) {
     auto* pm = new plusOrMinus();
     pm->entre(child, pm->last(), pm->tail());
     if (!replaceWith(pm)) {
-        delete pm;
+        if (!pm->atached()) delete pm;
         return true;
     }
     child->focusLeft();
@@ -325,7 +350,7 @@ bool parentesis::chkChar(field* f, int c) const {
     delete halves.left;
     fn->entre(halves.right, fn->last(), fn->tail());
     if (!f->replaceWith(fn)) {
-        delete fn;
+        if (!fn->atached()) delete fn;
         return true;
     }
     protocol* root = fn->getRoot();
@@ -337,7 +362,10 @@ bool parentesis::chkChar(field* f, int c) const {
         else
             fn->focusRight();
     }
-    if (fn->validate(fn->nameField()) != fn && root)
+    // A known name ("sin") turns the function into its own class, which
+    // then takes the "(" as typed.
+    field* name = fn->nameField();
+    if (fn->validate(name) != name && root)
         if (nucleo* now = root->focused()) now->putChar('(');
     return true;
 }
@@ -347,7 +375,7 @@ bool parentesis::chkChar(field* f, int c) const {
 bool compos::rewriteAtStart(nucleo* child, resolution* target, unaryOp* replacement) {
     if (child != first() || child->getIndex() != 0) {
         delete target;
-        delete replacement;
+        if (!replacement->atached()) delete replacement;
         return false;
     }
     xform(target, replacement);
@@ -440,16 +468,20 @@ bool container::validKey(nucleo* x, int key) {
         MessageBeep(0);
         return false;
     }
-    nucleo* landing = x->previous() ? x->previous()->successor() : nullptr;
+    // The caret goes to the first leaf of what moved, found again from the
+    // node before it (moving may validate members into other nodes).
+    const bool landsInside = x->previous() && x->previous()->successor();
     nucleo* before = x->predecessor();
     nucleo* following = nextNode;
+    nucleo* anchor = previousNode;
     p->_detachIt(this, false, true);
     while (memberCount > 0) {
         nucleo* m = first();
         _detachIt(m, false, false);
-        if (!m->putBefore(following) && !m->atached()) delete m;
+        if (!p->atachIt(m, following->previous(), following, true) && !m->atached()) delete m;
     }
     delete this;
+    nucleo* landing = landsInside && anchor ? anchor->successor() : nullptr;
     if (landing)
         landing->focusLeft();
     else if (before)

@@ -190,7 +190,7 @@ bool list::putChar(int c) {
         fn->moveTo(rect.left, rect.top, false);
         fn->entre(this, fn->last(), fn->tail());
         if (!fn->putAfter(before)) {
-            delete fn;
+            if (!fn->atached()) delete fn;
             return true;
         }
         fn->head()->update();

@@ -115,13 +115,15 @@ void field::delKey() {
         if (parentNode) parentNode->joinNext(this);
         return;
     }
-    // The editable name of a user function: the function dissolves.
-    nucleo* next = successor();
-    if (!next || !parentNode) return;
+    // The editable name of a user function: the function dissolves and its
+    // first leaf takes the caret. Moving the members may validate them into
+    // other nodes, so that leaf is found again from where they went.
+    if (!successor() || !parentNode) return;
     if (rootDoc)
         if (nucleo* f = rootDoc->focused()) f->focusOut();
-    parentNode->dropOnParent();
-    next->focusLeft();
+    nucleo* anchor = nullptr;
+    if (parentNode->dropOnParent(&anchor) && anchor)
+        if (nucleo* next = anchor->successor()) next->focusLeft();
 }
 
 void field::backSpace() {
@@ -135,10 +137,9 @@ void field::backSpace() {
         return;
     }
     if (!parentNode) return;
-    nucleo* firstMember = parentNode->first();
-    bool hadMembers = firstMember && firstMember->chained();
-    parentNode->dropOnParent();
-    if (hadMembers) firstMember->focusLeft();
+    bool hadMembers = parentNode->members() > 0;
+    nucleo* anchor = nullptr;
+    if (parentNode->dropOnParent(&anchor) && hadMembers && anchor && anchor->next()) anchor->next()->focusLeft();
 }
 
 // --- keys and characters ----------------------------------------------------------------------------

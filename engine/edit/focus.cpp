@@ -132,9 +132,11 @@ void list::focusRight() {
 }
 
 // Inside a function's argument list the caret leaves through the name on the
-// left and after the function on the right.
+// left and after the function on the right. An argument list that stands on
+// its own (its function was dissolved) is crossed like any composite.
 void argument::focusLeft() {
-    if (rootDoc && rootDoc->focused() == first() && parentNode) {
+    if (!parentNode || !parentNode->isFunc()) return list::focusLeft();
+    if (rootDoc && rootDoc->focused() == first()) {
         parentNode->head()->focusRight();
         return;
     }
@@ -142,7 +144,8 @@ void argument::focusLeft() {
 }
 
 void argument::focusRight() {
-    if (rootDoc && rootDoc->focused() == last() && parentNode) {
+    if (!parentNode || !parentNode->isFunc()) return list::focusRight();
+    if (rootDoc && rootDoc->focused() == last()) {
         parentNode->focusRight();
         return;
     }

@@ -32,17 +32,20 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
                 nucleo* beforeLhs = lhs->previous();
                 _detachIt(lhs, false, true);
                 k->atachIt(lhs, k->head(), k->first(), true);
-                bool placed = entre(k, beforeLhs, b);
-                lhs->update();
-                lhs->focusRight();
-                return placed;
+                nucleo* lhsNow = k->first();
+                while (lhsNow->isGroup() && static_cast<container*>(lhsNow)->members() > 0)
+                    lhsNow = static_cast<container*>(lhsNow)->last();
+                if (!entre(k, beforeLhs, b)) return giveBack(k, n);
+                lhsNow->update();
+                lhsNow->focusRight();
+                return true;
             }
-            bool placed = entre(k, a, b);
-            if (placed && rootDoc && !parentNode) {
-                k->moveTo(was.left, was.top, true);
-                k->remeasure();
-            }
-            return placed;
+            // The insertion may lift k above this container, which is then gone.
+            const bool documentLevel = rootDoc && !parentNode;
+            if (documentLevel) k->moveTo(was.left, was.top, true);
+            if (!entre(k, a, b)) return giveBack(k, n);
+            if (documentLevel) k->remeasure();
+            return true;
         }
     }
 
@@ -67,6 +70,13 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
     return atachIt(n, a, b, true);
 }
 
+// A wrapper that could not be placed lets its content go again.
+bool container::giveBack(container* wrapper, nucleo* n) {
+    if (n->parent() == wrapper) wrapper->_detachIt(n, false, false);
+    delete wrapper;
+    return false;
+}
+
 bool container::flatten(container* n, nucleo* b) {
     if (rootDoc && rootDoc->focused() == n) {
         int at = rootDoc->caretIndex();
@@ -79,8 +89,8 @@ bool container::flatten(container* n, nucleo* b) {
         nucleo* m = n->first();
         n->_detachIt(m, false, false);
         if (!atachIt(m, b->previous(), b, true)) {
-            if (!m->atached()) delete m;
-            delete n;
+            // Keep what could not move where it was, so nothing is lost.
+            if (!m->atached()) n->linkLast(m);
             return false;
         }
     }
@@ -94,9 +104,11 @@ bool container::lift(container* n, nucleo* b) {
     container* p = parentNode;
     if ((n->composed() && composed()) || maxMembers() == 1) {
         if (n->members() > 1) {
+            // Attached without this class's lifting rules, which could move
+            // this very container while it is being lifted.
             nucleo* nf = n->first();
             n->_detachIt(nf, false, false);
-            entre(nf, last(), &tailNode);
+            if (!atachIt(nf, last(), &tailNode, true) && !nf->atached()) n->linkLast(nf);
         }
         nucleo* before = previousNode;
         n->moveTo(rect.left, rect.top, true);
@@ -152,9 +164,12 @@ bool container::lift(container* n, nucleo* b) {
     if (right && right->members() > 0 && nHadMembers && n->atachIt(right, n->last(), n->tail(), true))
         right = nullptr;  // keep the rest of this container rather than lose it
     delete right;
+    // n may itself be flattened into p: keep what is needed afterwards.
+    protocol* root = rootDoc;
+    nucleo* caretTarget = n->members() > 0 ? n->last() : nullptr;
     if (!p->replace(this, n, true)) return false;
-    if (protocol* root = n->getRoot()) root->remeasureOn(root->getBase());
-    if (n->members() > 0) n->last()->focusRight();
+    if (root) root->remeasureOn(root->getBase());
+    if (caretTarget) caretTarget->focusRight();
     return true;
 }
 

@@ -110,13 +110,16 @@ void container::_detachIt(nucleo* n, bool fill, bool update) {
 }
 
 // The last operand takes the place of its operator, which is deleted.
+// It may itself be flattened into the parent on the way, so the caret goes
+// back to whatever then stands in this container's place.
 void container::collapseInto(nucleo* d) {
     bool hadCaret = rootDoc && rootDoc->focused() == d;
     int index = hadCaret ? rootDoc->caretIndex() : 0;
+    nucleo* following = nextNode;
     _detachIt(d, false, false);
     d->moveTo(rect.left, rect.top, true);
-    parentNode->replace(this, d, true);
-    if (hadCaret) d->focusAt(index);
+    if (parentNode->replace(this, d, true) && hadCaret && following && following->previous())
+        following->previous()->focusAt(index);
 }
 
 // Every remaining member moves, in order, to just before this container in
@@ -189,8 +192,8 @@ bool container::joinPrevious(field* f) {
         }
         const int plen = p->getLen();
         f->insert(p->getText(), plen, 0);
-        delete p;
         f->focusAt(plen);
+        delete p;
         return true;
     }
     if (f->getLen() > 0) {
@@ -198,8 +201,8 @@ bool container::joinPrevious(field* f) {
         if (!pred) return false;
         const int oldLen = pred->getLen();
         pred->insert(f->getText(), f->getLen(), oldLen);
-        delete f;
         nucleo* now = pred->validate();
+        delete f;
         now->update();
         now->focusAt(std::min(oldLen, now->getLen()));
         return true;
@@ -232,8 +235,8 @@ bool container::joinNext(field* f) {
         if (!succ) return false;
         const int oldLen = f->getLen();
         f->insert(succ->getText(), succ->getLen(), oldLen);
-        delete succ;
         nucleo* now = f->validate();
+        delete succ;
         now->update();
         now->focusAt(std::min(oldLen, now->getLen()));
         return true;
@@ -253,18 +256,19 @@ bool container::joinNext(field* f) {
 }
 
 // This container's members take its place in its parent.
-bool container::dropOnParent() {
+bool container::dropOnParent(nucleo** anchor) {
     container* p = parentNode;
     if (!p || long(memberCount) + p->members() > long(p->maxMembers()) - 1) {
         MessageBeep(0);
         return false;
     }
     nucleo* following = nextNode;
+    if (anchor) *anchor = previousNode;
     p->_detachIt(this, false, true);
     while (memberCount > 0) {
         nucleo* m = first();
         _detachIt(m, false, false);
-        if (!m->putBefore(following) && !m->atached()) delete m;
+        if (!p->atachIt(m, following->previous(), following, true) && !m->atached()) delete m;
     }
     delete this;
     return true;

@@ -24,6 +24,12 @@ nucleo* takePlace(field* f, nucleo* n, bool hadCaret, int caret) {
     return n;
 }
 
+// A product put in the place of a field inside another product is
+// flattened into it: what then stands in the field's place is its first factor.
+nucleo* standing(const container* made, nucleo* firstMember) {
+    return firstMember->parent() == made ? const_cast<container*>(made) : firstMember;
+}
+
 template <typename Leaf>
 Leaf* unchangedLeaf(Leaf* leaf, const field* styleFrom) {
     leaf->copyFont(styleFrom);
@@ -81,7 +87,8 @@ nucleo* container::validate(field* f) {
             exponent->copyFont(f);
             auto* ten = unchangedLeaf(new nominal(10.0), f);
             auto* pw = new power(ten);
-            pw->entre(exponent, pw->last(), pw->tail());
+            // The exponent stays text until it is next validated.
+            pw->linkLast(exponent);
             auto* product = new multiplication(*mantissa, *pw);
             if (!f->replaceWith(product)) {
                 delete product;
@@ -89,8 +96,10 @@ nucleo* container::validate(field* f) {
             }
             mantissa->update();
             ten->update();
-            if (pw->getRoot()) exponent->focusLeft();
-            return product;
+            // The exponent may have been validated on the way in: take
+            // whatever is the power's exponent now.
+            if (pw->getRoot() && pw->members() == 2) pw->last()->focusLeft();
+            return standing(product, mantissa);
         }
     }
     if (prefix > 0) {
@@ -106,7 +115,7 @@ nucleo* container::validate(field* f) {
         number->update();
         name->update();
         if (hadCaret) name->focusAt(1);
-        return product;
+        return standing(product, number);
     }
     if (f->type() == typeId::literal) {
         f->setChanged(false);
@@ -141,7 +150,7 @@ nucleo* function::validate(field* f) {
             made->insertAfterFrom(made->head(), first(), memberCount);
         }
         if (!replaceWith(made)) {
-            delete made;
+            if (!made->atached()) delete made;
             return this;
         }
         made->remeasure();

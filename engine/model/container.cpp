@@ -94,6 +94,7 @@ void container::setReadOnly(bool b) {
 }
 
 bool container::slide(int dx, int dy, bool invalidate) {
+    if (dx == 0 && dy == 0) return true;
     nucleo::slide(dx, dy, invalidate);
     for (nucleo* n = &headNode; n; n = n->next()) n->slide(dx, dy, false);
     return true;

@@ -81,8 +81,9 @@ public:
     virtual bool joinPrevious(field* f);
     virtual bool joinNext(field* f);
     splited split(field* f);
-    // Dissolves this container into its parent.
-    bool dropOnParent();
+    // Dissolves this container into its parent. With `anchor`, answers the
+    // node that now stands just before the container's former members.
+    bool dropOnParent(nucleo** anchor = nullptr);
     // Replaces every node equal to pattern in the subtree by a copy of replacement.
     void replaceAll(nucleo* pattern, nucleo* replacement);
 
@@ -210,6 +211,7 @@ private:
     void collapseInto(nucleo* last);
     void dissolveInto(container* p);
     bool flatten(container* n, nucleo* before);
+    static bool giveBack(container* wrapper, nucleo* n);
     bool lift(container* n, nucleo* before);
     bool replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withRules);
 };

@@ -70,12 +70,13 @@ void field::measure(HDC dc) {
     invalidateArea();
     aRect old = rect;
     if (length > 0) {
-        SelectObject(dc, font);
+        HGDIOBJ previous = SelectObject(dc, font);
         SetTextColor(dc, color);
         SIZE extent{0, 0};
         GetTextExtentPoint32A(dc, getText(), length, &extent);
         rect.right = rect.left + extent.cx;
         rect.bottom = rect.top + extent.cy;
+        if (previous) SelectObject(dc, previous);
     } else {
         LONG h = fontHeight(font);
         if (h <= 15) h = 15;

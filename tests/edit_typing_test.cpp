@@ -1,0 +1,263 @@
+// Typing into a document the way the view delivers input: the key-down goes
+// to the node holding the caret, and the character follows only when the key
+// was passed on. Each case checks the tree dump.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/document.h"
+#include "model/dump.h"
+#include "platform/vkeys.h"
+#include "test_host.h"
+
+namespace tovimat {
+namespace {
+
+using testing::TestHost;
+
+class Typing : public ::testing::Test {
+protected:
+    // A new item at (10, 10): an empty name holding the caret.
+    void newItem() {
+        auto* item = new literal("");
+        item->moveTo(10, 10);
+        container* base = host.getBase();
+        base->entre(item, base->last(), base->tail());
+        item->update();
+        item->focusLeft();
+    }
+
+    void key(int vk, int ch = -1) {
+        nucleo* f = host.focused();
+        ASSERT_NE(f, nullptr) << "no node holds the caret";
+        bool passed = f->putKey(vk);
+        if (passed && ch >= 0)
+            if (nucleo* now = host.focused()) now->putChar(ch);
+    }
+
+    void type(const std::string& text) {
+        for (unsigned char c : text) {
+            if (c == '\r')
+                key(VK_RETURN, 13);
+            else
+                key(keyForChar(c).vk, c);
+        }
+    }
+
+    std::string dump() { return dumpTree(*host.getBase()); }
+
+    TestHost host;
+    MessageRecorder messages;
+};
+
+TEST_F(Typing, DigitThenLetterMakesAnImplicitProduct) {
+    newItem();
+    type("2x");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  multiplication\n"
+              "    nominal \"2\"\n"
+              "    literal \"x\" <caret 1>\n");
+}
+
+TEST_F(Typing, PlusBetweenNamesMakesASum) {
+    newItem();
+    type("a+b");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  sum\n"
+              "    literal \"a\"\n"
+              "    literal \"b\" <caret 1>\n");
+}
+
+TEST_F(Typing, PlusAfterAProductLiftsItIntoASum) {
+    newItem();
+    type("a*b+");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  sum\n"
+              "    multiplication\n"
+              "      literal \"a\"\n"
+              "      literal \"b\"\n"
+              "    field \"\" <caret 0>\n");
+}
+
+TEST_F(Typing, PlusInsideATermAddsATermToTheSameSum) {
+    newItem();
+    type("a+bc");
+    key(VK_LEFT);
+    type("+");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  sum\n"
+              "    literal \"a\"\n"
+              "    literal \"b\"\n"
+              "    literal \"c\" <caret 0>\n");
+}
+
+TEST_F(Typing, MinusBetweenTermsMakesANegatedTerm) {
+    newItem();
+    type("a-b");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  sum\n"
+              "    literal \"a\"\n"
+              "    negation\n"
+              "      literal \"b\" <caret 1>\n");
+}
+
+TEST_F(Typing, EqualsAfterANameStartsASimplification) {
+    newItem();
+    type("x=");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  simplification\n"
+              "    literal \"x\"\n"
+              "    equal\n"
+              "      field \"\" <caret 0>\n");
+}
+
+TEST_F(Typing, LessBeforeTheEqualsSignMakesLessOrEqual) {
+    newItem();
+    type("x=3");
+    key(VK_LEFT);  // to the start of 3
+    key(VK_LEFT);  // before the "=" relation
+    type("<");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  simplification\n"
+              "    literal \"x\"\n"
+              "    lessOrEqual\n"
+              "      nominal \"3\" <caret 0>\n");
+}
+
+TEST_F(Typing, GreaterAfterEqualsMakesAnImplication) {
+    newItem();
+    type("x=>y");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  resolution\n"
+              "    literal \"x\"\n"
+              "    implication\n"
+              "      literal \"y\" <caret 1>\n");
+}
+
+TEST_F(Typing, FunctionNameThenSpaceMakesTheFunction) {
+    newItem();
+    type("sin x");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  algSin\n"
+              "    literal \"x\" <caret 1>\n");
+}
+
+TEST_F(Typing, CapitalisedNameIsNotAFunction) {
+    newItem();
+    type("Sin ");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  literal \"Sin \" <caret 4>\n");
+}
+
+TEST_F(Typing, NameThenParenthesisMakesAUserFunction) {
+    newItem();
+    type("f(x");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  userFunc \"f\"\n"
+              "    argument\n"
+              "      literal \"x\" <caret 1>\n");
+}
+
+// The exponent arrives empty after the "e" and the digit typed into it
+// makes it a number.
+TEST_F(Typing, ScientificNotationBecomesAPowerOfTen) {
+    newItem();
+    type("3e5");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  multiplication\n"
+              "    nominal \"3\"\n"
+              "    power\n"
+              "      nominal \"10\"\n"
+              "      nominal \"5\" <caret 1>\n");
+}
+
+TEST_F(Typing, ConstantsAreRecognisedWhateverTheirCase) {
+    newItem();
+    type("tRUE");
+    host.focused()->focusOut();
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  booleano \"True\" <caret 4>\n");
+}
+
+TEST_F(Typing, ParenthesesAroundASumInAProduct) {
+    newItem();
+    type("2*(a+b");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  multiplication\n"
+              "    nominal \"2\"\n"
+              "    parentesis\n"
+              "      sum\n"
+              "        literal \"a\"\n"
+              "        literal \"b\" <caret 1>\n");
+}
+
+TEST_F(Typing, StarAfterASumWrapsItInParentheses) {
+    newItem();
+    type("a+b");
+    key(VK_RIGHT);  // leave b: after the sum
+    key(VK_RIGHT);
+    type("*");
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  multiplication\n"
+              "    parentesis\n"
+              "      sum\n"
+              "        literal \"a\"\n"
+              "        literal \"b\"\n"
+              "    field \"\" <caret 0>\n");
+}
+
+TEST_F(Typing, BackspaceAfterTheLastDigitEmptiesTheNumberIntoASlot) {
+    newItem();
+    type("7");
+    key(VK_BACK, 8);
+    EXPECT_EQ(dump(),
+              "container\n"
+              "  field \"\" <caret 0>\n");
+}
+
+TEST_F(Typing, KeysInAFixedTextBeepAndChangeNothing) {
+    newItem();
+    type("true");
+    host.focused()->focusOut();
+    host.getBase()->first()->focusRight();
+    messages.clear();
+    type("x");
+    EXPECT_EQ(messages.beeps(), 1);
+}
+
+TEST_F(Typing, CarriageReturnSplitsTheLine) {
+    TestHost pageHost(new page(1, false));
+    auto* item = new literal("");
+    container* base = pageHost.getBase();
+    base->entre(item, base->last(), base->tail());
+    item->update();
+    item->focusLeft();
+    for (unsigned char c : std::string("ab")) {
+        nucleo* f = pageHost.focused();
+        if (f->putKey(keyForChar(c).vk)) pageHost.focused()->putChar(c);
+    }
+    pageHost.focused()->putKey(VK_LEFT);
+    if (pageHost.focused()->putKey(VK_RETURN)) pageHost.focused()->putChar(13);
+    EXPECT_EQ(dumpTree(*base),
+              "page\n"
+              "  literal \"a\"\n"
+              "  literal \"b\" <caret 0>\n");
+}
+
+}  // namespace
+}  // namespace tovimat
