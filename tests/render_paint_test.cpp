@@ -79,7 +79,7 @@ TEST_F(Paint, ListDrawsBothBracketsAndBottomAlignedSeparators) {
     EXPECT_EQ(textsDrawn("["), 1);
     EXPECT_EQ(textsDrawn("]"), 1);
     for (const DrawnText& t : host.dc.texts())
-        if (t.bytes == ",") EXPECT_EQ(t.y + NominalDC::cellHeight(t.height), l->bottom());
+        if (t.bytes == ",") { EXPECT_EQ(t.y + NominalDC::cellHeight(t.height), l->bottom()); }
 }
 
 TEST_F(Paint, PowerDrawsNoGlyph) {

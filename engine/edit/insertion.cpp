@@ -16,7 +16,7 @@ container* asGroup(nucleo* n) { return n && n->isGroup() ? static_cast<container
 }  // namespace
 
 bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
-    if (!n || !a || !b) return false;
+    if (!n || !a || !b || refusesCycle(n)) return false;
 
     // x = 1 typed into a plain container: the relation and its left-hand
     // side go into a new simplification.

@@ -14,6 +14,17 @@ bool encloses(const nucleo* n, const container* c) {
     return false;
 }
 
+}  // namespace
+
+// Linking n into c, or into anything below c, would make the tree a cycle.
+bool container::refusesCycle(const nucleo* n) const {
+    if (!encloses(n, this)) return false;
+    nodeMessage(this, "container::atachIt => Auto-Derivation", "Debug", MB_ICONERROR);
+    return true;
+}
+
+namespace {
+
 bool isInside(const nucleo* n, const nucleo* ancestor) {
     for (const nucleo* p = n->parent(); p; p = p->parent())
         if (p == ancestor) return true;
@@ -26,16 +37,17 @@ bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const 
 
 bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     if (!n || !a || !b || a == n || b == n) return false;
-    if (memberCount >= maxMembers()) {
+    const bool movingWithin = n->parentNode == this;
+    if (!movingWithin && memberCount >= maxMembers()) {
         nodeMessage(this, "operator overload", "Debug", MB_ICONERROR);
         return false;
     }
-    if (encloses(n, this)) {
-        // Linking a node into itself would make the tree a cycle: refuse.
-        nodeMessage(this, "container::atachIt => Auto-Derivation", "Debug", MB_ICONERROR);
-        return false;
-    }
-    if (n->parentNode) n->detach();
+    if (refusesCycle(n)) return false;
+    // A node moving within this chain leaves it without collapsing it.
+    if (movingWithin)
+        _detachIt(n, false, false);
+    else if (n->parentNode)
+        n->detach();
     if (a->parentNode != this || b->parentNode != this || a->nextNode != b) return false;
     if (n->readOnly) setReadOnly(true);
 
@@ -48,14 +60,16 @@ bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     ++memberCount;
 
     if (update) {
+        // A node that joins a document may never have been laid out (it was
+        // built without a root): lay out its whole subtree, then the path up.
         nucleo* now = n->revalidate();
-        if (rootDoc && now) now->update();
+        if (rootDoc && now) now->remeasure();
     }
     return true;
 }
 
 bool container::atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
-    if (!n) return false;
+    if (!n || refusesCycle(n)) return false;
     // A relation outside a directive that accepts it arrives inside the
     // directive its kind needs: x = 1 becomes simplification[x, equal[1]].
     if (n->composition() && (!composed() || !canConjugate(n->type()))) {
@@ -109,17 +123,18 @@ void container::_detachIt(nucleo* n, bool fill, bool update) {
     if (update && rootDoc) nucleo::update();
 }
 
-// The last operand takes the place of its operator, which is deleted.
-// It may itself be flattened into the parent on the way, so the caret goes
-// back to whatever then stands in this container's place.
+// The last operand takes the place of its operator, which is deleted. It is
+// linked in without the parent's insertion rules, which could lift it above
+// the parent or flatten it into it while this container is being removed.
 void container::collapseInto(nucleo* d) {
     bool hadCaret = rootDoc && rootDoc->focused() == d;
     int index = hadCaret ? rootDoc->caretIndex() : 0;
-    nucleo* following = nextNode;
+    protocol* root = rootDoc;
     _detachIt(d, false, false);
     d->moveTo(rect.left, rect.top, true);
-    if (parentNode->replace(this, d, true) && hadCaret && following && following->previous())
-        following->previous()->focusAt(index);
+    if (!parentNode->_replace(this, d, true)) return;
+    if (root) d->update();
+    if (hadCaret) d->focusAt(index);
 }
 
 // Every remaining member moves, in order, to just before this container in
@@ -146,6 +161,7 @@ bool container::replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withR
         return false;
     }
     if (n == old) return true;
+    if (refusesCycle(n)) return false;
     if (n->parentNode) {
         // A node taken from inside the one it replaces must not collapse it.
         if (isInside(n, old))

@@ -1,5 +1,7 @@
 #include "model/container.h"
 
+#include <vector>
+
 #include "model/document.h"
 #include "platform/messages.h"
 
@@ -124,10 +126,12 @@ nucleo* container::copy() const {
     return c;
 }
 
+// A copy is linked exactly as the original stands: insertion rules such as a
+// directive's new left-hand side must not make the copy differ from it.
 void container::copyTo(container* target) const {
     for (nucleo* m = first(); m && m->chained(); m = m->next()) {
         nucleo* c = m->copy();
-        if (!target->entre(c, target->last(), target->tail()) && !c->atached()) delete c;
+        if (!target->linkLast(c)) delete c;
     }
 }
 
@@ -158,7 +162,10 @@ void container::unlink(nucleo* n) {
 }
 
 void container::chainAfter(nucleo* after, container* source) {
-    if (!source || source == this || source->memberCount == 0) return;
+    if (!source || source->memberCount == 0) return;
+    // Moving an enclosing container's members into this one would make a cycle.
+    for (const nucleo* p = this; p; p = p->parentNode)
+        if (p == source) return;
     if (!after || after->parentNode != this || after == &tailNode) return;
     if (long(memberCount) + source->memberCount > maxMembers()) return;
     nucleo* at = after;
@@ -183,10 +190,11 @@ void container::chainAfter(nucleo* after) {
 void container::insertAfterFrom(nucleo* after, nucleo* from, int count) {
     if (!after || !after->nextNode) return;
     nucleo* following = after->nextNode;
-    for (nucleo* n = from; n && n->chained() && count > 0; n = n->next(), --count) {
-        nucleo* c = n->copy();
+    // Copy first: the range may lie in the chain the copies go into.
+    std::vector<nucleo*> copies;
+    for (nucleo* n = from; n && n->chained() && count > 0; n = n->next(), --count) copies.push_back(n->copy());
+    for (nucleo* c : copies)
         if (!c->putBefore(following) && !c->atached()) delete c;
-    }
 }
 
 void container::flush() {

@@ -207,6 +207,9 @@ protected:
     int memberCount = 0;
 
 private:
+    // Shows the auto-derivation message and answers true when n is this
+    // container or one of its ancestors.
+    bool refusesCycle(const nucleo* n) const;
     void unlink(nucleo* n);
     void collapseInto(nucleo* last);
     void dissolveInto(container* p);

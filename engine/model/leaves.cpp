@@ -1,6 +1,7 @@
 #include "model/leaves.h"
 
 #include <charconv>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -154,20 +155,12 @@ std::string nominal::format(double d) {
     return std::string(buf, res.ptr);
 }
 
+// The C library's reading of a decimal number, in the "C" locale whatever
+// the program's locale is.
 double nominal::parse(const char* s, int n) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
     std::string t(s ? s : "", s ? size_t(n < 0 ? 0 : n) : 0);
-    size_t i = t.find_first_not_of(" \t\n\v\f\r");
-    if (i == std::string::npos) return 0.0;
-    bool negative = false;
-    if (t[i] == '+' || t[i] == '-') {
-        negative = t[i] == '-';
-        ++i;
-    }
-    if (i >= t.size() || t[i] == '+' || t[i] == '-') return 0.0;
-    double d = 0.0;
-    auto res = std::from_chars(t.data() + i, t.data() + t.size(), d, std::chars_format::general);
-    if (res.ec == std::errc::invalid_argument) return 0.0;
-    return negative ? -d : d;
+    return strtod_l(t.c_str(), nullptr, cLocale);
 }
 
 nucleo* nominal::copy() const { return new nominal(number); }
