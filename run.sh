@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds Velmor and starts it: the desktop program when it has been built,
-# otherwise velmor-cli printing the example document.
-#   ./run.sh [FILE]      FILE defaults to examples/example.vlm
+# otherwise a short velmor-cli demo.
+#   ./run.sh [FILE]      the desktop program opens FILE (default examples/example.vlm)
+#
+# The demo types a formula into a new document, saves it, reads the file back
+# and dumps it, then dumps FILE and calculates a line.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 source scripts/deps.sh
@@ -13,9 +16,31 @@ velmor_build build
 file=${1:-examples/example.vlm}
 if [[ -x build/app/gui/velmor ]]; then
     exec build/app/gui/velmor "$file"
-elif [[ -x build/app/cli/velmor-cli && -f $file ]]; then
-    exec build/app/cli/velmor-cli dump "$file"
-else
-    echo "Nothing to run yet: neither build/app/gui/velmor nor build/app/cli/velmor-cli with $file exists."
-    echo "The engine library is built in build/engine/; ./test.sh runs its tests."
 fi
+
+cli=build/app/cli/velmor-cli
+if [[ ! -x $cli ]]; then
+    echo "Nothing to run yet: neither build/app/gui/velmor nor $cli exists."
+    echo "The engine library is built in build/engine/; ./test.sh runs its tests."
+    exit 0
+fi
+
+demo_dir=$(mktemp -d)
+trap 'rm -rf "$demo_dir"' EXIT
+demo=$demo_dir/demo.vlm
+
+show() {
+    echo "\$ velmor-cli $*"
+    "$cli" "$@"
+    echo
+}
+
+echo "The desktop program is not built yet; here is velmor-cli, the headless Velmor."
+echo
+# A new item at (10, 10), then 2x typed into it: a number times a name.
+show run --save "$demo" "{Click 10 10}2x"
+show dump --geometry "$demo"
+if [[ -f $file ]]; then
+    show dump "$file"
+fi
+show calc "3+4"

@@ -1,64 +1,100 @@
 // velmor-cli: the headless Velmor.
 //
-//   velmor-cli dump [--geometry] FILE    the event log and the tree of a document
+//   velmor-cli run [--open FILE] [--geometry] [--save FILE] (SCRIPT | -f SCRIPTFILE)
+//       plays a script on a new (or the opened) document, then prints the
+//       event log and the tree
+//   velmor-cli dump [--geometry] FILE
+//       the event log and the tree of a document
+//   velmor-cli calc TEXT
+//       types TEXT into a new item, calculates it and prints the lines
 //
-// Beeps and message boxes are logged, one line each, before the tree.
+// The script language is described in core/script.h and in the README.
+// Exit status 2 with one line on standard error for a malformed script or a
+// file that cannot be read or written.
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iostream>
 #include <string>
 #include <vector>
 
-#include "core/velmor_doc.h"
-#include "model/dump.h"
-#include "platform/messages.h"
-
-using namespace tovimat;
+#include "core/script.h"
 
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: velmor-cli dump [--geometry] FILE\n");
+    std::fputs(
+        "usage: velmor-cli run [--open FILE] [--geometry] [--save FILE] (SCRIPT | -f SCRIPTFILE)\n"
+        "       velmor-cli dump [--geometry] FILE\n"
+        "       velmor-cli calc TEXT\n",
+        stderr);
     return 2;
 }
 
-bool readable(const std::string& path) {
-    std::ifstream probe(path, std::ios::binary);
-    return probe.good();
+int finish(const velmor::RunResult& r) {
+    std::fwrite(r.out.data(), 1, r.out.size(), stdout);
+    if (!r.error.empty()) {
+        std::string line = r.exitCode != 0 ? "velmor-cli: " + r.error + "\n" : r.error;
+        std::fputs(line.c_str(), stderr);
+    }
+    return r.exitCode;
+}
+
+int runCommand(const std::vector<std::string>& args) {
+    velmor::RunOptions options;
+    bool haveScript = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--geometry") {
+            options.geometry = true;
+        } else if (a == "--open" && hasValue) {
+            options.openPath = args[++i];
+        } else if (a == "--save" && hasValue) {
+            options.savePath = args[++i];
+        } else if (a == "-f" && hasValue && !haveScript) {
+            const std::string& path = args[++i];
+            if (!velmor::readScriptFile(path, options.script)) {
+                std::fprintf(stderr, "velmor-cli: cannot read %s\n", path.c_str());
+                return 2;
+            }
+            haveScript = true;
+        } else if (!haveScript && !(a.starts_with("--") || a == "-f")) {
+            options.script = a;
+            haveScript = true;
+        } else {
+            return usage();
+        }
+    }
+    if (!haveScript) return usage();
+    return finish(velmor::runScript(options));
 }
 
 int dumpCommand(const std::vector<std::string>& args) {
-    DumpOptions options;
+    bool geometry = false;
     std::string path;
     for (const std::string& a : args) {
         if (a == "--geometry")
-            options.geometry = true;
+            geometry = true;
         else if (path.empty() && !a.starts_with("--"))
             path = a;
         else
             return usage();
     }
     if (path.empty()) return usage();
-    if (!readable(path)) {
-        std::fprintf(stderr, "velmor-cli: cannot read %s\n", path.c_str());
-        return 2;
-    }
-    MessageRecorder log;
-    CVelmorDoc doc;
-    doc.onNewDocument();
-    doc.onOpenDocument(path);
-    std::string out = log.log();
-    if (doc.base()) out += dumpTree(*doc.base(), options);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return 0;
+    return finish(velmor::dumpFile(path, geometry));
+}
+
+int calcCommand(const std::vector<std::string>& args) {
+    if (args.size() != 1) return usage();
+    return finish(velmor::calculateText(args[0]));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
+    const std::string command = argv[1];
     std::vector<std::string> args(argv + 2, argv + argc);
-    if (std::strcmp(argv[1], "dump") == 0) return dumpCommand(args);
+    if (command == "run") return runCommand(args);
+    if (command == "dump") return dumpCommand(args);
+    if (command == "calc") return calcCommand(args);
     return usage();
 }

@@ -1,27 +1,44 @@
 #include "core/velmor_doc.h"
 
+#include <algorithm>
+
+#include "core/velmor_view.h"
 #include "store/stream.h"
 
 using namespace tovimat;
 
 CVelmorDoc::CVelmorDoc() = default;
 
-CVelmorDoc::~CVelmorDoc() { deleteContents(); }
+CVelmorDoc::~CVelmorDoc() {
+    deleteContents();
+    // Views normally go first; the ones still here must not reach back.
+    for (CVelmorView* v : std::vector<CVelmorView*>(views_)) v->detachDocument();
+}
+
+std::unique_ptr<CVelmorProtocol> CVelmorDoc::makeRoot() {
+    return std::make_unique<CVelmorProtocol>(this, new container("", "", ""));
+}
 
 bool CVelmorDoc::onNewDocument() {
     deleteContents();
-    root_ = std::make_unique<CVelmorProtocol>(this, new container("", "", ""));
+    root_ = makeRoot();
     modified_ = false;
     return true;
 }
 
 bool CVelmorDoc::onOpenDocument(const std::string& path) {
     algStream file(path.c_str(), std::ios::in);
-    auto opened = std::make_unique<CVelmorProtocol>(this, new container("", "", ""));
+    if (!file.is_open()) return false;
+    file.seekg(0);
+    std::unique_ptr<CVelmorProtocol> opened = makeRoot();
+    // A refused header: the new root goes with its empty tree and the
+    // current document stays as it was.
     if (!opened->load(file)) return false;
     deleteContents();
     root_ = std::move(opened);
     modified_ = false;
+    // The tree was measured while the previous one was still in place.
+    updateAllViews(velmor::hint::ScrollRange, nullptr);
     return true;
 }
 
@@ -34,9 +51,44 @@ bool CVelmorDoc::onSaveDocument(const std::string& path) {
     return bool(file);
 }
 
+void CVelmorDoc::onCloseDocument() {
+    updateAllViews(velmor::hint::Closing, nullptr);
+    deleteContents();
+}
+
 void CVelmorDoc::deleteContents() {
     if (!root_) return;
     CVelmorProtocol::sharedSelection().clear();
+    // The process-wide pointers must not outlive the nodes they name.
+    if (protocol::mouseOn && protocol::mouseOn->getRoot() == root_.get()) protocol::mouseOn = nullptr;
+    if (protocol::dropTarget && protocol::dropTarget->getRoot() == root_.get())
+        protocol::dropTarget = nullptr;
+    // Detaching the tree takes the caret from its node through the root,
+    // which still works at this point.
     delete root_->releaseBase();
     root_.reset();
+    for (CVelmorView* v : views_) v->forgetEditingPosition();
+}
+
+SIZE CVelmorDoc::getDocSize() const {
+    if (container* b = base()) return SIZE{b->right(), b->bottom()};
+    return SIZE{150, 50};
+}
+
+void CVelmorDoc::addView(CVelmorView* view) {
+    if (view && std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
+}
+
+void CVelmorDoc::removeView(CVelmorView* view) {
+    views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+    if (root_) root_->forgetView(view);
+}
+
+void CVelmorDoc::updateAllViews(int hint, nucleo* node, CVelmorView* sender) {
+    // A view may come or go while another handles the hint: walk a copy and
+    // skip the views that left.
+    for (CVelmorView* v : std::vector<CVelmorView*>(views_)) {
+        if (v == sender || std::find(views_.begin(), views_.end(), v) == views_.end()) continue;
+        v->onUpdate(hint, node);
+    }
 }

@@ -1,11 +1,26 @@
 // A Velmor document: its root container and the document root that connects
-// the tree to the document's views, from new or open until close.
+// the tree to the document's views, from new or open until close, and the
+// list of views that show it.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/velmor_protocol.h"
+
+class CVelmorView;
+
+namespace velmor::hint {
+
+// What updateAllViews asks of each view.
+constexpr int Invalidate = 1997;   // repaint the node's rectangle
+constexpr int Validate = 1998;     // the node's rectangle needs no repaint
+constexpr int FocusFrame = 1999;   // XOR the node's frame
+constexpr int Closing = 2000;      // the document is closing
+constexpr int ScrollRange = 2001;  // recompute the scroll range
+
+}  // namespace velmor::hint
 
 class CVelmorDoc {
 public:
@@ -21,6 +36,9 @@ public:
     // loader's messages.
     bool onOpenDocument(const std::string& path);
     bool onSaveDocument(const std::string& path);
+    // Tells the views the document is closing, then deletes the tree and its
+    // root. The views stay registered until they are destroyed.
+    void onCloseDocument();
     // Empties the shared selection, then detaches and deletes the tree and
     // its root.
     void deleteContents();
@@ -30,7 +48,21 @@ public:
     bool isModified() const { return modified_; }
     void setModifiedFlag(bool m) { modified_ = m; }
 
+    // The root container's right and bottom edges; 150 by 50 without a root.
+    tovimat::SIZE getDocSize() const;
+
+    // --- views --------------------------------------------------------------------
+    void addView(CVelmorView* view);
+    void removeView(CVelmorView* view);
+    const std::vector<CVelmorView*>& views() const { return views_; }
+    // Sends a hint (velmor::hint) about node to every view but sender.
+    void updateAllViews(int hint, tovimat::nucleo* node, CVelmorView* sender = nullptr);
+
 private:
+    // Makes a document root for this document around an empty root container.
+    std::unique_ptr<CVelmorProtocol> makeRoot();
+
     std::unique_ptr<CVelmorProtocol> root_;
+    std::vector<CVelmorView*> views_;
     bool modified_ = false;
 };

@@ -1,6 +1,9 @@
 #include "core/velmor_protocol.h"
 
+#include <algorithm>
+
 #include "core/velmor_doc.h"
+#include "core/velmor_view.h"
 #include "platform/messages.h"
 
 using namespace tovimat;
@@ -14,31 +17,124 @@ selection& CVelmorProtocol::sharedSelection() {
     return shared;
 }
 
-// The document has no view yet: nothing is drawn, no caret exists, and
-// nothing can be measured without a device context.
-void CVelmorProtocol::invalidate(nucleo*) {}
-void CVelmorProtocol::createCaret(int, int) {}
-void CVelmorProtocol::setCaretPos(int, int) {}
-void CVelmorProtocol::hideCaret() {}
-void CVelmorProtocol::showCaret() {}
-void CVelmorProtocol::drawFocusFrame(nucleo*) {}
-void CVelmorProtocol::measureOn(nucleo*) {}
-void CVelmorProtocol::updateOn(nucleo*) {}
-void CVelmorProtocol::remeasureOn(nucleo*) {}
-void CVelmorProtocol::caretAt(nucleo*, int) {}
-bool CVelmorProtocol::clickOn(nucleo*, aPoint&) { return false; }
-void CVelmorProtocol::setFocused(nucleo*) {}
-int CVelmorProtocol::caretIndex() { return 0; }
-nucleo* CVelmorProtocol::focused() { return nullptr; }
-int* CVelmorProtocol::caretIndexRef() { return nullptr; }
-aRect* CVelmorProtocol::selectionRect() { return nullptr; }
+void CVelmorProtocol::forgetView(CVelmorView* view) {
+    if (activeView_ == view) activeView_ = nullptr;
+}
+
+CVelmorView* CVelmorProtocol::currentView() const {
+    if (activeView_) return activeView_;
+    if (owner_ && !owner_->views().empty()) return owner_->views().front();
+    return nullptr;
+}
+
+// --- screen -------------------------------------------------------------------------------
+
+void CVelmorProtocol::invalidate(nucleo* node) {
+    if (owner_ && node) owner_->updateAllViews(velmor::hint::Invalidate, node);
+}
+
+void CVelmorProtocol::createCaret(int width, int height) {
+    if (CVelmorView* v = currentView()) v->window().createSolidCaret(width, height);
+}
+
+void CVelmorProtocol::setCaretPos(int x, int y) {
+    if (CVelmorView* v = currentView()) v->placeCaret(x, y);
+}
+
+void CVelmorProtocol::hideCaret() {
+    if (CVelmorView* v = currentView()) v->window().hideCaret();
+}
+
+void CVelmorProtocol::showCaret() {
+    if (CVelmorView* v = currentView()) v->window().showCaret();
+}
+
+void CVelmorProtocol::drawFocusFrame(nucleo* node) {
+    if (owner_ && node) owner_->updateAllViews(velmor::hint::FocusFrame, node);
+}
 
 void CVelmorProtocol::setModified(bool modified) {
     if (owner_) owner_->setModifiedFlag(modified);
 }
 
 int CVelmorProtocol::message(const char* text, const char* caption, UINT style) {
+    if (!currentView()) return 0;
     return MessageBoxA(nullptr, text, caption, style);
 }
 
-selection* CVelmorProtocol::selectionList() { return &sharedSelection(); }
+// --- measuring ---------------------------------------------------------------------------
+
+template <typename Step>
+void CVelmorProtocol::layoutOn(nucleo* node, Step step) {
+    CVelmorView* v = currentView();
+    if (!v || !node) return;
+    CViewWindow& w = v->window();
+    HDC dc = w.getDC();
+    step(dc);
+    w.releaseDC(dc);
+    if (owner_) owner_->updateAllViews(velmor::hint::ScrollRange, node);
+}
+
+void CVelmorProtocol::measureOn(nucleo* node) {
+    layoutOn(node, [node](HDC dc) { node->measure(dc); });
+}
+
+void CVelmorProtocol::updateOn(nucleo* node) {
+    layoutOn(node, [node](HDC dc) { node->update(dc); });
+}
+
+void CVelmorProtocol::remeasureOn(nucleo* node) {
+    layoutOn(node, [node](HDC dc) { node->remeasure(dc); });
+}
+
+void CVelmorProtocol::caretAt(nucleo* node, int index) {
+    CVelmorView* v = currentView();
+    if (!v || !node) return;
+    CViewWindow& w = v->window();
+    HDC dc = w.getDC();
+    HGDIOBJ old = SelectObject(dc, node->getFont());
+    SIZE extent{0, 0};
+    const int n = std::clamp(index, 0, node->getLen());
+    GetTextExtentPoint32A(dc, node->getText(), n, &extent);
+    if (old) SelectObject(dc, old);
+    w.releaseDC(dc);
+    node->focusAt(index, extent.cx);
+}
+
+bool CVelmorProtocol::clickOn(nucleo* node, aPoint& point) {
+    CVelmorView* v = currentView();
+    if (!v || !node) return false;
+    CViewWindow& w = v->window();
+    HDC dc = w.getDC();
+    bool handled = node->click(dc, point);
+    w.releaseDC(dc);
+    return handled;
+}
+
+// --- editing position -----------------------------------------------------------------------
+
+selection* CVelmorProtocol::selectionList() { return currentView() ? &sharedSelection() : nullptr; }
+
+void CVelmorProtocol::setFocused(nucleo* node) {
+    if (CVelmorView* v = currentView()) v->setFocused(node);
+}
+
+int CVelmorProtocol::caretIndex() {
+    CVelmorView* v = currentView();
+    return v ? v->caretIndex() : 0;
+}
+
+nucleo* CVelmorProtocol::focused() {
+    CVelmorView* v = currentView();
+    return v ? v->focused() : nullptr;
+}
+
+int* CVelmorProtocol::caretIndexRef() {
+    CVelmorView* v = currentView();
+    return v ? v->caretIndexRef() : nullptr;
+}
+
+aRect* CVelmorProtocol::selectionRect() {
+    CVelmorView* v = currentView();
+    return v ? v->selectionRect() : nullptr;
+}

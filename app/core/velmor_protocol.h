@@ -1,11 +1,13 @@
 // The program's document root: implements the host operations for the views
-// of one document. Operations that need a window use the active view; with no
-// view at all they do nothing and the queries answer 0 or null.
+// of one document. Operations that need a window use the active view, or the
+// document's first view when no view is active; with no view at all they do
+// nothing and the queries answer 0 or null.
 #pragma once
 
 #include "model/document.h"
 
 class CVelmorDoc;
+class CVelmorView;
 
 class CVelmorProtocol : public tovimat::protocol {
 public:
@@ -13,6 +15,15 @@ public:
     ~CVelmorProtocol() override;
 
     CVelmorDoc* owner() const { return owner_; }
+
+    // The view that last received input; null when none.
+    CVelmorView* activeView() const { return activeView_; }
+    void setActiveView(CVelmorView* view) { activeView_ = view; }
+    // Clears the active view when it is view.
+    void forgetView(CVelmorView* view);
+    // The view the host operations use: the active one, else the document's
+    // first view, else null.
+    CVelmorView* currentView() const;
 
     // The process-wide selection, shared by every document and view.
     static tovimat::selection& sharedSelection();
@@ -38,5 +49,11 @@ public:
     tovimat::aRect* selectionRect() override;
 
 private:
+    // Runs a layout step on node with a device context of the current view,
+    // then has every view recompute its scroll range.
+    template <typename Step>
+    void layoutOn(tovimat::nucleo* node, Step step);
+
     CVelmorDoc* owner_;
+    CVelmorView* activeView_ = nullptr;
 };

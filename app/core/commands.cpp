@@ -1,0 +1,59 @@
+#include "core/commands.h"
+
+namespace velmor::cmd {
+
+namespace {
+
+constexpr Command kCommands[] = {
+    {Calculate, Kind::GroupCommand, "Calculate", "Calculates hilited expression"},
+    {Simplify, Kind::NoHandler, "", "Simplify hilited expression"},
+    {TestRule, Kind::GroupCommand, "TestRule", "Apply set of rules from \"rules.vlm\" file"},
+    {SelectorTool, Kind::Tool, "SelectorTool", "Selector tool"},
+    {NewItemTool, Kind::Tool, "NewItemTool", "New item tool, click to create new item"},
+    {EditTool, Kind::Tool, "EditTool", "Edit tool, click to positionate cursor"},
+    {MainToolbarSpare, Kind::NoHandler, "", ""},
+    {Isolate, Kind::NoHandler, "", "Isolate member on hilited expression"},
+    {UseConstants, Kind::GroupCommand, "UseConstants", "Use constants defined on \"rule.vlm\" file"},
+    {InsertTrue, Kind::Constant, "True", "Inserts boolean 'True'"},
+    {InsertSin, Kind::Function, "sin", "Insert sin function"},
+    {InsertCos, Kind::Function, "cos", "Insert cos function"},
+    {InsertTan, Kind::Function, "tan", "Insert tan function"},
+    {InsertLog, Kind::Operator, "log", "Inserts logaritm operator"},
+    {InsertRoot, Kind::Operator, "root", "Inserts root operator"},
+    {InsertPower, Kind::Operator, "power", "Inserts power operator"},
+    {InsertPlusInfinity, Kind::Constant, "+Infinity", "Inserts positive infinite element"},
+    {InsertMinusInfinity, Kind::Constant, "-Infinity", "Inserts negative infinite element"},
+    {InsertASin, Kind::Function, "asin", "Insert asin function"},
+    {InsertACos, Kind::Function, "acos", "Insert acos function"},
+    {InsertATan, Kind::Function, "atan", "Insert atan function"},
+    {InsertFalse, Kind::Constant, "False", "Inserts boolean 'False'"},
+    {InsertIntersection, Kind::Operator, "intersection", "Group intersection"},
+    {InsertUnion, Kind::Operator, "union", "Group union"},
+    {InsertContained, Kind::Operator, "contained", "Contained in"},
+    {InsertNotContain, Kind::Operator, "notContain", "Not contain"},
+    {InsertBelongs, Kind::Operator, "belongs", "Belongs"},
+    {InsertNotBelong, Kind::Operator, "notBelong", "Not belongs"},
+    {InsertContains, Kind::Operator, "contains", "Contains"},
+    {Refers, Kind::NoHandler, "", "Refers"},
+    {Refered, Kind::NoHandler, "", "Refered"},
+    {Font, Kind::Font, "Font", "Define font of hilited expression"},
+};
+
+}  // namespace
+
+std::span<const Command> commands() { return kCommands; }
+
+const Command* findCommand(int id) {
+    for (const Command& c : kCommands)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+const Command* findCommand(std::string_view scriptName) {
+    if (scriptName.empty()) return nullptr;
+    for (const Command& c : kCommands)
+        if (c.scriptName == scriptName) return &c;
+    return nullptr;
+}
+
+}  // namespace velmor::cmd

@@ -1,0 +1,40 @@
+// The event log of velmor-cli: every beep and message box the program shows,
+// and every command a script asked for while it was disabled, one line each
+// in the order they happened:
+//
+//   ! beep 0
+//   ! message "Error opening file" "Bad rule file"
+//   ! disabled Calculate
+//
+// Texts are written byte by byte as escapeBytes writes them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/messages.h"
+
+namespace velmor {
+
+// Receives the beeps and message boxes of the whole process while it exists,
+// then gives them back to the sink that was there before.
+class EventLog : public tovimat::MessageSink {
+public:
+    EventLog();
+    ~EventLog() override;
+    EventLog(const EventLog&) = delete;
+    EventLog& operator=(const EventLog&) = delete;
+
+    void beep(tovimat::UINT code) override;
+    // Answers OK, as a user who reads the message and closes it.
+    int messageBox(const char* text, const char* caption, tovimat::UINT style) override;
+    void disabled(std::string_view commandName);
+
+    const std::string& text() const { return text_; }
+
+private:
+    tovimat::MessageSink* previous_;
+    std::string text_;
+};
+
+}  // namespace velmor

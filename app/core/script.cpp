@@ -1,0 +1,393 @@
+#include "core/script.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "core/commands.h"
+#include "core/linear_text.h"
+#include "model/dump.h"
+#include "platform/codepages.h"
+#include "platform/vkeys.h"
+
+using namespace tovimat;
+
+namespace velmor {
+
+// --- parsing ------------------------------------------------------------------------------------
+
+namespace {
+
+struct NamedKey {
+    std::string_view name;
+    int key;
+    int character;  // 0: the key only
+};
+
+constexpr NamedKey kNamedKeys[] = {
+    {"Enter", VK_RETURN, 13}, {"Back", VK_BACK, 8},   {"Del", VK_DELETE, 0},
+    {"Left", VK_LEFT, 0},     {"Right", VK_RIGHT, 0}, {"Up", VK_UP, 0},
+    {"Down", VK_DOWN, 0},     {"Home", VK_HOME, 0},   {"End", VK_END, 0},
+};
+
+std::vector<std::string_view> words(std::string_view s) {
+    std::vector<std::string_view> out;
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+        size_t start = i;
+        while (i < s.size() && !std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+        if (i > start) out.push_back(s.substr(start, i - start));
+    }
+    return out;
+}
+
+bool number(std::string_view w, int& out) {
+    const char* end = w.data() + w.size();
+    auto [p, ec] = std::from_chars(w.data(), end, out);
+    return ec == std::errc() && p == end;
+}
+
+// Length of the UTF-8 sequence at s (2 to 4) whose character has a
+// Windows-1252 byte, which goes to byte; 0 when there is none.
+int cp1252FromUtf8(std::string_view s, unsigned char& byte) {
+    const auto b0 = static_cast<unsigned char>(s[0]);
+    int n = b0 >= 0xF0 && b0 < 0xF5 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC2 && b0 < 0xE0 ? 2 : 0;
+    if (n == 0 || s.size() < size_t(n)) return 0;
+    char32_t cp = b0 & (0x7F >> n);
+    for (int i = 1; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    const int mapped = unicodeToCp1252(cp);
+    if (mapped < 0x80) return 0;
+    byte = static_cast<unsigned char>(mapped);
+    return n;
+}
+
+ScriptAction typed(unsigned char c) {
+    ScriptAction a;
+    a.kind = ScriptAction::Type;
+    a.key = keyForChar(c).vk;
+    a.character = c;
+    return a;
+}
+
+// Parses the inside of one pair of braces.
+bool parseToken(std::string_view inside, ScriptAction& a, std::string& error) {
+    std::vector<std::string_view> w = words(inside);
+    if (w.empty()) {
+        error = "empty {}";
+        return false;
+    }
+    const std::string_view name = w[0];
+    auto bad = [&](const char* why) {
+        error = "{" + std::string(inside) + "}: " + why;
+        return false;
+    };
+
+    for (const NamedKey& k : kNamedKeys) {
+        if (name != k.name) continue;
+        if (w.size() != 1) return bad("takes no arguments");
+        a.kind = k.character ? ScriptAction::Type : ScriptAction::Key;
+        a.key = k.key;
+        a.character = k.character;
+        return true;
+    }
+
+    if (name == "Click" || name == "Drag" || name == "Move") {
+        const size_t count = name == "Drag" ? 4 : 2;
+        if (w.size() < 1 + count) return bad("needs its coordinates");
+        int v[4] = {0, 0, 0, 0};
+        for (size_t i = 0; i < count; ++i)
+            if (!number(w[1 + i], v[i])) return bad("coordinates are integers");
+        a.kind = ScriptAction::Mouse;
+        a.press = name != "Move";
+        a.points.push_back(POINT{v[0], v[1]});
+        if (count == 4) a.points.push_back(POINT{v[2], v[3]});
+        for (size_t i = 1 + count; i < w.size(); ++i) {
+            if (!a.press) return bad("a move takes no modifiers");
+            if (w[i] == "ctrl")
+                a.modifiers |= MK_CONTROL;
+            else if (w[i] == "shift")
+                a.modifiers |= MK_SHIFT;
+            else if (w[i] == "alt")
+                a.modifiers |= MK_ALT;
+            else if (w[i] == "right")
+                a.rightAtRelease = true;
+            else
+                return bad("unknown modifier");
+        }
+        return true;
+    }
+
+    if (name == "Font") {
+        if (w.size() < 3) return bad("needs a face and a height");
+        if (w[1].size() >= LF_FACESIZE) return bad("face name too long");
+        if (!number(w[2], a.height)) return bad("the height is an integer");
+        a.kind = ScriptAction::Font;
+        a.word = std::string(w[1]);
+        for (size_t i = 3; i < w.size(); ++i) {
+            if (w[i] == "bold")
+                a.bold = true;
+            else if (w[i] == "italic")
+                a.italic = true;
+            else
+                return bad("unknown font style");
+        }
+        return true;
+    }
+
+    if (name == "Save") {
+        if (w.size() != 2) return bad("needs one file name");
+        a.kind = ScriptAction::Save;
+        a.word = std::string(w[1]);
+        return true;
+    }
+
+    const cmd::Command* c = cmd::findCommand(name);
+    if (!c || c->kind == cmd::Kind::Font) return bad("unknown token");
+    if (w.size() != 1) return bad("takes no arguments");
+    a.kind = ScriptAction::Command;
+    a.command = c->id;
+    a.word = std::string(name);
+    return true;
+}
+
+}  // namespace
+
+bool readScriptFile(const std::string& path, std::string& script) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) return false;
+    if (script.ends_with("\r\n"))
+        script.resize(script.size() - 2);
+    else if (script.ends_with('\n'))
+        script.pop_back();
+    return true;
+}
+
+bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error) {
+    actions.clear();
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '{') {
+            if (i + 1 < text.size() && text[i + 1] == '{') {
+                actions.push_back(typed('{'));
+                i += 2;
+                continue;
+            }
+            size_t close = text.find('}', i + 1);
+            if (close == std::string_view::npos) {
+                error = "unclosed { at offset " + std::to_string(i);
+                return false;
+            }
+            ScriptAction a;
+            if (!parseToken(text.substr(i + 1, close - i - 1), a, error)) return false;
+            actions.push_back(std::move(a));
+            i = close + 1;
+            continue;
+        }
+        unsigned char byte = c;
+        int n = c >= 0x80 ? cp1252FromUtf8(text.substr(i), byte) : 0;
+        actions.push_back(typed(byte));
+        i += n > 0 ? size_t(n) : 1;
+    }
+    return true;
+}
+
+// --- the session -------------------------------------------------------------------------------
+
+HeadlessSession::HeadlessSession() : view_(std::make_unique<CVelmorView>(doc_, window_)) {}
+
+HeadlessSession::~HeadlessSession() {
+    doc_.onCloseDocument();
+    view_.reset();
+}
+
+void HeadlessSession::start() {
+    // The tool and the pointers into trees are the process's, not a
+    // document's: a session starts them afresh.
+    protocol::mouseOn = nullptr;
+    protocol::dropTarget = nullptr;
+    view_->onInitialUpdate();
+    view_->onSetFocus();
+    view_->setMode(CVelmorView::NewItemMode);
+}
+
+void HeadlessSession::newDocument() {
+    doc_.onNewDocument();
+    start();
+}
+
+bool HeadlessSession::open(const std::string& path) {
+    const bool opened = doc_.onOpenDocument(path);
+    start();
+    return opened;
+}
+
+bool HeadlessSession::save(const std::string& path) { return doc_.onSaveDocument(path); }
+
+POINT HeadlessSession::toClient(POINT p) const {
+    const POINT s = window_.scrollPosition();
+    return POINT{p.x - s.x, p.y - s.y};
+}
+
+void HeadlessSession::type(unsigned char c) { play(typed(c)); }
+
+void HeadlessSession::click(POINT p) {
+    ScriptAction a;
+    a.kind = ScriptAction::Mouse;
+    a.press = true;
+    a.points.push_back(p);
+    play(a);
+}
+
+void HeadlessSession::mouse(const ScriptAction& a) {
+    const UINT held = a.modifiers;
+    const UINT release = held | (a.rightAtRelease ? MK_RBUTTON : 0);
+    const POINT first = a.points.front();
+    const POINT last = a.points.back();
+    view_->onMouseMove(held, toClient(first));
+    if (!a.press) return;
+    view_->onLButtonDown(held | MK_LBUTTON, toClient(first));
+    if (a.points.size() > 1) view_->onMouseMove(held | MK_LBUTTON, toClient(last));
+    view_->onLButtonUp(release, toClient(last));
+}
+
+void HeadlessSession::play(const ScriptAction& a) {
+    switch (a.kind) {
+        case ScriptAction::Type:
+            view_->onKeyDown(a.key);
+            if (view_->keyPassed()) view_->onChar(a.character);
+            break;
+        case ScriptAction::Key:
+            view_->onKeyDown(a.key);
+            break;
+        case ScriptAction::Mouse:
+            mouse(a);
+            break;
+        case ScriptAction::Command:
+            if (view_->isEnabled(a.command))
+                view_->execute(a.command);
+            else
+                log_.disabled(a.word);
+            break;
+        case ScriptAction::Font: {
+            // As if the font dialog, opened on the focused node's font,
+            // answered this face and height.
+            LOGFONTA lf{};
+            view_->currentFont(lf);
+            std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
+            std::memcpy(lf.lfFaceName, a.word.data(), std::min(a.word.size(), size_t(LF_FACESIZE - 1)));
+            lf.lfHeight = a.height;
+            lf.lfWeight = a.bold ? FW_BOLD : FW_NORMAL;
+            lf.lfItalic = a.italic ? 1 : 0;
+            view_->onFont(lf);
+            break;
+        }
+        case ScriptAction::Save:
+            save(a.word);
+            break;
+    }
+}
+
+bool HeadlessSession::play(const std::vector<ScriptAction>& actions, std::string& error) {
+    for (const ScriptAction& a : actions) {
+        if (a.kind == ScriptAction::Save && !save(a.word)) {
+            error = "cannot write " + a.word;
+            return false;
+        }
+        if (a.kind != ScriptAction::Save) play(a);
+    }
+    return true;
+}
+
+std::string HeadlessSession::output(bool geometry) const {
+    std::string out = log_.text();
+    if (container* b = doc_.base()) {
+        DumpOptions options;
+        options.geometry = geometry;
+        out += dumpTree(*b, options);
+    }
+    return out;
+}
+
+// --- the three commands of velmor-cli ------------------------------------------------------------------
+
+namespace {
+
+bool readable(const std::string& path) {
+    std::ifstream probe(path, std::ios::binary);
+    return probe.good();
+}
+
+RunResult failure(std::string error, std::string out = {}) {
+    RunResult r;
+    r.exitCode = 2;
+    r.out = std::move(out);
+    r.error = std::move(error);
+    return r;
+}
+
+}  // namespace
+
+RunResult runScript(const RunOptions& options) {
+    std::vector<ScriptAction> actions;
+    std::string error;
+    if (!parseScript(options.script, actions, error)) return failure("malformed script: " + error);
+    if (!options.openPath.empty() && !readable(options.openPath))
+        return failure("cannot read " + options.openPath);
+
+    HeadlessSession session;
+    if (options.openPath.empty()) {
+        session.newDocument();
+    } else if (!session.open(options.openPath)) {
+        return failure(options.openPath + " is not a Velmor document", session.log().text());
+    }
+    if (!session.play(actions, error)) return failure(error, session.output(options.geometry));
+    if (!options.savePath.empty() && !session.save(options.savePath))
+        return failure("cannot write " + options.savePath, session.output(options.geometry));
+    RunResult r;
+    r.out = session.output(options.geometry);
+    return r;
+}
+
+RunResult dumpFile(const std::string& path, bool geometry) {
+    if (!readable(path)) return failure("cannot read " + path);
+    HeadlessSession session;
+    if (!session.open(path)) return failure(path + " is not a Velmor document", session.log().text());
+    RunResult r;
+    r.out = session.output(geometry);
+    return r;
+}
+
+RunResult calculateText(const std::string& text) {
+    HeadlessSession session;
+    session.newDocument();
+    session.click(POINT{10, 10});
+    // The text is typed as it is: braces are characters here.
+    for (size_t i = 0; i < text.size();) {
+        unsigned char byte = static_cast<unsigned char>(text[i]);
+        int n = byte >= 0x80 ? cp1252FromUtf8(std::string_view(text).substr(i), byte) : 0;
+        session.type(byte);
+        i += n > 0 ? size_t(n) : 1;
+    }
+    CVelmorView& view = session.view();
+    if (nucleo* f = view.focused()) f->expression()->focusRight();
+    if (view.isEnabled(cmd::Calculate))
+        view.execute(cmd::Calculate);
+    else
+        session.log().disabled("Calculate");
+    RunResult r;
+    if (container* b = session.doc().base()) r.out = linearLines(*b);
+    r.error = session.log().text();
+    return r;
+}
+
+}  // namespace velmor

@@ -1,0 +1,137 @@
+// The scripts of velmor-cli and the headless session that plays them.
+//
+// A script is typed text with commands in braces:
+//
+//   {Click 10 10}2x{Left}{Back}{Calculate}
+//
+// Every character other than "{" is typed: a key-down with its virtual-key
+// code, then the character when the focused node passes the key on. "{{"
+// types "{". Inside braces, whitespace separates words; the tokens are
+//
+//   {Enter} {Back}                         the key, then its character when passed on
+//   {Del} {Left} {Right} {Up} {Down} {Home} {End}   the key only
+//   {Click X Y [mods]}                     move, left button down and up at (X, Y)
+//   {Drag X1 Y1 X2 Y2 [mods]}              move, down at (X1, Y1), move, up at (X2, Y2)
+//   {Move X Y}                             a mouse move
+//       mods: ctrl shift alt (held), right (right button held at the release)
+//   {NewItemTool} {EditTool} {SelectorTool}
+//   {Calculate} {TestRule} {UseConstants}
+//   {True} {False} {+Infinity} {-Infinity}
+//   {sin} {cos} {tan} {asin} {acos} {atan} {log} {root} {power}
+//   {intersection} {union} {contains} {notContain} {contained} {belongs} {notBelong}
+//   {Font FACE HEIGHT [bold] [italic]}     the Font command with that font
+//   {Save FILE}                            saves the document
+//
+// Points are document coordinates. Text is read as UTF-8 where it is valid
+// and has a Windows-1252 byte; any other byte is typed as it is.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/event_log.h"
+#include "core/headless_window.h"
+#include "core/velmor_doc.h"
+#include "core/velmor_view.h"
+
+namespace velmor {
+
+struct ScriptAction {
+    enum Kind {
+        Type,     // a character: key-down, then the character when passed on
+        Key,      // a key-down only
+        Mouse,    // Click, Drag or Move
+        Command,  // a command by id
+        Font,     // the Font command
+        Save,     // saves the document
+    };
+    Kind kind = Type;
+    int key = 0;        // Type, Key: the virtual-key code
+    int character = 0;  // Type: the character byte
+    // Mouse: the points, one for Click and Move, two for Drag.
+    std::vector<tovimat::POINT> points;
+    bool press = false;           // Mouse: a Click or Drag, not a plain Move
+    tovimat::UINT modifiers = 0;  // Mouse: MK_CONTROL, MK_SHIFT, MK_ALT
+    bool rightAtRelease = false;  // Mouse: the right button held at the release
+    int command = 0;              // Command: the id
+    std::string word;             // Command: the name as written; Font: the face; Save: the file
+    int height = 0;               // Font
+    bool bold = false, italic = false;
+};
+
+// Reads a script file: the script as it is typed, without the newline that
+// ends the file's last line. False when the file cannot be read.
+bool readScriptFile(const std::string& path, std::string& script);
+
+// Parses a script; on a malformed script answers false with a one-line
+// reason in error.
+bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error);
+
+// A document in a headless view, with the event log of everything it shows.
+// Starts like the desktop program: the new-item tool active, nothing
+// selected, the view holding the keyboard focus.
+class HeadlessSession {
+public:
+    HeadlessSession();
+    ~HeadlessSession();
+    HeadlessSession(const HeadlessSession&) = delete;
+    HeadlessSession& operator=(const HeadlessSession&) = delete;
+
+    void newDocument();
+    // False when the document refuses the file; the reason is in the log.
+    bool open(const std::string& path);
+    bool save(const std::string& path);
+    // Plays the actions; false (with error) when a Save fails.
+    bool play(const std::vector<ScriptAction>& actions, std::string& error);
+    void play(const ScriptAction& action);
+
+    // Types one character the way a keyboard does.
+    void type(unsigned char c);
+    void click(tovimat::POINT docPoint);
+
+    // The event log, then the tree.
+    std::string output(bool geometry) const;
+
+    EventLog& log() { return log_; }
+    CVelmorDoc& doc() { return doc_; }
+    CHeadlessWindow& window() { return window_; }
+    CVelmorView& view() { return *view_; }
+
+private:
+    void start();
+    void mouse(const ScriptAction& a);
+    tovimat::POINT toClient(tovimat::POINT docPoint) const;
+
+    EventLog log_;
+    CVelmorDoc doc_;
+    CHeadlessWindow window_;
+    std::unique_ptr<CVelmorView> view_;
+};
+
+struct RunOptions {
+    std::string openPath;  // empty: a new document
+    bool geometry = false;
+    std::string savePath;  // empty: not saved
+    std::string script;
+};
+
+struct RunResult {
+    int exitCode = 0;
+    std::string out;    // the event log and the dump
+    std::string error;  // one line for standard error, when the run failed
+};
+
+// velmor-cli run: plays the script on a new or opened document, saves when
+// asked, and answers the event log and the dump.
+RunResult runScript(const RunOptions& options);
+
+// velmor-cli dump: opens the file and answers the event log and the dump.
+RunResult dumpFile(const std::string& path, bool geometry);
+
+// velmor-cli calc: types text into a new item, calculates the line and
+// answers the document's lines in linear form; the event log goes to error.
+RunResult calculateText(const std::string& text);
+
+}  // namespace velmor

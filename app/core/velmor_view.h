@@ -1,0 +1,133 @@
+// CVelmorView: the logic of a window that edits a document. It turns mouse
+// and keyboard messages into calls on the document's tree according to the
+// current tool, keeps the editing position (the node with the caret and the
+// caret index), drags and drops the selection, scrolls with the caret and
+// runs the Tools, Format and insertion commands. It reaches its window only
+// through CViewWindow.
+//
+// Message handlers take client coordinates; the tree works in document
+// coordinates (client plus scroll position).
+#pragma once
+
+#include "core/view_window.h"
+#include "model/document.h"
+
+class CVelmorDoc;
+class CVelmorProtocol;
+
+class CVelmorView {
+public:
+    // Tool modes, kept in protocol::mode and shared by every view.
+    enum Mode {
+        NewItemMode = 0,     // a click creates an empty item
+        EditMode = 1,        // clicks and keys go to the tree
+        SelectorMode = 2,    // clicks select, drags move the selection
+        RubberBandMode = 3,  // a rubber band is being drawn
+        RegionMode = 4,      // a rubber band has just selected a region
+    };
+
+    // The view registers with doc and draws into window; both outlive it or
+    // let it know (detachDocument).
+    CVelmorView(CVelmorDoc& doc, CViewWindow& window);
+    CVelmorView(const CVelmorView&) = delete;
+    CVelmorView& operator=(const CVelmorView&) = delete;
+    ~CVelmorView();
+
+    CVelmorDoc* document() const { return doc_; }
+    CViewWindow& window() const { return window_; }
+    CVelmorProtocol* root() const;
+    tovimat::container* base() const;
+
+    // --- editing position -------------------------------------------------------
+    tovimat::nucleo* focused() const { return focused_; }
+    void setFocused(tovimat::nucleo* node) { focused_ = node; }
+    int caretIndex() const { return caretIndex_; }
+    int* caretIndexRef() { return &caretIndex_; }
+    // Whether the last key-down may be followed by its character.
+    bool keyPassed() const { return keyPassed_; }
+    // The rubber band of the selector tool, in document coordinates.
+    tovimat::aRect* selectionRect() { return &selRect_; }
+    tovimat::aPoint dragAnchor() const { return dragAnchor_; }
+    // Drops every pointer into the document's tree (the tree is going away).
+    void forgetEditingPosition();
+    // The document is gone before this view.
+    void detachDocument();
+
+    // --- what the document root asks of the view -------------------------------------
+    // Scrolls so that the document point is visible, then puts the caret there.
+    void placeCaret(int x, int y);
+    // Resets the scroll sizes from the root container's extent.
+    void recalcScrollRange();
+    // A hint from the document (velmor::hint).
+    void onUpdate(int hint, tovimat::nucleo* node);
+
+    // --- messages -----------------------------------------------------------------------
+    // flags are velmor::MK_* bits.
+    void onLButtonDown(tovimat::UINT flags, tovimat::POINT clientPoint);
+    void onLButtonUp(tovimat::UINT flags, tovimat::POINT clientPoint);
+    void onMouseMove(tovimat::UINT flags, tovimat::POINT clientPoint);
+    void onKeyDown(int virtualKey);
+    void onChar(int c);
+    void onSetFocus();
+    void onKillFocus();
+    void onDestroy();
+    // Paints the tree on dc, which draws in document coordinates; area is the
+    // part to repaint. On the screen the selection frames follow.
+    void onDraw(tovimat::HDC dc, const tovimat::aRect& area, bool printing = false);
+    void onInitialUpdate();
+
+    // --- tools --------------------------------------------------------------------------
+    static int mode() { return tovimat::protocol::mode; }
+    // Switches the tool: 0 and 1 drop the selection, 2 takes the caret away.
+    void setMode(int m);
+
+    // --- commands (ids in core/commands.h) ----------------------------------------------
+    bool isEnabled(int commandId) const;
+    // Runs the command's handler; false when the id has none here (Font needs
+    // its font: see onFont).
+    bool execute(int commandId);
+    void onCalculate();
+    void onTestRule();
+    void onUseConstants();
+    // The font the Font dialog starts from: the focused node's. False
+    // without a focused node.
+    bool currentFont(tovimat::LOGFONTA& out) const;
+    // Font: gives the chosen font to the focused node.
+    void onFont(const tovimat::LOGFONTA& chosen);
+
+private:
+    tovimat::POINT toDocument(tovimat::POINT clientPoint) const;
+    tovimat::RECT toClient(const tovimat::RECT& docRect) const;
+    tovimat::selection& selectionList() const;
+    void makeActive();
+
+    // Mouse steps.
+    void newItemAt(tovimat::POINT docPoint);
+    void selectAt(tovimat::UINT flags, tovimat::POINT docPoint);
+    void startRubberBand(tovimat::POINT clientPoint);
+    void endRubberBand();
+    void dragStep(tovimat::POINT docPoint);
+    void drop(tovimat::UINT flags, tovimat::POINT docPoint);
+    void deleteSelection();
+    // XOR frames of every selector, at the selectors' rectangles.
+    void toggleSelectionFrames();
+    // Erases the selection frames and empties the shared selection.
+    void dropSelection();
+
+    // Command handlers.
+    void insertConstant(int commandId);
+    void wrapInFunction(int commandId);
+    void insertOperator(int commandId);
+    bool commitResult(tovimat::results r);
+
+    CVelmorDoc* doc_;
+    CViewWindow& window_;
+
+    tovimat::nucleo* focused_ = nullptr;
+    int caretIndex_ = 0;
+    bool keyPassed_ = false;
+    tovimat::aRect selRect_;
+    tovimat::aPoint dragAnchor_{0, 0};
+    // The rubber band while it is drawn, in client coordinates, not normalised.
+    tovimat::RECT band_{0, 0, 0, 0};
+};

@@ -1,0 +1,353 @@
+// The Tools, Format and insertion commands of a view: when each is enabled
+// and what it asks of the tree.
+#include <memory>
+
+#include "core/commands.h"
+#include "core/velmor_doc.h"
+#include "core/velmor_view.h"
+#include "platform/messages.h"
+#include "store/loader.h"
+#include "store/stream.h"
+
+using namespace tovimat;
+namespace cmd = velmor::cmd;
+
+namespace {
+
+// The rule file: the program opens it by bare name, in the current directory.
+constexpr const char* kRuleFile = "rules.vlm";
+constexpr const char* kRuleFileCaption = "Error opening file";
+
+int toolMode(int id) {
+    switch (id) {
+        case cmd::SelectorTool:
+            return CVelmorView::SelectorMode;
+        case cmd::EditTool:
+            return CVelmorView::EditMode;
+        default:
+            return CVelmorView::NewItemMode;
+    }
+}
+
+nucleo* makeConstant(int id) {
+    switch (id) {
+        case cmd::InsertTrue:
+            return new booleano(true);
+        case cmd::InsertFalse:
+            return new booleano(false);
+        case cmd::InsertPlusInfinity:
+            return new infinit(true);
+        case cmd::InsertMinusInfinity:
+            return new infinit(false);
+        default:
+            return nullptr;
+    }
+}
+
+container* makeFunction(int id) {
+    switch (id) {
+        case cmd::InsertSin:
+            return new algSin();
+        case cmd::InsertCos:
+            return new algCos();
+        case cmd::InsertTan:
+            return new algTan();
+        case cmd::InsertASin:
+            return new algASin();
+        case cmd::InsertACos:
+            return new algACos();
+        case cmd::InsertATan:
+            return new algATan();
+        default:
+            return nullptr;
+    }
+}
+
+container* makeOperator(int id) {
+    switch (id) {
+        case cmd::InsertLog:
+            return new logaritm();
+        case cmd::InsertRoot:
+            return new radical();
+        case cmd::InsertPower:
+            return new power();
+        case cmd::InsertIntersection:
+            return new intersection();
+        case cmd::InsertUnion:
+            return new junction();
+        case cmd::InsertContained:
+            return new contained();
+        case cmd::InsertNotContain:
+            return new notContain();
+        case cmd::InsertBelongs:
+            return new belongs();
+        case cmd::InsertNotBelong:
+            return new notBelong();
+        case cmd::InsertContains:
+            return new contains();
+        default:
+            return nullptr;
+    }
+}
+
+// Appends n as the last member of c; n is deleted when c refuses it.
+void append(container* c, nucleo* n) {
+    if (!c->entre(n, c->last(), c->tail()) && !n->atached()) delete n;
+}
+
+// Opens the rule file and loads the rule set it holds. On a missing,
+// unreadable or refused file shows failure (caption "Error opening file")
+// and answers null.
+std::unique_ptr<container> loadRuleSet(const char* failure) {
+    algStream file(kRuleFile, std::ios::in);
+    if (file.is_open()) file.seekg(0);
+    if (!file.is_open() || file.fail() || !chkAlgFile(file)) {
+        file.close();
+        MessageBoxA(nullptr, failure, kRuleFileCaption, MB_ICONERROR);
+        return nullptr;
+    }
+    std::unique_ptr<nucleo> loaded(algLoad(file));
+    file.close();
+    if (!loaded || !loaded->isGroup()) {
+        MessageBoxA(nullptr, failure, kRuleFileCaption, MB_ICONERROR);
+        return nullptr;
+    }
+    return std::unique_ptr<container>(static_cast<container*>(loaded.release()));
+}
+
+}  // namespace
+
+// --- enabling ------------------------------------------------------------------------------------
+
+bool CVelmorView::isEnabled(int id) const {
+    const cmd::Command* c = cmd::findCommand(id);
+    if (!c) return false;
+    nucleo* f = focused_;
+    switch (c->kind) {
+        case cmd::Kind::Tool:
+            return mode() != toolMode(id);
+        case cmd::Kind::GroupCommand:
+            return f && f->isGroup();
+        case cmd::Kind::Constant:
+            return f && !f->isGroup() && f->getLen() == 0;
+        case cmd::Kind::Function:
+            return f && f->parent() && caretIndex_ == 0;
+        case cmd::Kind::Operator:
+            return f && f->parent() && f->previous() && f->next();
+        case cmd::Kind::Font:
+            return true;
+        case cmd::Kind::NoHandler:
+            return false;
+    }
+    return false;
+}
+
+bool CVelmorView::execute(int id) {
+    switch (id) {
+        case cmd::SelectorTool:
+        case cmd::NewItemTool:
+            setMode(toolMode(id));
+            if (focused_) focused_->hideFocus();
+            return true;
+        case cmd::EditTool:
+            setMode(EditMode);
+            return true;
+        case cmd::Calculate:
+            onCalculate();
+            return true;
+        case cmd::TestRule:
+            onTestRule();
+            return true;
+        case cmd::UseConstants:
+            onUseConstants();
+            return true;
+        default:
+            break;
+    }
+    const cmd::Command* c = cmd::findCommand(id);
+    if (!c) return false;
+    switch (c->kind) {
+        case cmd::Kind::Constant:
+            insertConstant(id);
+            return true;
+        case cmd::Kind::Function:
+            wrapInFunction(id);
+            return true;
+        case cmd::Kind::Operator:
+            insertOperator(id);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// --- Tools menu ------------------------------------------------------------------------------------
+
+// Hands a result to the document root, which puts it in the document. A
+// result without changes never gets there, so its value is still ours. With
+// changes the root either used the value or disposed of it.
+bool CVelmorView::commitResult(results r) {
+    CVelmorProtocol* doc = root();
+    const int changes = r.changes;
+    const int committed = doc ? doc->chkPass(r) : 0;
+    if (committed == 0 && changes == 0) delete r.value;
+    return committed != 0;
+}
+
+void CVelmorView::onCalculate() {
+    nucleo* f = focused_;
+    if (!f || !f->isGroup()) return;
+    results r = f->calculate();
+    if (r.changes == 0) {
+        delete r.value;
+        r = static_cast<container*>(f)->distribute();
+    }
+    commitResult(r);
+}
+
+void CVelmorView::onTestRule() {
+    if (!focused_ || !focused_->isGroup()) return;
+    std::unique_ptr<container> rules = loadRuleSet("Bad rule file");
+    if (!rules) return;
+    results r = static_cast<container*>(focused_)->applyRules(rules.get(), nullptr);
+    rules.reset();
+    commitResult(r);
+}
+
+void CVelmorView::onUseConstants() {
+    if (!focused_ || !focused_->isGroup()) return;
+    std::unique_ptr<container> rules = loadRuleSet("Bad constants file");
+    if (!rules) return;
+    static_cast<container*>(focused_)->useConstants(rules.get());
+}
+
+// --- Format menu ------------------------------------------------------------------------------------
+
+bool CVelmorView::currentFont(LOGFONTA& out) const {
+    if (!focused_) return false;
+    return GetObjectA(focused_->getFont(), sizeof out, &out) == int(sizeof out);
+}
+
+void CVelmorView::onFont(const LOGFONTA& chosen) {
+    nucleo* n = focused_;
+    if (!n) return;
+    HFONT f = CreateFontIndirectA(&chosen);
+    if (!f) return;
+    n->setFont(f);
+    n->refocus();
+    n->update();
+}
+
+// --- insertion toolbars -------------------------------------------------------------------------------
+
+// True, False, +infinity, -infinity take the place of the empty focused leaf;
+// the caret goes after the new node.
+void CVelmorView::insertConstant(int id) {
+    nucleo* f = focused_;
+    if (!f || !f->parent()) return;
+    nucleo* made = makeConstant(id);
+    if (!made) return;
+    nucleo* before = f->previous();
+    if (!f->replaceWith(made)) {
+        if (!made->atached()) delete made;
+        return;
+    }
+    if (before && before->next()) before->next()->focusRight();
+}
+
+// sin x: the focused node becomes the argument of a new function in its place.
+void CVelmorView::wrapInFunction(int id) {
+    nucleo* f = focused_;
+    if (!f) return;
+    container* owner = f->parent();
+    if (!owner) {
+        MessageBeep(MB_ICONERROR);
+        return;
+    }
+    container* fn = makeFunction(id);
+    if (!fn) return;
+    fn->moveTo(f->left(), f->top(), true);
+    nucleo* following = f->next();
+    owner->detachIt(f, false);
+    append(fn, f);
+    fn->fill();
+    if (!fn->putBefore(following)) {
+        // The owner refused the function: the node goes back where it was.
+        if (f->parent() == fn) fn->_detachIt(f, false, false);
+        delete fn;
+        if (!f->atached()) owner->entre(f, following->previous(), following);
+        return;
+    }
+    fn->remeasure();
+    f->focusLeft();
+}
+
+// log, root, power and the set relations. The focused node F becomes an
+// operand of the new operator N; where the caret was decides which one, and
+// the caret waits in the new empty operand.
+void CVelmorView::insertOperator(int id) {
+    nucleo* f = focused_;
+    if (!f || !f->parent() || !f->previous() || !f->next()) return;
+    container* n = makeOperator(id);
+    if (!n) return;
+    const int most = n->maxMembers();
+    const field empty("");
+
+    auto replaceFocused = [&]() {
+        if (f->replaceWith(n)) return true;
+        if (!n->atached()) delete n;
+        return false;
+    };
+
+    if (!f->isGroup()) {
+        if (n->members() > most - 2) {
+            append(n, f->copy());
+        } else if (auto* text = dynamic_cast<field*>(f)) {
+            // The text splits at the caret: both halves become operands.
+            splited halves = f->parent()->split(text);
+            append(n, halves.left);
+            append(n, halves.right);
+        } else {
+            append(n, f->copy());
+        }
+        n->fill();
+        if (!replaceFocused()) return;
+        n->remeasure();
+        n->focusRight();
+        return;
+    }
+
+    switch (caretIndex_) {
+        case 0:  // before F: the new operand goes in front of it
+            n->fill(most - 1, empty);
+            append(n, f->copy());
+            if (!replaceFocused()) return;
+            n->remeasure();
+            if (n->members() < 2)
+                n->first()->focusLeft();
+            else
+                n->last()->previous()->focusRight();
+            break;
+        case 1: {  // inside the empty F
+            auto* group = static_cast<container*>(f);
+            n->fill(1, empty);
+            if (!group->entre(n, group->last(), group->tail())) {
+                if (!n->atached()) delete n;
+                return;
+            }
+            n->remeasure();
+            n->focusRight();
+            break;
+        }
+        default:  // after F: the new operand follows it
+            append(n, f->copy());
+            n->fill(most - 1, empty);
+            if (!replaceFocused()) return;
+            n->remeasure();
+            if (n->members() < 2)
+                n->first()->focusRight();
+            else
+                n->first()->next()->focusLeft();
+            break;
+    }
+}

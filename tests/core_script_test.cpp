@@ -1,0 +1,147 @@
+// The script language of velmor-cli, its failure paths, and the linear text
+// of `velmor-cli calc`.
+#include <gtest/gtest.h>
+
+#include "core/linear_text.h"
+#include "core/script.h"
+#include "platform/vkeys.h"
+
+using namespace tovimat;
+
+namespace {
+
+std::vector<velmor::ScriptAction> parsed(const std::string& script) {
+    std::vector<velmor::ScriptAction> actions;
+    std::string error;
+    EXPECT_TRUE(velmor::parseScript(script, actions, error)) << error;
+    return actions;
+}
+
+TEST(CoreScript, PrintableCharactersGoOutWithTheirKeysCodes) {
+    auto a = parsed("(.a{{");
+    ASSERT_EQ(a.size(), 4u);
+    // Never the character's own byte: '(' is VK_DOWN and '.' VK_DELETE.
+    EXPECT_EQ(a[0].key, '9');
+    EXPECT_EQ(a[0].character, '(');
+    EXPECT_EQ(a[1].key, VK_OEM_PERIOD);
+    EXPECT_EQ(a[2].key, 'A');
+    EXPECT_EQ(a[2].character, 'a');
+    EXPECT_EQ(a[3].key, VK_OEM_4);
+    EXPECT_EQ(a[3].character, '{');
+}
+
+TEST(CoreScript, NamedKeysAndTheirCharacters) {
+    auto a = parsed("{Enter}{Back}{Del}{Home}");
+    ASSERT_EQ(a.size(), 4u);
+    EXPECT_EQ(a[0].kind, velmor::ScriptAction::Type);
+    EXPECT_EQ(a[0].key, VK_RETURN);
+    EXPECT_EQ(a[0].character, 13);
+    EXPECT_EQ(a[1].character, 8);
+    EXPECT_EQ(a[2].kind, velmor::ScriptAction::Key);
+    EXPECT_EQ(a[2].key, VK_DELETE);
+    EXPECT_EQ(a[3].key, VK_HOME);
+}
+
+TEST(CoreScript, Utf8TextIsTypedInTheDocumentCodePage) {
+    auto a = parsed("\xC3\xA9\xE2\x82\xAC\xFF");  // é, €, and a stray byte
+    ASSERT_EQ(a.size(), 3u);
+    EXPECT_EQ(a[0].character, 0xE9);
+    EXPECT_EQ(a[1].character, 0x80);
+    EXPECT_EQ(a[2].character, 0xFF);
+}
+
+TEST(CoreScript, MouseTokensCarryPointsAndModifiers) {
+    auto a = parsed("{Drag 1 2 -3 4 ctrl right}{Move 5 6}");
+    ASSERT_EQ(a.size(), 2u);
+    ASSERT_EQ(a[0].points.size(), 2u);
+    EXPECT_EQ(a[0].points[1].x, -3);
+    EXPECT_EQ(a[0].modifiers, velmor::MK_CONTROL);
+    EXPECT_TRUE(a[0].rightAtRelease);
+    EXPECT_TRUE(a[0].press);
+    EXPECT_FALSE(a[1].press);
+}
+
+TEST(CoreScript, MalformedScriptsAreRefused) {
+    for (const char* bad :
+         {"{", "ab{Click 1 2", "{}", "{Frobnicate}", "{Click 1}", "{Click 1 x}", "{Click 1 2 meta}",
+          "{Move 1 2 ctrl}", "{Drag 1 2 3}", "{Enter now}", "{Font Arial}", "{Font Arial big}",
+          "{Font Arial 12 wide}", "{Save}", "{Save a b}", "{sin x}"}) {
+        std::vector<velmor::ScriptAction> actions;
+        std::string error;
+        EXPECT_FALSE(velmor::parseScript(bad, actions, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
+    }
+}
+
+TEST(CoreScript, RunFailsWithExitTwoOnBadInput) {
+    velmor::RunOptions options;
+    options.script = "{Nope}";
+    EXPECT_EQ(velmor::runScript(options).exitCode, 2);
+    options.script = "x";
+    options.openPath = "/nonexistent/velmor/file.vlm";
+    velmor::RunResult r = velmor::runScript(options);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    options.openPath.clear();
+    options.savePath = "/nonexistent/velmor/out.vlm";
+    EXPECT_EQ(velmor::runScript(options).exitCode, 2);
+    options.savePath.clear();
+    options.script = "{Click 10 10}x{Save /nonexistent/velmor/out.vlm}";
+    EXPECT_EQ(velmor::runScript(options).exitCode, 2);
+    EXPECT_EQ(velmor::dumpFile("/nonexistent/velmor/file.vlm", false).exitCode, 2);
+}
+
+// --- linear text ---------------------------------------------------------------------------
+
+// Types each line into a new item of one document and answers its lines.
+std::string linear(std::initializer_list<const char*> lines) {
+    velmor::HeadlessSession s;
+    s.newDocument();
+    int y = 10;
+    for (const char* line : lines) {
+        std::vector<velmor::ScriptAction> actions;
+        std::string error;
+        std::string script = "{NewItemTool}{Click 10 " + std::to_string(y) + "}" + line;
+        EXPECT_TRUE(velmor::parseScript(script, actions, error)) << error;
+        s.play(actions, error);
+        y += 40;
+    }
+    return velmor::linearLines(*s.doc().base());
+}
+
+TEST(CoreLinearText, OperatorsReadAsTheyAreTyped) {
+    EXPECT_EQ(linear({"a+b", "a-b", "2x", "a/b", "x^2", "x=3", "sin x", "-y"}),
+              "a + b\n"
+              "a - b\n"
+              "2 * x\n"
+              "a / b\n"
+              "x^2\n"
+              "x = 3\n"
+              "sin x\n"
+              "-y\n");
+}
+
+TEST(CoreLinearText, LooserOperandsGetParentheses) {
+    EXPECT_EQ(linear({"a+b{End}*c", "f(x", "{{1,2", "[a,b"}),
+              "(a + b) * c\n"
+              "f(x)\n"
+              "{1, 2}\n"
+              "[a, b]\n");
+}
+
+TEST(CoreLinearText, SymbolGlyphsComeOutAsUnicode) {
+    // The minus of the Symbol face is U+2212.
+    EXPECT_EQ(linear({"{-Infinity}", "A{union}{Left}B"}),
+              "\u2212\u221e\n"
+              "A \u222a B\n");
+}
+
+TEST(CoreCalc, PrintsTheTypedLine) {
+    velmor::RunResult r = velmor::calculateText("3+4");
+    EXPECT_EQ(r.exitCode, 0);
+    // Until the algebra folds numbers the line stays as typed; then "= 7" follows.
+    EXPECT_EQ(r.out.rfind("3 + 4", 0), 0u) << r.out;
+}
+
+}  // namespace
