@@ -152,6 +152,7 @@ void CVelmorView::onLButtonDown(UINT flags, POINT clientPoint) {
     if (!base()) return;
     makeActive();
     window_.setCapture();
+    dragged_ = false;
     const POINT p = toDocument(clientPoint);
     switch (protocol::mode) {
         case NewItemMode:
@@ -256,6 +257,7 @@ void CVelmorView::onMouseMove(UINT flags, POINT clientPoint) {
 }
 
 void CVelmorView::dragStep(POINT p) {
+    dragged_ = true;
     selection& list = selectionList();
     toggleSelectionFrames();
     for (selector& s : list) s.slide(p.x - dragAnchor_.x, p.y - dragAnchor_.y);
@@ -278,7 +280,9 @@ void CVelmorView::onLButtonUp(UINT flags, POINT clientPoint) {
     window_.releaseCapture();
     if (!base()) return;
     if (protocol::mode == RubberBandMode) endRubberBand();
-    if (protocol::mode == SelectorMode && !selectionList().empty() && !(flags & MK_CONTROL))
+    const bool wasDragged = dragged_;
+    dragged_ = false;
+    if (protocol::mode == SelectorMode && !selectionList().empty() && !(flags & MK_CONTROL) && wasDragged)
         drop(flags, toDocument(clientPoint));
 }
 

@@ -128,6 +128,9 @@ private:
     bool keyPassed_ = false;
     tovimat::aRect selRect_;
     tovimat::aPoint dragAnchor_{0, 0};
+    // Whether the selection was dragged since the button went down: a
+    // release without a drag is a click and moves nothing.
+    bool dragged_ = false;
     // The rubber band while it is drawn, in client coordinates, not normalised.
     tovimat::RECT band_{0, 0, 0, 0};
 };
