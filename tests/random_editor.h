@@ -5,6 +5,8 @@
 // the tree is still sound and loads back from its saved bytes.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "model/document.h"
@@ -63,12 +65,28 @@ public:
         if (!p.empty()) return p;
         nucleo* f = host_.focused();
         if (f && !inTree(f, base)) return "the caret is in a node outside the document";
+        if (std::string u = unionProblem(); !u.empty()) return u;
         return roundTripProblem();
     }
 
     TestHost& host() { return host_; }
 
 private:
+    // A plain document container's box, kept up to date from the one member
+    // each edit changes, must be the union a walk over all members gives.
+    std::string unionProblem() {
+        container* base = host_.getBase();
+        if (base->type() != typeId::container || base->members() == 0) return {};
+        aRect all(INT32_MAX, INT32_MAX, 0, 0);
+        for (nucleo* m = base->first(); m && m->chained(); m = m->next()) {
+            const aRect& r = m->getRect();
+            all = aRect(std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+                        std::max(all.bottom, r.bottom));
+        }
+        if (base->getRect() == all) return {};
+        return "the document's box is not the union of its lines";
+    }
+
     // Saving validates a pending edit first, so the tree is compared after
     // the save.
     std::string roundTripProblem() {

@@ -20,6 +20,16 @@ struct splited {
     field* right = nullptr;
 };
 
+// For one edge of the union of a container's member boxes (left, top, right
+// or bottom): the outermost value, how many members reach it, and the next
+// value inward with its count (0 when that value is not known).
+struct EdgeTally {
+    LONG best = 0;
+    int bestCount = 0;
+    LONG second = 0;
+    int secondCount = 0;
+};
+
 class container : public nucleo {
     friend class protocol;
 
@@ -128,6 +138,9 @@ public:
     void paint(HDC dc, aRect& area) override;
     void drawRect(HDC dc, COLORREF color);
     void drawRect(HDC dc) { drawRect(dc, color); }
+    // Told by an update that one member was re-measured from box `before`;
+    // the next measure may then adjust the union instead of walking all members.
+    void memberRemeasured(nucleo* m, const aRect& before, std::uint64_t start);
     bool save(algStor& s) const override;
     bool load(algStor& s) override;
 
@@ -205,6 +218,18 @@ protected:
     field separatorNode;
     extremo tailNode;
     int memberCount = 0;
+
+    // The union of the members' boxes as the container rule last computed it.
+    struct MemberUnion {
+        std::uint64_t epoch = ~std::uint64_t(0);  // layout epoch right after it was computed
+        EdgeTally edge[4];
+        nucleo* changed = nullptr;                // the member an update re-measured
+        aRect before;                             // that member's box before
+        std::uint64_t start = 0;                  // when that update began
+    };
+    MemberUnion unionState;
+    bool unionFromChange();
+    void unionFromScratch();
 
 private:
     // Shows the auto-derivation message and answers true when n is this

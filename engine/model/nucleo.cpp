@@ -42,13 +42,20 @@ void nucleo::setRoot(protocol* root) {
 
 bool nucleo::slide(int dx, int dy, bool invalidate) {
     if (invalidate && rootDoc && dx != 0 && dy != 0) rootDoc->invalidate(this);
+    if (dx != 0 || dy != 0) boxChanged();
     rect.OffsetRect(POINT{dx, dy});
     return true;
 }
 
-void nucleo::update(HDC dc) {
+void nucleo::update(HDC dc) { updateFrom(dc, nullptr, aRect(), layoutEpoch()); }
+
+void nucleo::updateFrom(HDC dc, nucleo* changed, const aRect& before, std::uint64_t start) {
+    const aRect mine = rect;
+    auto* self = changed && isGroup() ? static_cast<container*>(this) : nullptr;
+    if (self) self->memberRemeasured(changed, before, start);
     measure(dc);
-    if (parentNode) parentNode->update(dc);
+    if (self) self->memberRemeasured(nullptr, aRect(), 0);
+    if (parentNode) parentNode->updateFrom(dc, this, mine, start);
     if (rootDoc && rootDoc->focused() == this) refocus();
 }
 

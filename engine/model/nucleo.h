@@ -4,6 +4,8 @@
 // and a read-only flag.
 #pragma once
 
+#include <cstdint>
+
 #include "model/geometry.h"
 #include "model/type_ids.h"
 #include "platform/gdi.h"
@@ -78,6 +80,10 @@ public:
     virtual void remeasure(HDC dc);
     void update(HDC dc);
     void update();
+    // Counts every change of any node's box, so that a container can tell
+    // whether anything moved since it last laid itself out.
+    static std::uint64_t layoutEpoch() { return layoutEpoch_; }
+    static void boxChanged() { ++layoutEpoch_; }
     void measure();
     void remeasure();
 
@@ -186,6 +192,9 @@ protected:
     // Replaces the node's font without any further effect; releases the old one.
     void replaceFont(HFONT f);
     void setAscent(int a) { ascent = a; }
+    // update() from a member: `changed` was re-measured from box `before`
+    // in the same chain of updates, which started at layout epoch `start`.
+    void updateFrom(HDC dc, nucleo* changed, const aRect& before, std::uint64_t start);
     void invalidateArea();
     // Measures the subtree bottom-up without climbing to the root.
     virtual void layoutTree(HDC dc) { measure(dc); }
@@ -199,6 +208,9 @@ protected:
     container* parentNode = nullptr;
     protocol* rootDoc;
     bool readOnly = false;
+
+private:
+    static inline std::uint64_t layoutEpoch_ = 0;
 };
 
 // Shows a message box through the node's document root when it has one, and

@@ -24,7 +24,10 @@ LONG fontHeight(HFONT f) {
 class BoxChange {
 public:
     enum When { Always, IfChanged };
-    BoxChange(nucleo* n, When when) : n_(n), old_(n->getRect()), when_(when) { invalidate(); }
+    BoxChange(nucleo* n, When when) : n_(n), old_(n->getRect()), when_(when) {
+        nucleo::boxChanged();
+        invalidate();
+    }
     ~BoxChange() {
         if (when_ == Always || n_->getRect() != old_) invalidate();
     }
@@ -68,6 +71,7 @@ void nucleo::invalidateArea() {
 // least 15) and a third as wide.
 void field::measure(HDC dc) {
     invalidateArea();
+    boxChanged();
     aRect old = rect;
     if (length > 0) {
         HGDIOBJ previous = SelectObject(dc, font);
@@ -122,18 +126,96 @@ int container::separatorWidth(HDC dc) {
 
 // --- containers ----------------------------------------------------------------------------
 
+void container::memberRemeasured(nucleo* m, const aRect& before, std::uint64_t start) {
+    unionState.changed = m;
+    unionState.before = before;
+    unionState.start = start;
+}
+
+namespace {
+
+// Edges 0 and 1 (left, top) are outermost when smallest, 2 and 3 when largest.
+bool outward(int edge, LONG a, LONG b) { return edge < 2 ? a < b : a > b; }
+
+void tallyAdd(EdgeTally& t, int edge, LONG v, bool knowsSecond) {
+    if (t.bestCount == 0 || outward(edge, v, t.best)) {
+        if (t.bestCount > 0) {
+            t.second = t.best;
+            t.secondCount = t.bestCount;
+        }
+        t.best = v;
+        t.bestCount = 1;
+    } else if (v == t.best) {
+        ++t.bestCount;
+    } else if (t.secondCount > 0 || knowsSecond) {
+        if (t.secondCount == 0 || outward(edge, v, t.second)) {
+            t.second = v;
+            t.secondCount = 1;
+        } else if (v == t.second) {
+            ++t.secondCount;
+        }
+    }
+}
+
+// Takes one member's value away; false when the edge can no longer be known
+// without looking at every member.
+bool tallyRemove(EdgeTally& t, LONG v) {
+    if (v == t.best) {
+        if (--t.bestCount > 0) return true;
+        if (t.secondCount == 0) return false;
+        t.best = t.second;
+        t.bestCount = t.secondCount;
+        t.secondCount = 0;
+        return true;
+    }
+    if (t.secondCount > 0 && v == t.second) --t.secondCount;
+    return true;
+}
+
+}  // namespace
+
+void container::unionFromScratch() {
+    for (EdgeTally& t : unionState.edge) t = EdgeTally();
+    forMembers(this, [&](nucleo* m) {
+        const aRect& r = m->getRect();
+        const LONG v[4] = {r.left, r.top, r.right, r.bottom};
+        for (int i = 0; i < 4; ++i) tallyAdd(unionState.edge[i], i, v[i], true);
+    });
+    if (memberCount == 0) {
+        rect = aRect(INT32_MAX, INT32_MAX, 0, 0);
+        return;
+    }
+    rect = aRect(unionState.edge[0].best, unionState.edge[1].best, unionState.edge[2].best, unionState.edge[3].best);
+}
+
+// When the only change since the union was computed is one member's new box,
+// the union follows from the edge tallies without walking the other members.
+bool container::unionFromChange() {
+    const MemberUnion& u = unionState;
+    if (!u.changed || u.changed->parent() != this || u.epoch != u.start || memberCount == 0) return false;
+    const aRect& was = u.before;
+    const aRect& now = u.changed->getRect();
+    const LONG oldEdge[4] = {was.left, was.top, was.right, was.bottom};
+    const LONG newEdge[4] = {now.left, now.top, now.right, now.bottom};
+    EdgeTally next[4];
+    for (int i = 0; i < 4; ++i) {
+        next[i] = u.edge[i];
+        if (!tallyRemove(next[i], oldEdge[i])) return false;
+        tallyAdd(next[i], i, newEdge[i], false);
+    }
+    for (int i = 0; i < 4; ++i) unionState.edge[i] = next[i];
+    rect = aRect(next[0].best, next[1].best, next[2].best, next[3].best);
+    return true;
+}
+
 // The union of the members' boxes; nothing is moved.
 void container::measure(HDC) {
     BoxChange change(this, BoxChange::IfChanged);
-    rect = aRect(INT32_MAX, INT32_MAX, 0, 0);
-    forMembers(this, [&](nucleo* m) {
-        const aRect& r = m->getRect();
-        rect.left = std::min(rect.left, r.left);
-        rect.top = std::min(rect.top, r.top);
-        rect.right = std::max(rect.right, r.right);
-        rect.bottom = std::max(rect.bottom, r.bottom);
-    });
+    if (!unionFromChange()) unionFromScratch();
+    unionState.changed = nullptr;
     ascent = rect.Height() / 2;
+    boxChanged();
+    unionState.epoch = layoutEpoch();
 }
 
 // Members side by side, bottom-aligned; brackets grow with the content.

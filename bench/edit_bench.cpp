@@ -1,0 +1,74 @@
+// The engine time of one keystroke in a large document: key-down and
+// character into a name in the middle of the document, validation, relayout
+// of the path to the root with nominal metrics. The document has lines of
+// ten nodes each; the time should follow the depth of the edited line, not
+// the size of the document. The baseline is laying out the edited line alone.
+#include <benchmark/benchmark.h>
+
+#include "../tests/test_host.h"
+#include "model/document.h"
+#include "platform/vkeys.h"
+
+using namespace tovimat;
+
+namespace {
+
+// 2·a + b/c - d: ten nodes.
+nucleo* line(int i) {
+    auto* s = new sum(*new multiplication(*new nominal(2.0), *new literal("a")),
+                      *new quocient(*new literal("b"), *new literal("c")));
+    s->lput(*new negation(new literal("d")));
+    s->moveTo(10, 10 + 20 * i);
+    return s;
+}
+
+struct Document {
+    explicit Document(int nodes) {
+        container* base = host.getBase();
+        const int lines = std::max(1, nodes / 10);
+        for (int i = 0; i < lines; ++i) base->linkLast(line(i));
+        host.remeasureOn(base);
+        // The name b of the middle line holds the caret at its end.
+        auto* middle = static_cast<container*>((*base)[lines / 2]);
+        auto* q = static_cast<container*>(middle->first()->next());
+        edited = static_cast<field*>(q->first());
+        edited->focusAt(1);
+    }
+    testing::TestHost host;
+    field* edited;
+};
+
+void type(testing::TestHost& host, int vk, int ch) {
+    if (nucleo* f = host.focused(); f && f->putKey(vk))
+        if (nucleo* now = host.focused()) now->putChar(ch);
+}
+
+void BM_Keystroke(benchmark::State& state) {
+    Document doc(int(state.range(0)));
+    for (auto _ : state) {
+        type(doc.host, 'X', 'x');        // b -> bx
+        type(doc.host, VK_BACK, 8);      // bx -> b
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+
+// Lays a subtree out bottom-up, as a relayout of the whole line would.
+void layOut(nucleo* n, HDC dc) {
+    if (n->isGroup()) {
+        auto* c = static_cast<container*>(n);
+        for (nucleo* m = c->first(); m && m->chained(); m = m->next()) layOut(m, dc);
+    }
+    n->measure(dc);
+}
+
+void BM_BaselineLayoutOfOneLine(benchmark::State& state) {
+    Document doc(int(state.range(0)));
+    NominalDC dc;
+    container* lineNode = doc.edited->parent()->parent();
+    for (auto _ : state) layOut(lineNode, &dc);
+}
+
+}  // namespace
+
+BENCHMARK(BM_BaselineLayoutOfOneLine)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Keystroke)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
