@@ -314,6 +314,21 @@ void CVelmorView::drop(UINT flags, POINT p) {
         dropSelection();
     }
 
+    // A node dragged together with one of its selected ancestors travels
+    // inside that ancestor: moving it on its own as well could leave the
+    // ancestor emptied and deleted under its own selector.
+    for (bool pruned = true; pruned;) {
+        pruned = false;
+        for (selector& s : list) {
+            for (nucleo* up = s.getTarget()->parent(); up && !pruned; up = up->parent())
+                if (list.find(up)) {
+                    list.remove(s.getTarget());
+                    pruned = true;
+                }
+            if (pruned) break;
+        }
+    }
+
     root()->setModified(true);
     nucleo* target = focused_;
     protocol::dropTarget = target;
@@ -342,15 +357,18 @@ void CVelmorView::drop(UINT flags, POINT p) {
     }
 
     for (selector& s : list) {
+        // A node that found its place may have been merged into it (a sum
+        // dropped into a sum), so it is not looked at again.
         nucleo* moved = s.getTarget();
+        bool placed = false;
         if (protocol::dropTarget) {
-            protocol::dropTarget->drop(moved);
+            placed = protocol::dropTarget->drop(moved);
         } else {
             moved->moveTo(s.getRect().left, s.getRect().top);
-            if (moved->parent() != b) b->entre(moved, b->last(), b->tail());
+            placed = moved->parent() == b || b->entre(moved, b->last(), b->tail());
         }
         // Nothing dropped may be lost: what found no place is a new item.
-        if (!moved->atached() && !b->entre(moved, b->last(), b->tail()) && !moved->atached()) delete moved;
+        if (!placed && !b->entre(moved, b->last(), b->tail()) && !moved->atached()) delete moved;
     }
 
     protocol::dropTarget = nullptr;

@@ -260,7 +260,9 @@ void CVelmorView::wrapInFunction(int id) {
     nucleo* f = focused_;
     if (!f) return;
     container* owner = f->parent();
-    if (!owner) {
+    // A delimiter (the editable name of a user function) is part of its
+    // container and cannot become an argument.
+    if (!owner || !f->chained()) {
         MessageBeep(MB_ICONERROR);
         return;
     }
@@ -278,8 +280,9 @@ void CVelmorView::wrapInFunction(int id) {
         if (!f->atached()) owner->entre(f, following->previous(), following);
         return;
     }
+    // The wrapped node may have been validated into another one on the way in.
     fn->remeasure();
-    f->focusLeft();
+    if (fn->members() > 0) fn->first()->focusLeft();
 }
 
 // log, root, power and the set relations. The focused node F becomes an

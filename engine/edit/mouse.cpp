@@ -203,20 +203,19 @@ bool list::scanDrag(aPoint& point) {
 
 // An empty field is a placeholder: the first dropped node replaces it and
 // becomes the drop target, so the following ones land after it in order.
+// A drop answers whether n found its place; once it has, n may have been
+// merged into its new container and must not be used again.
 bool field::drop(nucleo* n) {
     if (!n || n == this) return true;
     if (length == 0) {
         protocol::dropTarget = n;
-        if (replaceWith(n)) n->remeasure();
-        return true;
+        if (replaceWith(n)) return true;  // laid out as it joined the document
+        protocol::dropTarget = this;
+        return false;
     }
     int index = rootDoc ? rootDoc->caretIndex() : 0;
-    if (index != 0) {
-        if (nextNode != n) n->putAfter(this);
-    } else if (previousNode != n) {
-        n->putBefore(this);
-    }
-    return true;
+    if (index != 0) return nextNode == n || n->putAfter(this);
+    return previousNode == n || n->putBefore(this);
 }
 
 bool container::drop(nucleo* n) {
@@ -224,21 +223,16 @@ bool container::drop(nucleo* n) {
     int index = rootDoc ? rootDoc->caretIndex() : 0;
     if (parentNode) {
         if (index == 1) {
-            entre(n, &headNode, headNode.next());
             protocol::dropTarget = n;
-        } else if (index == 2) {
-            if (nextNode != n) n->putAfter(this);
-        } else if (previousNode != n) {
-            n->putBefore(this);
+            if (entre(n, &headNode, headNode.next())) return true;
+            protocol::dropTarget = this;
+            return false;
         }
-        return true;
+        if (index == 2) return nextNode == n || n->putAfter(this);
+        return previousNode == n || n->putBefore(this);
     }
-    if (index != 0) {
-        if (last() != n) entre(n, last(), &tailNode);
-    } else if (first() != n) {
-        entre(n, &headNode, first());
-    }
-    return true;
+    if (index != 0) return last() == n || entre(n, last(), &tailNode);
+    return first() == n || entre(n, &headNode, first());
 }
 
 }  // namespace tovimat

@@ -16,8 +16,10 @@ bool encloses(const nucleo* n, const container* c) {
 
 }  // namespace
 
-// Linking n into c, or into anything below c, would make the tree a cycle.
+// Linking n into c, or into anything below c, would make the tree a cycle;
+// a delimiter or separator is part of its container and never moves.
 bool container::refusesCycle(const nucleo* n) const {
+    if (n->parent() && !n->chained()) return true;
     if (!encloses(n, this)) return false;
     nodeMessage(this, "container::atachIt => Auto-Derivation", "Debug", MB_ICONERROR);
     return true;
