@@ -62,9 +62,6 @@ protocol::protocol(container* base_) : base(base_) {
 
 protocol::~protocol() {
     if (!base) return;
-    // The interaction state shared by all documents must not point here.
-    if (mouseOn && mouseOn->getRoot() == this) mouseOn = nullptr;
-    if (dropTarget && dropTarget->getRoot() == this) dropTarget = nullptr;
     // The host operations of the derived class are gone by now: take the
     // tree off this root without calling any of them, then delete it.
     forgetRoot(base);

@@ -19,9 +19,13 @@ nucleo::nucleo(protocol* root) : font(stockDefaultFont()), rootDoc(root) {
 }
 
 nucleo::~nucleo() {
+    // Nothing shared may go on pointing at a deleted node.
+    if (protocol::mouseOn == this) protocol::mouseOn = nullptr;
+    if (protocol::dropTarget == this) protocol::dropTarget = nullptr;
     if (rootDoc) {
         rootDoc->invalidate(this);
         if (rootDoc->focused() == this) killFocus();
+        if (selection* list = rootDoc->selectionList()) list->remove(this);
     }
     DeleteObject(font);
     font = nullptr;

@@ -102,6 +102,11 @@ void nucleo::zoom(int percent) {
 // f; the members receive f whole.
 void container::setFont(HFONT f) {
     if (!f) return;
+    if (f == font) {
+        // Our own font is released below: work from a copy of it.
+        LOGFONTA lf = describe(f);
+        if (!(f = CreateFontIndirectA(&lf))) return;
+    }
     if (HFONT g = restyle(separatorNode.getFont(), f)) {
         nucleo::setFont(g);
         headNode.copyFont(g);

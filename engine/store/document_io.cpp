@@ -30,8 +30,6 @@ void protocol::forgetNodesOf(container* tree) {
             }
         }
     }
-    if (mouseOn && mouseOn->getRoot() == this) mouseOn = nullptr;
-    if (dropTarget && dropTarget->getRoot() == this) dropTarget = nullptr;
     tree->setRoot(nullptr);
 }
 
