@@ -209,7 +209,10 @@ bool power::entre(nucleo* n, nucleo* a, nucleo* b) {
 bool negation::entre(nucleo* n, nucleo* a, nucleo* b) {
     if (n && n->type() == typeId::sum) {
         auto* s = static_cast<container*>(n);
-        if (!parentNode) return container::entre(new parentesis(n), a, b);
+        if (!parentNode) {
+            auto* wrapped = new parentesis(n);
+            return container::entre(wrapped, a, b) || giveBack(wrapped, n);
+        }
         if (s->members() > 0) {
             container* p = parentNode;
             nucleo* before = previousNode;

@@ -211,6 +211,8 @@ protected:
     // is preceded by the member's left and top.
     bool loadMembers(algStor& s, bool withPositions);
     bool saveMembers(algStor& s, bool withPositions) const;
+    // A wrapper that could not be placed lets its content go again; false.
+    static bool giveBack(container* wrapper, nucleo* n);
     // Replaces the text of a delimiter or the separator.
     void setHeadText(const char* s, int n) { headNode.setText(s, n); }
 
@@ -239,7 +241,6 @@ private:
     void collapseInto(nucleo* last);
     void dissolveInto(container* p);
     bool flatten(container* n, nucleo* before);
-    static bool giveBack(container* wrapper, nucleo* n);
     bool lift(container* n, nucleo* before);
     bool replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withRules);
 };

@@ -34,9 +34,12 @@ nucleo::~nucleo() {
 
 int nucleo::getLen() const { return int(std::strlen(getText())); }
 
+// Read-only spreads upward; an ancestor that already is read-only has
+// spread it further already (and a user function's name would otherwise
+// bounce it back and forth with its function).
 void nucleo::setReadOnly(bool b) {
     readOnly = b;
-    if (b && parentNode) parentNode->setReadOnly(true);
+    if (b && parentNode && !parentNode->readOnly) parentNode->setReadOnly(true);
 }
 
 void nucleo::setRoot(protocol* root) {

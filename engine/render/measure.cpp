@@ -182,7 +182,9 @@ void container::unionFromScratch() {
         for (int i = 0; i < 4; ++i) tallyAdd(unionState.edge[i], i, v[i], true);
     });
     if (memberCount == 0) {
-        rect = aRect(INT32_MAX, INT32_MAX, 0, 0);
+        // No members: an empty box where the container stands, rather than
+        // an inverted one that the layout of its parent would overflow on.
+        rect = aRect(rect.left, rect.top, rect.left, rect.top);
         return;
     }
     rect = aRect(unionState.edge[0].best, unionState.edge[1].best, unionState.edge[2].best, unionState.edge[3].best);

@@ -1,0 +1,67 @@
+// Faults found by fuzzing and random editing, each named after what it catches.
+#include <gtest/gtest.h>
+
+#include "model/document.h"
+#include "model/dump.h"
+#include "test_host.h"
+
+namespace tovimat {
+namespace {
+
+using testing::TestHost;
+
+TEST(Regression, ReadOnlyUserFunctionDoesNotBounceBetweenNameAndFunction) {
+    userFunc f("f");
+    f.setReadOnly(true);
+    EXPECT_TRUE(f.isReadOnly());
+    EXPECT_TRUE(f.head()->isReadOnly());
+    f.setReadOnly(false);
+    EXPECT_FALSE(f.head()->isReadOnly()) << "the name is editable again";
+}
+
+TEST(Regression, EmptyContainerInsideAListLaysOutWithoutOverflow) {
+    TestHost host(new page(1, false));
+    auto* l = new list();
+    l->linkLast(new container("", "", ""));
+    l->moveTo(20, 30);
+    host.getBase()->linkLast(l);
+    host.remeasureOn(host.getBase());
+    const nucleo* empty = l->first();
+    EXPECT_EQ(empty->Width(), 0);
+    EXPECT_EQ(empty->Height(), 0);
+    EXPECT_GE(l->Height(), 0);
+    EXPECT_LT(l->right(), 1000);
+}
+
+TEST(Regression, SumRefusedByAnUnattachedNegationIsNotLeaked) {
+    MessageRecorder quiet;
+    negation neg;
+    neg.add(*new literal("x"));
+    auto* s = new sum(*new literal("a"), *new literal("b"));
+    if (!neg.add(*s) && !s->atached()) delete s;
+    EXPECT_EQ(neg.members(), 1);
+}
+
+TEST(Regression, DeletedNodeLeavesNoSharedPointerBehind) {
+    TestHost host;
+    auto* n = new literal("x");
+    host.getBase()->lput(*n);
+    protocol::mouseOn = n;
+    protocol::dropTarget = n;
+    host.selected.add(n);
+    delete n;
+    EXPECT_EQ(protocol::mouseOn, nullptr);
+    EXPECT_EQ(protocol::dropTarget, nullptr);
+    EXPECT_TRUE(host.selected.empty());
+}
+
+TEST(Regression, ContainerGivenItsOwnFontKeepsAUsableFont) {
+    auto* m = new multiplication(*new literal("a"), *new literal("b"));
+    m->setFont(m->getFont());
+    LOGFONTA lf{};
+    EXPECT_EQ(GetObjectA(m->getFont(), sizeof lf, &lf), int(sizeof lf));
+    delete m;
+}
+
+}  // namespace
+}  // namespace tovimat
