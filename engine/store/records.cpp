@@ -121,9 +121,12 @@ bool field::save(algStor& s) const {
     return true;
 }
 
+// A loaded text is the one that was saved, not one just typed: it is marked
+// unchanged, so that attaching the node does not validate it into another.
 bool field::load(algStor& s) {
     std::string t = readText(s, readInt(s));
     assign(t.data(), int(t.size()));
+    changed = false;
     return true;
 }
 
@@ -135,7 +138,10 @@ bool nominal::load(algStor& s) {
 
 bool preference::save(algStor& s) const { return nucleo::save(s); }
 
-bool preference::load(algStor&) { return true; }
+bool preference::load(algStor&) {
+    changed = false;
+    return true;
+}
 
 bool variable::save(algStor& s) const {
     if (!field::save(s)) return false;
@@ -164,6 +170,7 @@ bool booleano::save(algStor& s) const {
 bool booleano::load(algStor& s) {
     truth = readByte(s) != 0;
     showState();
+    changed = false;
     return true;
 }
 
@@ -176,6 +183,7 @@ bool infinit::save(algStor& s) const {
 bool infinit::load(algStor& s) {
     positive = readByte(s) != 0;
     showState();
+    changed = false;
     return true;
 }
 
@@ -234,6 +242,7 @@ bool userFunc::save(algStor& s) const { return nucleo::save(s) && headNode.save(
 bool userFunc::load(algStor& s) {
     std::unique_ptr<nucleo> name(readRecord(s));
     headNode.setText(name->getText(), name->getLen());
+    headNode.setChanged(false);  // a stored name, not one just typed
     return loadMembers(s, false);
 }
 
