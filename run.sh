@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds Velmor and starts it: the desktop program when it has been built,
-# otherwise a short velmor-cli demo.
+# Builds Velmor and starts it: the desktop program when it has been built and
+# there is a display, otherwise a short velmor-cli demo.
 #   ./run.sh [FILE]      the desktop program opens FILE (default examples/example.vlm)
+#
+# Without a display the desktop program cannot open its window; it still
+# draws FILE into build/FILE.png (velmor --export) before the demo.
 #
 # The demo types a formula into a new document, saves it, reads the file back
 # and dumps it, then dumps FILE and calculates a line.
@@ -14,8 +17,17 @@ velmor_ensure_packages "${packages[@]}"
 velmor_build build
 
 file=${1:-examples/example.vlm}
-if [[ -x build/app/gui/velmor ]]; then
-    exec build/app/gui/velmor "$file"
+gui=build/app/gui/velmor
+if [[ -x $gui ]]; then
+    if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
+        exec "$gui" "$file"
+    fi
+    echo "No display for the desktop program (DISPLAY and WAYLAND_DISPLAY are unset)."
+    if [[ -f $file ]]; then
+        png=build/$(basename "${file%.*}").png
+        "$gui" --export "$file" "$png" && echo "It has drawn $file into $png instead."
+    fi
+    echo
 fi
 
 cli=build/app/cli/velmor-cli
@@ -35,7 +47,7 @@ show() {
     echo
 }
 
-echo "The desktop program is not built yet; here is velmor-cli, the headless Velmor."
+echo "Here is velmor-cli, the headless Velmor."
 echo
 # A new item at (10, 10), then 2x typed into it: a number times a name.
 show run --save "$demo" "{Click 10 10}2x"

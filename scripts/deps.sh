@@ -6,8 +6,10 @@ VELMOR_PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
 )
-# The desktop program; installed once app/gui holds sources.
-VELMOR_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev)
+# The desktop program; installed once app/gui holds sources. DejaVu Sans
+# holds the mathematical glyphs the face "SYMBOL" is drawn with; xvfb and
+# xauth give the screenshot test an X server.
+VELMOR_GUI_PACKAGES=(qt6-base-dev qt6-svg-dev fonts-dejavu-core xvfb xauth)
 # libFuzzer comes with clang's runtime libraries (Debian 12: clang 14).
 VELMOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

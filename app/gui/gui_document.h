@@ -1,0 +1,50 @@
+// A document of the desktop program: the core's CVelmorDoc with the file it
+// came from and the name its windows show. The frames that show it hold a
+// pointer to it; the main frame deletes it when its last frame has closed.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "core/velmor_doc.h"
+
+namespace velmor::gui {
+
+class CGuiDocument : public QObject {
+    Q_OBJECT
+
+public:
+    // number names an untitled document: "Velmor1", "Velmor2"...
+    explicit CGuiDocument(int number, QObject* parent = nullptr);
+    ~CGuiDocument() override;
+
+    CVelmorDoc& core() { return core_; }
+    const CVelmorDoc& core() const { return core_; }
+
+    // The file of the document; empty until it has been opened or saved.
+    QString path() const { return path_; }
+    void setPath(const QString& path) { path_ = path; }
+    // The file name without folders, or the untitled name.
+    QString title() const;
+    bool isModified() const { return core_.isModified(); }
+
+    // Saves into path: the file is replaced only once the whole document has
+    // been written. On success the document is unmodified and belongs to
+    // path; on failure error says why and the old file is as it was.
+    bool save(const QString& path, QString* error);
+
+private:
+    CVelmorDoc core_;
+    QString path_;
+    int number_;
+};
+
+// Writes the document's file through a temporary file that replaces the old
+// one only when everything was written.
+bool writeDocumentFile(CVelmorDoc& doc, const QString& path, QString* error);
+
+// Test hook: while set, writing a document file fails once `bytes` more bytes
+// have been written (-1 never fails), as a full disk would.
+void setDocumentWriteBudget(qint64 bytes);
+
+}  // namespace velmor::gui

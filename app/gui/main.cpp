@@ -1,0 +1,90 @@
+// velmor: the desktop program.
+//
+//   velmor [FILE...]                        opens the files, or a new document
+//   velmor --export FILE.vlm OUT.svg|png|pdf
+//                                           draws the document into OUT and
+//                                           quits without opening a window
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstring>
+
+#include "gui_document.h"
+#include "icons.h"
+#include "main_frame.h"
+#include "message_sink.h"
+#include "render.h"
+
+namespace {
+
+int exportMain(int argc, char** argv) {
+    // No window is needed, and the offscreen platform draws the same without
+    // a display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int at = int(args.indexOf(QStringLiteral("--export")));
+    if (args.size() != 4 || at != 1) {
+        std::fputs("usage: velmor --export FILE.vlm OUT.svg|png|pdf\n", stderr);
+        return 2;
+    }
+    QString error;
+    if (!velmor::gui::exportDocument(args[at + 1], args[at + 2], &error)) {
+        std::fprintf(stderr, "velmor: %s\n", qPrintable(error));
+        return 2;
+    }
+    return 0;
+}
+
+void describe(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral("Desktop editor for mathematical expressions.\n"
+                                                    "velmor --export FILE.vlm OUT.svg|png|pdf draws a "
+                                                    "document into a file without opening a window."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Documents to open."),
+                                 QStringLiteral("[FILE...]"));
+}
+
+bool asksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], option) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--export") == 0) return exportMain(argc, argv);
+    // Help and version need no display.
+    if (asksForHelp(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationVersion(QStringLiteral(VELMOR_VERSION));
+        QCommandLineParser parser;
+        describe(parser);
+        parser.process(app);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Velmor"));
+    QApplication::setApplicationName(QStringLiteral("Velmor"));
+    QApplication::setApplicationVersion(QStringLiteral(VELMOR_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velmor"));
+    QApplication::setWindowIcon(velmor::gui::appIcon());
+
+    QCommandLineParser parser;
+    describe(parser);
+    parser.process(app);
+
+    velmor::gui::CQtMessageSink sink;
+    velmor::gui::CMainFrame frame;
+    frame.show();
+    const QStringList files = parser.positionalArguments();
+    for (const QString& f : files) frame.openDocument(f);
+    if (files.isEmpty()) frame.newDocument();
+    return app.exec();
+}

@@ -1,0 +1,141 @@
+// The main window: a multi-document frame with the menus, the main,
+// functions and group-relations toolbars and the status bar. It creates,
+// opens, saves and closes documents, keeps the recent-file list, prints, and
+// passes the Tools, Insert and Format commands to the active pane's view.
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QPrinter>
+#include <QTimer>
+#include <memory>
+#include <span>
+
+#include "lock_keys.h"
+
+class QAction;
+class QDialog;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class CVelmorView;
+
+namespace velmor::gui {
+
+class CChildFrame;
+class CGuiDocument;
+class CVelmorViewWidget;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // --- documents -------------------------------------------------------------------
+    CGuiDocument* newDocument();
+    // Opens a file in a new window, or brings forward the window that shows
+    // it already. Null when the file cannot be read or is not a document.
+    CGuiDocument* openDocument(const QString& path);
+    // Saves under the document's own file, or asks for one.
+    bool saveDocument(CGuiDocument* doc);
+    // Saves under path, which becomes the document's file.
+    bool saveDocumentAs(CGuiDocument* doc, const QString& path);
+    // Closes every window of the document, asking to save it first when it
+    // has changes. False when the user cancels.
+    bool closeDocument(CGuiDocument* doc);
+    // A second window on the document.
+    CChildFrame* newWindow(CGuiDocument* doc);
+    QList<CGuiDocument*> documents() const { return documents_; }
+
+    // --- what commands act on -----------------------------------------------------------
+    CChildFrame* activeFrame() const;
+    CVelmorViewWidget* activePane() const;
+    CGuiDocument* activeDocument() const;
+    QList<CChildFrame*> frames() const;
+
+    // --- commands ----------------------------------------------------------------------------
+    // The action of a command id (core/commands.h or command_ids.h).
+    QAction* action(int id) const { return actions_.value(id); }
+    QToolBar* mainToolBar() const { return mainBar_; }
+    QToolBar* functionsToolBar() const { return functionsBar_; }
+    QToolBar* groupRelationsToolBar() const { return groupBar_; }
+    // Runs a command on the active pane, as its menu item or button does.
+    void runCommand(int id);
+    // Brings enabling, checks, titles and indicators up to date; runs by
+    // itself after every input and command.
+    void updateUi();
+
+    QStringList recentFiles() const;
+    QPrinter& printer() { return *printer_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createStatusBar();
+    void readSettings();
+    void writeSettings();
+
+    QAction* makeAction(int id);
+    QToolBar* makeToolBar(const QString& title, const QString& name, std::span<const int> buttons,
+                          QSize iconSize);
+    CChildFrame* addFrame(CGuiDocument* doc);
+    CGuiDocument* makeDocument();
+    bool askToSave(CGuiDocument* doc);
+    bool canCloseFrame(CChildFrame* frame);
+    void frameGone(CGuiDocument* doc);
+    void scheduleUpdate();
+
+    void onOpen();
+    void onSaveAs();
+    void onPrint();
+    void onPrintPreview();
+    void onPrintSetup();
+    void onCopy();
+    void onFont();
+    void onAbout();
+    void toggleToolBar(QToolBar* bar);
+    void addRecentFile(const QString& path);
+    void removeRecentFile(const QString& path);
+    void rebuildRecentMenu();
+    void rebuildWindowMenu();
+    void showLockKeys(LockKeys keys);
+
+    QMdiArea* mdi_;
+    QHash<int, QAction*> actions_;
+    QToolBar* mainBar_ = nullptr;
+    QToolBar* functionsBar_ = nullptr;
+    QToolBar* groupBar_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    QList<QAction*> recentActions_;
+    QList<QAction*> windowListActions_;
+    QLabel* readyLabel_ = nullptr;
+    QLabel* capLabel_ = nullptr;
+    QLabel* numLabel_ = nullptr;
+    QLabel* scrlLabel_ = nullptr;
+    CLockKeyWatcher lockKeys_;
+    std::unique_ptr<QPrinter> printer_;
+
+    QList<CGuiDocument*> documents_;
+    int untitledCount_ = 0;
+    bool closingAll_ = false;
+    QTimer uiTimer_;
+};
+
+// The About box: "About Velmor", the version, an OK button.
+QDialog* createAboutDialog(QWidget* parent);
+
+}  // namespace velmor::gui

@@ -1,0 +1,216 @@
+#include "render.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <vector>
+
+#include "core/linear_text.h"
+
+using namespace tovimat;
+
+namespace velmor::gui {
+
+namespace {
+
+// While it exists the document's operations run through a view without a
+// caret, so that nothing draws the frame of the container being edited.
+class QuietView {
+public:
+    explicit QuietView(CVelmorDoc& doc) : root_(doc.root()), view_(doc, window_) {
+        if (root_) {
+            previous_ = root_->activeView();
+            root_->setActiveView(&view_);
+        }
+    }
+    ~QuietView() {
+        if (root_) root_->setActiveView(previous_);
+    }
+    QuietView(const QuietView&) = delete;
+    QuietView& operator=(const QuietView&) = delete;
+
+private:
+    CVelmorProtocol* root_;
+    COffscreenWindow window_;
+    CVelmorView view_;
+    CVelmorView* previous_ = nullptr;
+};
+
+QRect boxOf(const nucleo* n) {
+    const aRect& r = n->getRect();
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+bool isBelow(const nucleo* n, const std::vector<nucleo*>& others) {
+    for (const container* p = n->parent(); p; p = p->parent())
+        if (std::find(others.begin(), others.end(), p) != others.end()) return true;
+    return false;
+}
+
+// The selected nodes of the document, outermost only; every line when none
+// is selected.
+std::vector<nucleo*> copiedNodes(CVelmorDoc& doc) {
+    std::vector<nucleo*> out;
+    CVelmorProtocol* root = doc.root();
+    container* base = doc.base();
+    if (!root || !base) return out;
+    std::vector<nucleo*> selected;
+    for (selector& s : CVelmorProtocol::sharedSelection())
+        if (s.getTarget()->getRoot() == root) selected.push_back(s.getTarget());
+    for (nucleo* n : selected)
+        if (!isBelow(n, selected)) out.push_back(n);
+    if (out.empty())
+        for (nucleo* m = base->first(); m && m->chained(); m = m->next()) out.push_back(m);
+    return out;
+}
+
+void prepare(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+}
+
+}  // namespace
+
+// --- the offscreen document --------------------------------------------------------------------------
+
+COffscreenDocument::COffscreenDocument() : view_(std::make_unique<CVelmorView>(doc_, window_)) {}
+
+COffscreenDocument::~COffscreenDocument() {
+    doc_.onCloseDocument();
+    view_.reset();
+}
+
+bool COffscreenDocument::open(const QString& path) {
+    const bool opened = doc_.onOpenDocument(QFile::encodeName(path).toStdString());
+    view_->onInitialUpdate();
+    return opened;
+}
+
+// --- pictures -------------------------------------------------------------------------------------------
+
+void paintTree(QPainter& p, CVelmorDoc& doc, const QRect& area) {
+    CVelmorProtocol* root = doc.root();
+    if (!root || !root->getBase()) return;
+    QuietView quiet(doc);
+    prepare(p);
+    CQtDC dc(&p);
+    aRect a(area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+    root->paint(&dc, a);
+}
+
+Picture documentPicture(CVelmorDoc& doc) {
+    const SIZE s = doc.getDocSize();
+    const QSize size(std::max<int>(1, s.cx), std::max<int>(1, s.cy));
+    return Picture{size, [&doc, size](QPainter& p) { paintTree(p, doc, QRect(QPoint(0, 0), size)); }};
+}
+
+Picture copiedPicture(CVelmorDoc& doc) {
+    const std::vector<nucleo*> nodes = copiedNodes(doc);
+    QRect bounds;
+    for (const nucleo* n : nodes) bounds |= boxOf(n);
+    const QSize size(std::max(1, bounds.width()), std::max(1, bounds.height()));
+    return Picture{size, [&doc, nodes, bounds](QPainter& p) {
+                       QuietView quiet(doc);
+                       prepare(p);
+                       p.translate(-bounds.topLeft());
+                       CQtDC dc(&p);
+                       aRect area(bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1);
+                       for (nucleo* n : nodes) n->paintIt(&dc, area);
+                   }};
+}
+
+QString copiedText(CVelmorDoc& doc) {
+    QStringList lines;
+    for (const nucleo* n : copiedNodes(doc)) lines << QString::fromStdString(velmor::linearText(*n));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QImage renderImage(const Picture& picture) {
+    QImage image(picture.size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    picture.paint(p);
+    p.end();
+    return image;
+}
+
+QByteArray renderSvg(const Picture& picture, const QString& title) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(picture.size);
+    generator.setViewBox(QRect(QPoint(0, 0), picture.size));
+    generator.setResolution(96);
+    generator.setTitle(title);
+    generator.setDescription(QStringLiteral("Drawn by Velmor"));
+    QPainter p(&generator);
+    picture.paint(p);
+    p.end();
+    return buffer.data();
+}
+
+// Pixels are 1/96 inch, as on the screen: a page of w by h pixels is
+// w * 0.75 by h * 0.75 points.
+bool writePdf(const Picture& picture, const QString& path, const QString& title) {
+    QPdfWriter writer(path);
+    writer.setResolution(96);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("Velmor"));
+    const QSizeF points(picture.size.width() * 0.75, picture.size.height() * 0.75);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    if (!writer.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch)))
+        return false;
+    QPainter p;
+    if (!p.begin(&writer)) return false;
+    picture.paint(p);
+    return p.end();
+}
+
+bool exportDocument(const QString& in, const QString& out, QString* error) {
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    const QString format = QFileInfo(out).suffix().toLower();
+    if (format != QLatin1String("svg") && format != QLatin1String("png") && format != QLatin1String("pdf"))
+        return fail(QStringLiteral("%1: the output must end in .svg, .png or .pdf").arg(out));
+    QFile probe(in);
+    if (!probe.open(QIODevice::ReadOnly)) return fail(QStringLiteral("cannot read %1").arg(in));
+    probe.close();
+
+    COffscreenDocument document;
+    if (!document.open(in)) return fail(QStringLiteral("%1 is not a Velmor document").arg(in));
+    const Picture picture = documentPicture(document.doc());
+    const QString title = QFileInfo(in).completeBaseName();
+
+    if (format == QLatin1String("png")) {
+        if (!renderImage(picture).save(out, "PNG")) return fail(QStringLiteral("cannot write %1").arg(out));
+    } else if (format == QLatin1String("svg")) {
+        QSaveFile file(out);
+        if (!file.open(QIODevice::WriteOnly) || file.write(renderSvg(picture, title)) < 0 || !file.commit())
+            return fail(QStringLiteral("cannot write %1").arg(out));
+    } else if (!writePdf(picture, out, title)) {
+        return fail(QStringLiteral("cannot write %1").arg(out));
+    }
+    return true;
+}
+
+QMimeData* clipboardData(CVelmorDoc& doc) {
+    if (!doc.root() || !doc.base()) return nullptr;
+    auto* data = new QMimeData;
+    const Picture picture = copiedPicture(doc);
+    data->setData(QStringLiteral("image/svg+xml"), renderSvg(picture, QStringLiteral("Velmor formula")));
+    data->setImageData(renderImage(picture));
+    data->setText(copiedText(doc));
+    return data;
+}
+
+}  // namespace velmor::gui

@@ -1,0 +1,101 @@
+// Drawing documents away from the screen: into SVG, PNG and PDF files, onto
+// the clipboard, and the offscreen view that measures a document opened
+// without a window (velmor --export). Everything is measured and drawn with
+// the same Qt device context as the screen.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "core/velmor_doc.h"
+#include "core/velmor_view.h"
+#include "qt_dc.h"
+
+class QMimeData;
+class QPainter;
+
+namespace velmor::gui {
+
+// A window without a screen for a view that only measures: Qt metrics, a
+// client area so large that the caret never scrolls it, and no feedback.
+class COffscreenWindow : public CViewWindow {
+public:
+    void invalidateRect(const tovimat::RECT&, bool) override {}
+    void validateRect(const tovimat::RECT&) override {}
+    void createSolidCaret(int, int) override {}
+    void showCaret() override {}
+    void hideCaret() override {}
+    void setCaretPos(tovimat::POINT) override {}
+    tovimat::SIZE clientSize() const override { return tovimat::SIZE{1 << 20, 1 << 20}; }
+    tovimat::POINT scrollPosition() const override { return tovimat::POINT{0, 0}; }
+    void scrollToPosition(tovimat::POINT) override {}
+    tovimat::SIZE totalSize() const override { return total_; }
+    void setScrollSizes(tovimat::SIZE total) override { total_ = total; }
+    void drawFocusRect(const tovimat::RECT&) override {}
+    void paintSelectionFrame(tovimat::HDC, const tovimat::RECT&) override {}
+    void setCapture() override {}
+    void releaseCapture() override {}
+    tovimat::HDC getDC() override { return &dc_; }
+    void releaseDC(tovimat::HDC) override {}
+
+private:
+    CQtDC dc_;
+    tovimat::SIZE total_{0, 0};
+};
+
+// A document opened from a file into an offscreen view.
+class COffscreenDocument {
+public:
+    COffscreenDocument();
+    ~COffscreenDocument();
+    COffscreenDocument(const COffscreenDocument&) = delete;
+    COffscreenDocument& operator=(const COffscreenDocument&) = delete;
+
+    // False when the file is not a Velmor document.
+    bool open(const QString& path);
+    CVelmorDoc& doc() { return doc_; }
+    CVelmorView& view() { return *view_; }
+
+private:
+    CVelmorDoc doc_;
+    COffscreenWindow window_;
+    std::unique_ptr<CVelmorView> view_;
+};
+
+// Something to draw, and the size of its page in pixels.
+struct Picture {
+    QSize size;
+    std::function<void(QPainter&)> paint;
+};
+
+// A whole document on its page: from the page's origin to the right and
+// bottom edges of its contents, drawn as it prints (no caret, no frames).
+Picture documentPicture(CVelmorDoc& doc);
+
+// What Edit > Copy takes: the selected nodes of the document, or every line
+// of it when none is selected, cut to the box around them.
+Picture copiedPicture(CVelmorDoc& doc);
+// The same nodes as linear text, one line each.
+QString copiedText(CVelmorDoc& doc);
+
+// Paints the document's tree as it prints: a container that has the caret
+// draws no frame.
+void paintTree(QPainter& p, CVelmorDoc& doc, const QRect& area);
+
+QImage renderImage(const Picture& picture);
+QByteArray renderSvg(const Picture& picture, const QString& title);
+bool writePdf(const Picture& picture, const QString& path, const QString& title);
+
+// velmor --export: opens in and writes out as SVG, PNG or PDF, chosen by
+// out's extension. On failure error says why.
+bool exportDocument(const QString& in, const QString& out, QString* error);
+
+// The clipboard contents of Edit > Copy: SVG, PNG and plain text. Null when
+// the document has no tree.
+QMimeData* clipboardData(CVelmorDoc& doc);
+
+}  // namespace velmor::gui
