@@ -2,58 +2,106 @@
 // "expression = result", a line that already is such a step grows into a
 // resolution of steps, a relation result adds a step, and an inner node is
 // replaced by its value.
-#include "model/document.h"
+//
+// The insertion rules may flatten the inserted node into its new container
+// (a sum into a sum: the inserted sum is deleted) or lift it; so after an
+// insertion the value is used only once it is known to be still in the tree.
+#include "algebra/support.h"
 
 namespace tovimat {
 
+namespace {
+
+// After an insertion: the node that stands for the value. That is the value
+// itself while it is still in the tree, or else the last of its former
+// members, which a flattening moves on unchanged.
+nucleo* standingFor(const container* base, nucleo* value, nucleo* lastMember) {
+    if (alg::holds(base, value)) return value;
+    if (lastMember && alg::holds(base, lastMember)) return lastMember;
+    return nullptr;
+}
+
+// Would the insertion rules lift n above c? Then the algebra puts the
+// parentheses itself, so that n keeps its meaning in c's place.
+bool wouldLift(const container* c, const nucleo* n) {
+    if (!n->isGroup() || n->type() == typeId::negation || n->isLogic() || n->type() == c->type()) return false;
+    // These classes place what they receive themselves.
+    if (c->type() == typeId::parentesis || c->type() == typeId::quocient || c->isFunc()) return false;
+    auto* g = static_cast<const container*>(n);
+    const bool generic = (c->parent() || n->priority() <= c->priority()) && (!c->envolv() || n->priority() < 13);
+    return generic && c->parent() && n->priority() < c->priority() && g->head()->getLen() == 0;
+}
+
+}  // namespace
+
 int protocol::chkPass(results& r) {
-    if (r.changes == 0 || !r.value) return 0;
-    setModified(true);
-    nucleo* focus = focused();
     nucleo* value = r.value;
-    if (!focus || !focus->parent()) {
+    if (r.changes == 0 || !value) {
+        // Nothing to commit; a value that came along is still ours to delete.
         delete value;
         r.value = nullptr;
         return 0;
     }
-    auto* focusGroup = focus->isGroup() ? static_cast<container*>(focus) : nullptr;
-
-    if (value->type() == typeId::equivalence ||
-        (value->composition() && focus->type() != typeId::simplification)) {
-        if (focusGroup && focusGroup->entre(value, focusGroup->last(), focusGroup->tail())) {
-            value->remeasure();
-            value->focusRight();
-            return r.changes;
-        }
+    r.value = nullptr;  // from here on the document or this function owns it
+    setModified(true);
+    nucleo* focus = focused();
+    if (!focus || !focus->parent()) {
         delete value;
-        r.value = nullptr;
         return 0;
+    }
+    alg::settle(value);
+    auto* focusGroup = alg::asGroup(focus);
+
+    // A further step of a resolution or relation chain.
+    if (value->type() == typeId::equivalence || (value->composition() && focus->type() != typeId::simplification)) {
+        if (!focusGroup) {
+            delete value;
+            return 0;
+        }
+        nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
+        if (!focusGroup->entre(value, focusGroup->last(), focusGroup->tail())) {
+            if (!value->atached()) delete value;
+            return 0;
+        }
+        if (nucleo* now = standingFor(base, value, lastMember)) {
+            now->remeasure();
+            now->focusRight();
+        }
+        return r.changes;
     }
 
     container* line = focus->parent();
     if (line->priority() < 5) {
         nucleo* before = focus->previous();
         const aRect at = focus->getRect();
+        if (focus->isGroup())
+            focus->focusOut();
+        else
+            focus->killFocus();
         if (focus->type() == typeId::simplification) {
             // The line becomes a resolution: old step <=> new step.
+            nucleo* lhs = focusGroup->first();
+            nucleo* step;
+            if (r.source == focus) {
+                // The whole step was decided or rewritten: the value is the new step.
+                step = value;
+            } else if (lhs == r.source) {
+                step = alg::group(*focusGroup, {value, alg::rawCopy(focusGroup->last())});
+            } else {
+                step = alg::group(*focusGroup, {alg::rawCopy(lhs), value});
+            }
             auto* steps = new resolution();
             steps->moveTo(at.left, at.top, true);
-            focus->focusOut();
             line->_detachIt(focus, false, true);
             steps->linkLast(focus);
-            auto* step = new simplification();
-            nucleo* lhs = focusGroup->first();
-            if (lhs == r.source) {
-                step->linkLast(value);
-                step->linkLast(focusGroup->last()->copy());
-            } else {
-                step->linkLast(lhs->copy());
-                step->linkLast(value);
-            }
-            auto* link = new equivalence(step);
+            auto* link = new equivalence();
+            link->placeAt(step, link->head(), link->tail());
             steps->linkLast(link);
             if (!line->entre(steps, before, before->next())) {
+                // Put the line back as it was.
+                steps->_detachIt(focus, false, false);
                 delete steps;
+                line->atachIt(focus, before, before->next(), true);
                 return 0;
             }
             step->remeasure();
@@ -63,36 +111,40 @@ int protocol::chkPass(results& r) {
         // expression = result
         auto* made = new simplification();
         made->moveTo(at.left, at.top, true);
-        focus->focusOut();
         line->_detachIt(focus, false, true);
         made->linkLast(focus);
-        auto* pass = new passEqual(value);
+        auto* pass = new passEqual();
+        pass->placeAt(value, pass->head(), pass->tail());
         made->linkLast(pass);
         if (!line->entre(made, before, before->next())) {
+            made->_detachIt(focus, false, false);
             delete made;
+            line->atachIt(focus, before, before->next(), true);
             return 0;
         }
         made->remeasure();
-        value->focusRight();
+        if (pass->members() > 0) pass->last()->focusRight();
         return r.changes;
     }
 
-    if (!focus->replaceWith(value)) {
-        delete value;
-        r.value = nullptr;
+    // An inner node: the value takes its place, in parentheses when it binds
+    // more loosely than its new container.
+    nucleo* placed = value;
+    if (alg::bindsLooser(line, value, focus->previous() == line->head()) || wouldLift(line, value)) {
+        auto* p = new parentesis();
+        p->linkLast(value);
+        placed = p;
+    }
+    nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
+    if (!focus->replaceWith(placed)) {
+        if (!placed->atached()) delete placed;
         return 0;
     }
-    value->remeasure();
-    value->focusRight();
+    if (nucleo* now = standingFor(base, value, lastMember)) {
+        now->remeasure();
+        now->focusRight();
+    }
     return r.changes;
 }
-
-// The algebra of these entry points comes with the rule engine; until then
-// they report that nothing changed.
-results container::distribute() { return results(nullptr, nullptr, 0); }
-
-results container::applyRules(container*, nucleo*) { return results(nullptr, nullptr, 0); }
-
-void container::useConstants(container*) {}
 
 }  // namespace tovimat

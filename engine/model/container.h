@@ -70,6 +70,41 @@ public:
     // Substitutes the constants defined in a rule set, in place.
     virtual void useConstants(container* rules);
 
+    // --- algebra ---
+    bool igualA(nucleo* x) override;
+    bool refere(nucleo* x) override;
+    // Membership, or multiset containment when x is a group.
+    bool contem(nucleo* x) override;
+    bool contido(nucleo* x);
+    results calculate() override;
+    results simplify(int budget) override;
+    int colectRefs(nucleo* var, refCol& found) override;
+    // Rewrites the pair of operands a, b of this operator; null when no rule applies.
+    virtual nucleo* rule(nucleo* a, nucleo* b);
+    // Applies this rule (pattern, relation, replacement) to target.
+    virtual results applyRule(nucleo* target, nucleo* exclude);
+    // Puts the bound values in place of the variables of this replacement.
+    void replaceVars(container* bindings);
+    results distributeSub();
+    // A clone of this member of an operator O, holding a copy of O for each
+    // of this member's members, with that member in this one's place.
+    container* distributeIt();
+    container* distributeIt(container* group);
+    container* intercepcao(container* b);
+    container* intercepcao(container* b, container* out);
+    container* disjuncao(container* b);
+    container* disjuncao(container* b, container* out);
+    container* _disjuncao(container* b, container* out);
+    void nonCommon(container* b, refCol& out);
+    void _nonCommon(container* b, refCol& out);
+    // The members of this group followed by those of b it does not contain.
+    container* uniao(container* b);
+    container* uniao(container* b, container* out);
+    // Links n between after and before as it is, never flattened or lifted;
+    // a composite that binds more loosely than this container there is
+    // wrapped in a new parentesis first.
+    bool placeAt(nucleo* n, nucleo* after, nucleo* before);
+
     // --- structure -------------------------------------------------------------------
     virtual void detachIt(nucleo* n, bool fill) { _detachIt(n, fill, true); }
     // Inserts item between after and before, applying this class's rules.

@@ -99,6 +99,12 @@ public:
 
     int type() const override { return typeId::literal; }
     nucleo* copy() const override;
+
+    // --- algebra ---
+    // Same text in the same face; a literal also equals a variable of its name.
+    bool igualA(nucleo* x) override;
+    bool menorQue(nucleo* x) override;
+    bool chkRule(nucleo* target, container& bindings, nucleo* exclude) override;
 };
 
 class extremo : public literal {
@@ -120,6 +126,10 @@ public:
     nucleo* copy() const override;
     bool save(algStor& s) const override;
     bool load(algStor& s) override;
+
+    // --- algebra ---
+    bool menorQue(nucleo* x) override;
+    bool chkRule(nucleo* target, container& bindings, nucleo* exclude) override;
 };
 
 class variable : public literal {
@@ -159,6 +169,10 @@ public:
     nucleo* copy() const override;
     bool load(algStor& s) override;
 
+    // --- algebra ---
+    bool igualA(nucleo* x) override;
+    bool menorQue(nucleo* x) override;
+
     // The shortest decimal text that reads back to d ("2.5", "3", "9.81").
     static std::string format(double d);
     // Reads a number the way the C library reads a decimal float; text that
@@ -175,6 +189,9 @@ public:
 
     int type() const override { return typeId::booleano; }
     bool getValue() const { return truth; }
+
+    // --- algebra ---
+    bool igualA(nucleo* x) override;
 
     void setFont(HFONT f) override { setStaticFont(f); }
     nucleo* copy() const override;
@@ -194,6 +211,9 @@ public:
 
     int type() const override { return typeId::infinit; }
     bool isPositive() const { return positive; }
+
+    // --- algebra ---
+    bool igualA(nucleo* x) override;
 
     void setFont(HFONT f) override { setStaticFont(f); }
     nucleo* copy() const override;

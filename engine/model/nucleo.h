@@ -144,6 +144,21 @@ public:
     bool operator==(nucleo& x);
     bool operator!=(nucleo& x) { return !(*this == x); }
 
+    // --- algebra ---
+    // Matches this pattern leaf against target, binding names into bindings.
+    virtual bool chkRule(nucleo* target, container& bindings, nucleo* exclude);
+    // Collects the nodes of this subtree equal to var; answers how many.
+    virtual int colectRefs(nucleo* var, class refCol& found);
+    virtual bool menorQue(nucleo* x);
+    // This node is x, or (for a group) mentions x somewhere below.
+    virtual bool refere(nucleo* x);
+    virtual bool contem(nucleo* x);
+    bool estaContido(nucleo* x);
+    bool operator<(nucleo& x);
+    bool operator<=(nucleo& x);
+    bool operator>(nucleo& x);
+    bool operator>=(nucleo& x);
+
     // --- chain position ---------------------------------------------------------
     bool chained() const { return previousNode != nullptr && nextNode != nullptr; }
     bool atached() const { return parentNode != nullptr; }

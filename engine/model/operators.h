@@ -64,6 +64,11 @@ public:
     void measure(HDC dc) override;
     void paint(HDC dc, aRect& area) override;
 
+    // --- algebra ---
+    results calculate() override;
+    nucleo* eval(nucleo* a, nucleo* b) override;
+    results distribute() override;
+
 protected:
     operat(const char* opening, const char* separator, const char* closing);
     operat(nucleo* a, nucleo* b, const char* opening, const char* separator, const char* closing);
@@ -76,6 +81,11 @@ public:
     void measure(HDC dc) override;
     void paint(HDC dc, aRect& area) override;
 
+    // --- algebra ---
+    results simplify(int budget) override;
+    results calculate() override;
+    results distribute() override;
+
 protected:
     unaryOp(const char* opening, const char* separator, const char* closing);
 };
@@ -84,6 +94,9 @@ class binaryOp : public operat {
 public:
     int maxMembers() const override { return 2; }
     void paint(HDC dc, aRect& area) override;
+
+    // --- algebra ---
+    results calculate() override;
 
 protected:
     binaryOp(const char* opening, const char* separator, const char* closing);
@@ -105,6 +118,10 @@ public:
     using container::chkChar;
     bool chkChar(field* f, int c) const override;
     bool entre(nucleo* item, nucleo* after, nucleo* before) override;
+
+    // --- algebra ---
+    results simplify(int budget) override;
+    results calculate() override;
 };
 
 class power : public binaryOp {
@@ -120,6 +137,11 @@ public:
     void setFont(HFONT f) override;
     void measure(HDC dc) override;
     bool entre(nucleo* item, nucleo* after, nucleo* before) override;
+
+    // --- algebra ---
+    nucleo* rule(nucleo* base, nucleo* exponent) override;
+    nucleo* eval(nucleo* a, nucleo* b) override;
+    double calc(double base, double exponent) override;
 
 protected:
     bool layoutLastFirst() const override { return true; }
@@ -141,6 +163,12 @@ public:
     void measure(HDC dc) override;
     void paint(HDC dc, aRect& area) override;
 
+    // --- algebra ---
+    results simplify(int budget) override;
+    results calculate() override;
+    nucleo* rule(nucleo* index, nucleo* radicand) override;
+    double calc(double index, double radicand) override;
+
 protected:
     // Horizontal room taken by the root index, written by layout.
     int indexOffset = 0;
@@ -158,6 +186,10 @@ public:
     container* clone() const override { return new sum(); }
     void measure(HDC dc) override;
     void paint(HDC dc, aRect& area) override;
+
+    // --- algebra ---
+    nucleo* rule(nucleo* a, nucleo* b) override;
+    double calc(double a, double b) override;
 };
 
 class multiplication : public operat {
@@ -171,6 +203,10 @@ public:
     bool comut() const override { return true; }
     nucleo* neutral() const override;
     container* clone() const override { return new multiplication(); }
+
+    // --- algebra ---
+    nucleo* rule(nucleo* a, nucleo* b) override;
+    double calc(double a, double b) override;
 };
 
 // An in-line fraction a/b, laid out in a row.
@@ -182,6 +218,11 @@ public:
     int priority() const override { return 15; }
     int distributive() const override { return 0; }
     container* clone() const override { return new fracao(); }
+
+    // --- algebra ---
+    // An in-line fraction divides like a stacked one.
+    nucleo* eval(nucleo* a, nucleo* b) override;
+    double calc(double a, double b) override;
 };
 
 // A stacked fraction: numerator over denominator.
@@ -198,6 +239,12 @@ public:
     void measure(HDC dc) override;
     void paint(HDC dc, aRect& area) override;
     bool entre(nucleo* item, nucleo* after, nucleo* before) override;
+
+    // --- algebra ---
+    results simplify(int budget) override;
+    nucleo* rule(nucleo* numerator, nucleo* denominator) override;
+    nucleo* eval(nucleo* a, nucleo* b) override;
+    double calc(double a, double b) override;
 };
 
 class negation : public unaryOp {
@@ -216,6 +263,10 @@ public:
     bool validChar(container* child, int c) override;
     bool validChar(field* child, int c) override;
     bool entre(nucleo* item, nucleo* after, nucleo* before) override;
+
+    // --- algebra ---
+    results simplify(int budget) override;
+    results calculate() override;
 
 protected:
     explicit negation(const char* sign);
@@ -244,11 +295,17 @@ public:
     void setFont(HFONT f) override;
     void measure(HDC dc) override;
     void paint(HDC dc, aRect& area) override;
+
+    // --- algebra ---
+    double calc(double base, double x) override;
 };
 
 class logic : public operat {
 public:
     bool isLogic() const override { return true; }
+
+    // --- algebra ---
+    results distribute() override;
 
 protected:
     explicit logic(const char* separator);
@@ -263,6 +320,9 @@ public:
     int openingKey() const override { return '&'; }
     nucleo* neutral() const override;
     container* clone() const override { return new logicAnd(); }
+
+    // --- algebra ---
+    nucleo* eval(nucleo* a, nucleo* b) override;
 };
 
 class logicOr : public logic {
@@ -274,6 +334,9 @@ public:
     int openingKey() const override { return '|'; }
     nucleo* neutral() const override;
     container* clone() const override { return new logicOr(); }
+
+    // --- algebra ---
+    nucleo* eval(nucleo* a, nucleo* b) override;
 };
 
 // The argument list of a function applied to several values: (a, b).
@@ -312,6 +375,9 @@ class trig : public function {
 public:
     int priority() const override { return 19; }
 
+    // --- algebra ---
+    results calculate() override;
+
 protected:
     explicit trig(const char* name);
 };
@@ -321,6 +387,9 @@ public:
     algSin() : trig("sin") {}
     int type() const override { return typeId::algSin; }
     container* clone() const override { return new algSin(); }
+
+    // --- algebra ---
+    double calc(double a, double) override;
 };
 
 class algCos : public trig {
@@ -328,6 +397,9 @@ public:
     algCos() : trig("cos") {}
     int type() const override { return typeId::algCos; }
     container* clone() const override { return new algCos(); }
+
+    // --- algebra ---
+    double calc(double a, double) override;
 };
 
 class algTan : public trig {
@@ -335,6 +407,9 @@ public:
     algTan() : trig("tan") {}
     int type() const override { return typeId::algTan; }
     container* clone() const override { return new algTan(); }
+
+    // --- algebra ---
+    double calc(double a, double) override;
 };
 
 class algCotan : public trig {
@@ -342,6 +417,10 @@ public:
     algCotan() : trig("cotan") {}
     int type() const override { return typeId::algCotan; }
     container* clone() const override { return new algCotan(); }
+
+    // --- algebra ---
+    nucleo* eval(nucleo* a, nucleo* b) override;
+    double calc(double a, double) override;
 };
 
 class algASin : public trig {
@@ -349,6 +428,9 @@ public:
     algASin() : trig("asin") {}
     int type() const override { return typeId::algASin; }
     container* clone() const override { return new algASin(); }
+
+    // --- algebra ---
+    double calc(double a, double) override;
 };
 
 class algACos : public trig {
@@ -356,6 +438,9 @@ public:
     algACos() : trig("acos") {}
     int type() const override { return typeId::algACos; }
     container* clone() const override { return new algACos(); }
+
+    // --- algebra ---
+    double calc(double a, double) override;
 };
 
 class algATan : public trig {
@@ -363,6 +448,9 @@ public:
     algATan() : trig("atan") {}
     int type() const override { return typeId::algATan; }
     container* clone() const override { return new algATan(); }
+
+    // --- algebra ---
+    double calc(double a, double) override;
 };
 
 // A function the user names: the head delimiter is the editable name.
@@ -402,9 +490,21 @@ protected:
 };
 
 // The natural numbers, the even and the odd integers, as shared sets.
-class naturals : public infinitGroup {};
-class conjunto_pares : public infinitGroup {};
-class conjunto_impares : public infinitGroup {};
+class naturals : public infinitGroup {
+public:
+    // --- algebra ---
+    bool contem(nucleo* x) override;
+};
+class conjunto_pares : public infinitGroup {
+public:
+    // --- algebra ---
+    bool contem(nucleo* x) override;
+};
+class conjunto_impares : public infinitGroup {
+public:
+    // --- algebra ---
+    bool contem(nucleo* x) override;
+};
 
 class sequencia : public operat {
 public:

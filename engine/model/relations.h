@@ -23,6 +23,11 @@ public:
     // "<", "=" and ">" are swallowed; anything else beeps.
     bool putChar(int c) override;
 
+    // --- algebra ---
+    results distribute() override;
+    // A relation is decided by its directive, never combined with a neighbour.
+    nucleo* eval(nucleo* a, nucleo* b) override;
+
 protected:
     compos(const char* opening, const char* separator, const char* closing);
     // Turns this relation into `replacement` inside the new directive `target`.
@@ -43,6 +48,10 @@ public:
     bool putChar(int c) override;
     bool validChar(container* child, int c) override;
     bool validChar(field* child, int c) override;
+
+    // --- algebra ---
+    nucleo* rule(nucleo* a, nucleo* b) override;
+    nucleo* eval(nucleo* a, nucleo* b) override;
 };
 
 // The equality that Calculate puts in front of a computed result.
@@ -140,6 +149,11 @@ public:
     using container::chkChar;
     bool chkChar(container*, int) const override { return false; }
 
+    // --- algebra ---
+    results distribute() override;
+    // The set predicate or operation of the subclass, chosen by its type id.
+    nucleo* eval(nucleo* a, nucleo* b) override;
+
 protected:
     explicit groupRel(const char* separator);
 };
@@ -182,6 +196,12 @@ public:
     virtual container* getDefConjugat() const;
     bool entre(nucleo* item, nucleo* after, nucleo* before) override;
 
+    // --- algebra ---
+    results calculate() override;
+    results applyRule(nucleo* target, nucleo* exclude) override;
+    results applyRules(container* rules, nucleo* exclude) override;
+    results distribute() override;
+
 protected:
     void attachFirst(nucleo* n);
 };
@@ -197,6 +217,14 @@ public:
     container* clone() const override { return new simplification(); }
     bool canConjugate(int t) const override { return t >= typeId::equal && t <= typeId::notEqual; }
     container* getDefConjugat() const override;
+
+    // --- algebra ---
+    results simplify(int budget) override;
+    results calculate() override;
+    nucleo* rule(nucleo* lhs, nucleo* relation) override;
+    results applyRule(nucleo* target, nucleo* exclude) override;
+    results applyRules(container* rules, nucleo* exclude) override;
+    results distribute() override;
 };
 
 }  // namespace tovimat

@@ -1,0 +1,290 @@
+// Distribution of an operator over a group member, the set operations on the
+// member lists of groups, and the substitution of named constants.
+#include <algorithm>
+#include <vector>
+
+#include "algebra/support.h"
+
+namespace tovimat {
+
+using alg::asGroup;
+using alg::record;
+using alg::unchanged;
+
+// --- distribution --------------------------------------------------------------------------------
+
+container* container::distributeIt() { return distributeIt(this); }
+
+// For each member x of group: a copy of this node's parent with x in this
+// node's place, gathered in a clone of group.
+container* container::distributeIt(container* g) {
+    container* o = parentNode;
+    if (!o || !g) return nullptr;
+    container* out = g->clone();
+    for (nucleo* x = g->first(); x && x->chained(); x = x->next())
+        alg::append(out, alg::replacedCopy(o, this, alg::rawCopy(x)));
+    return out;
+}
+
+namespace {
+
+// O may distribute into its member m.
+bool mayDistributeInto(const container* o, const nucleo* m) {
+    return o->distributive() || (o->type() == typeId::quocient && o->first() == m);
+}
+
+}  // namespace
+
+results operat::distribute() {
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) {
+        container* g = asGroup(m);
+        if (!g) continue;
+        results r = g->distribute();
+        if (r.changes) return record(r.changes, r.source, alg::replacedCopy(this, g, r.value));
+        delete r.value;
+        if (g->priority() <= 12 || (g->priority() < priority() && mayDistributeInto(this, g))) {
+            if (container* made = g->distributeIt()) return record(1, this, made);
+        }
+        if (g->type() == typeId::parentesis) {
+            container* inner = asGroup(alg::soleMember(g));
+            if (inner && (inner->priority() < 13 || (inner->priority() < priority() && mayDistributeInto(this, g)))) {
+                if (container* made = g->distributeIt(inner)) return record(1, this, made);
+            }
+        }
+    }
+    return unchanged();
+}
+
+results unaryOp::distribute() {
+    container* g = asGroup(alg::soleMember(this));
+    if (!g) return unchanged();
+    results r = g->distribute();
+    if (!r.changes) {
+        delete r.value;
+        return unchanged();
+    }
+    r.value = alg::group(*this, {r.value});
+    return r;
+}
+
+results compos::distribute() { return unaryOp::distribute(); }
+
+results logic::distribute() { return unchanged(); }
+
+results groupRel::distribute() { return unchanged(); }
+
+results resolution::distribute() {
+    container* g = memberCount > 0 ? asGroup(last()) : nullptr;
+    return g ? g->distribute() : unchanged();
+}
+
+results container::distribute() { return distributeSub(); }
+
+// The first member that distributes, in a copy of this group. A group of one
+// member gives the distributed member itself; with more members the whole
+// copy is the result, so that no member is lost.
+results container::distributeSub() {
+    if (parentNode && parentNode->composition()) return unchanged();
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) {
+        container* g = asGroup(m);
+        if (!g) continue;
+        results r = g->distribute();
+        if (!r.changes) {
+            delete r.value;
+            continue;
+        }
+        if (memberCount == 1) return r;
+        return record(r.changes, this, alg::replacedCopy(this, g, r.value));
+    }
+    return unchanged();
+}
+
+results simplification::distribute() {
+    container* rel = memberCount > 0 ? asGroup(last()) : nullptr;
+    if (!rel) return unchanged();
+    nucleo* lhs = first();
+    const bool insideRelation = parentNode && parentNode->composition();
+    results r = rel->distribute();
+    if (r.changes) {
+        if (insideRelation) return record(r.changes, this, alg::group(*this, {alg::rawCopy(lhs), r.value}));
+        r.source = rel;
+        return r;
+    }
+    delete r.value;
+    if (memberCount != 2) return unchanged();
+    if (container* l = asGroup(lhs)) {
+        results s = l->distribute();
+        if (s.changes) {
+            if (insideRelation) return record(s.changes, this, alg::group(*this, {s.value, alg::rawCopy(rel)}));
+            s.source = lhs;
+            return s;
+        }
+        delete s.value;
+        // (x, y) = 0: one line for each member, gathered in the class of the group.
+        if (l->type() == typeId::parentesis) {
+            container* inner = asGroup(alg::soleMember(l));
+            if (inner && inner->priority() < 13)
+                if (container* made = l->distributeIt(inner)) return record(1, this, made);
+        }
+    }
+    nucleo* rhs = alg::soleMember(rel);
+    container* s = asGroup(rhs);
+    if (!s) return unchanged();
+    container* spread = nullptr;
+    if (rhs->priority() > 12) {
+        container* inner = s->type() == typeId::parentesis ? asGroup(alg::soleMember(s)) : nullptr;
+        if (!inner || inner->priority() >= 13) return unchanged();
+        spread = s->distributeIt(inner);
+    } else {
+        spread = s->distributeIt();
+    }
+    if (!spread) return unchanged();
+    // x = [1, 2]: the lines x = 1 and x = 2, gathered in the class of the group.
+    container* out = spread->clone();
+    while (spread->members() > 0) {
+        nucleo* relCopy = spread->first();
+        spread->_detachIt(relCopy, false, false);
+        alg::append(out, alg::group(*this, {alg::rawCopy(lhs), relCopy}));
+    }
+    delete spread;
+    return record(1, this, out);
+}
+
+// --- set operations ------------------------------------------------------------------------------
+
+container* container::intercepcao(container* b) { return intercepcao(b, clone()); }
+
+// The members of the smaller group that the larger contains, each once.
+container* container::intercepcao(container* b, container* out) {
+    if (!b || !out) return out;
+    container* small = b->members() < members() ? b : this;
+    container* large = small == this ? b : this;
+    for (nucleo* m = small->first(); m && m->chained(); m = m->next())
+        if (!out->contem(m) && large->contem(m)) out->linkLast(alg::rawCopy(m));
+    return out;
+}
+
+container* container::disjuncao(container* b) { return disjuncao(b, clone()); }
+
+// The members of either group that the other does not contain, each once.
+container* container::disjuncao(container* b, container* out) {
+    if (!b || !out) return out;
+    _disjuncao(b, out);
+    b->_disjuncao(this, out);
+    return out;
+}
+
+container* container::_disjuncao(container* b, container* out) {
+    for (nucleo* m = first(); m && m->chained(); m = m->next())
+        if (!out->contem(m) && !b->contem(m)) out->linkLast(alg::rawCopy(m));
+    return out;
+}
+
+void container::nonCommon(container* b, refCol& out) {
+    if (b) _nonCommon(b, out);
+}
+
+// The members of both groups without an equal partner in the other one:
+// each member of the smaller group takes away one equal member of the larger.
+void container::_nonCommon(container* b, refCol& out) {
+    container* small = b->members() < members() ? b : this;
+    container* large = small == this ? b : this;
+    std::vector<nucleo*> smallMembers, largeMembers;
+    for (nucleo* m = small->first(); m && m->chained(); m = m->next()) smallMembers.push_back(m);
+    for (nucleo* m = large->first(); m && m->chained(); m = m->next()) largeMembers.push_back(m);
+    std::vector<bool> smallPaired(smallMembers.size(), false), largePaired(largeMembers.size(), false);
+    for (size_t i = 0; i < smallMembers.size(); ++i) {
+        for (size_t j = 0; j < largeMembers.size(); ++j) {
+            if (!largePaired[j] && *smallMembers[i] == *largeMembers[j]) {
+                smallPaired[i] = largePaired[j] = true;
+                break;
+            }
+        }
+    }
+    // This group's members first, then b's, each in its order.
+    auto keep = [&](container* g) {
+        auto& ms = g == small ? smallMembers : largeMembers;
+        auto& paired = g == small ? smallPaired : largePaired;
+        for (size_t i = 0; i < ms.size(); ++i)
+            if (!paired[i]) out.add(ms[i]);
+    };
+    keep(this);
+    if (b != this) keep(b);
+}
+
+container* container::uniao(container* b) { return uniao(b, clone()); }
+
+// A union: every member of this group, then each member of b that the
+// union so far does not contain.
+container* container::uniao(container* b, container* out) {
+    if (!out) return out;
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) out->linkLast(alg::rawCopy(m));
+    if (b)
+        for (nucleo* m = b->first(); m && m->chained(); m = m->next())
+            if (!out->contem(m)) out->linkLast(alg::rawCopy(m));
+    return out;
+}
+
+// --- constants -----------------------------------------------------------------------------------
+
+namespace {
+
+// name = value, written as a simplification of a literal and an equal.
+bool definition(nucleo* c, nucleo*& name, nucleo*& value) {
+    container* s = asGroup(c);
+    if (!s || s->type() != typeId::simplification || s->members() != 2) return false;
+    container* rel = asGroup(s->last());
+    if (s->first()->type() != typeId::literal || !rel || rel->type() != typeId::equal || rel->members() != 1)
+        return false;
+    name = s->first();
+    value = rel->first();
+    return true;
+}
+
+// Every member equal to name, at any depth, is replaced by a copy of value;
+// a replaced member is not searched further. The copy goes exactly in the
+// name's place, in parentheses when it binds more loosely there.
+int substitute(container* n, nucleo* name, nucleo* value) {
+    int count = 0;
+    nucleo* m = n->first();
+    while (m && m->chained()) {
+        nucleo* following = m->next();
+        if (*m == *name) {
+            nucleo* before = m->previous();
+            n->_detachIt(m, false, false);
+            delete m;
+            nucleo* v = alg::rawCopy(value);
+            alg::settle(v);
+            if (!n->placeAt(v, before, following)) delete v;
+            ++count;
+        } else if (container* g = asGroup(m)) {
+            count += substitute(g, name, value);
+        }
+        m = following;
+    }
+    return count;
+}
+
+int useConstantsIn(container* n, container* constants) {
+    int count = 0;
+    for (nucleo* c = constants->first(); c && c->chained(); c = c->next()) {
+        nucleo *name = nullptr, *value = nullptr;
+        if (c->isGroup() && c->priority() < 3)
+            count += useConstantsIn(n, static_cast<container*>(c));
+        else if (definition(c, name, value))
+            count += substitute(n, name, value);
+    }
+    return count;
+}
+
+}  // namespace
+
+void container::useConstants(container* constants) {
+    if (!constants) return;
+    if (useConstantsIn(this, constants) > 0 && rootDoc) {
+        rootDoc->setModified(true);
+        remeasure();
+    }
+}
+
+}  // namespace tovimat

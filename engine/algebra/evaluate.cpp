@@ -1,0 +1,469 @@
+// Numeric evaluation: calculate walks a node and answers a new tree, eval
+// combines two operands under an operator, calc is an operator's numeric
+// kernel. Nothing here changes the tree it reads.
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "algebra/support.h"
+#include "model/shared.h"
+
+namespace tovimat {
+
+using alg::asGroup;
+using alg::isNumber;
+using alg::numberOf;
+using alg::numberValue;
+using alg::record;
+using alg::unchanged;
+
+namespace {
+
+// The classes whose eval folds two numbers with their kernel. The others
+// (argument lists, user functions, directives, number sets) only hold values.
+bool hasKernel(int type) {
+    switch (type) {
+        case typeId::sum:
+        case typeId::multiplication:
+        case typeId::quocient:
+        case typeId::power:
+        case typeId::radical:
+        case typeId::logaritm:
+            return true;
+        default:
+            return type >= typeId::algSin && type <= typeId::algATan;
+    }
+}
+
+// A kernel result that is not a finite number means the operation is not
+// defined there (asin 2, the square root of -1, log 0): the pair stays as
+// written, as a division by zero does.
+nucleo* numberOrNothing(double v) { return std::isfinite(v) ? new nominal(v) : nullptr; }
+
+}  // namespace
+
+// --- kernels -------------------------------------------------------------------------------------
+
+double sum::calc(double a, double b) { return a + b; }
+double multiplication::calc(double a, double b) { return a * b; }
+double quocient::calc(double a, double b) { return a / b; }
+double fracao::calc(double a, double b) { return a / b; }
+double power::calc(double base, double exponent) { return std::pow(base, exponent); }
+
+double radical::calc(double index, double radicand) {
+    // An odd whole index has a real root of a negative number.
+    const bool oddIndex = alg::isInteger(index) && std::fmod(std::fabs(index), 2.0) == 1.0;
+    double root = radicand < 0 && oddIndex ? -std::pow(-radicand, 1.0 / index) : std::pow(radicand, 1.0 / index);
+    double r = std::nearbyint(root);
+    if (std::isfinite(r) && alg::isInteger(index) && std::pow(r, index) == radicand) return r;
+    return root;
+}
+
+double logaritm::calc(double base, double x) {
+    double v = std::log(x) / std::log(base);
+    double r = std::nearbyint(v);
+    if (std::isfinite(r) && std::pow(base, r) == x) return r;
+    return v;
+}
+
+double algSin::calc(double a, double) { return std::sin(a); }
+double algCos::calc(double a, double) { return std::cos(a); }
+double algTan::calc(double a, double) { return std::tan(a); }
+double algCotan::calc(double a, double) { return 1.0 / std::tan(a); }
+double algASin::calc(double a, double) { return std::asin(a); }
+double algACos::calc(double a, double) { return std::acos(a); }
+double algATan::calc(double a, double) { return std::atan2(a, 1.0); }
+
+// --- eval ----------------------------------------------------------------------------------------
+
+// Two numbers (a number may be parenthesised or negated) folded with the
+// kernel; null when either operand is not a number.
+nucleo* operat::eval(nucleo* a, nucleo* b) {
+    if (!hasKernel(type())) return nullptr;
+    auto x = numberOf(a), y = numberOf(b);
+    if (!x || !y) return nullptr;
+    return numberOrNothing(calc(*x, *y));
+}
+
+// Division by zero is never evaluated.
+nucleo* quocient::eval(nucleo* a, nucleo* b) {
+    auto y = numberOf(b);
+    if (y && *y == 0) return nullptr;
+    return operat::eval(a, b);
+}
+
+nucleo* fracao::eval(nucleo* a, nucleo* b) {
+    auto y = numberOf(b);
+    if (!y || *y == 0) return nullptr;
+    auto x = numberOf(a);
+    return x ? numberOrNothing(calc(*x, *y)) : nullptr;
+}
+
+// 10 raised to anything stays as written (2e3 is typed as 2·10^3); for a
+// radical the first operand is the index.
+nucleo* power::eval(nucleo* a, nucleo* b) {
+    auto x = numberOf(a);
+    if (x && *x == 10) return nullptr;
+    return operat::eval(a, b);
+}
+
+nucleo* algCotan::eval(nucleo* a, nucleo* b) {
+    auto x = numberOf(a);
+    if (x && *x == 0) return new infinit(true);
+    return operat::eval(a, b);
+}
+
+nucleo* logicOr::eval(nucleo* a, nucleo* b) {
+    if (alg::isTruth(a, true) || alg::isTruth(b, true)) return new booleano(true);
+    if (alg::isTruth(a, false)) return alg::rawCopy(b);
+    if (alg::isTruth(b, false) || *a == *b) return alg::rawCopy(a);
+    return nullptr;
+}
+
+nucleo* logicAnd::eval(nucleo* a, nucleo* b) {
+    if (alg::isTruth(a, false) || alg::isTruth(b, false)) return new booleano(false);
+    if (alg::isTruth(a, true)) return alg::rawCopy(b);
+    if (alg::isTruth(b, true) || *a == *b) return alg::rawCopy(a);
+    return nullptr;
+}
+
+nucleo* compos::eval(nucleo*, nucleo*) { return nullptr; }
+
+nucleo* equal::eval(nucleo* a, nucleo* b) {
+    if (a && b && a->type() == b->type() && a->igualA(b)) return new booleano(true);
+    return nullptr;
+}
+
+nucleo* groupRel::eval(nucleo* a, nucleo* b) {
+    if (!a || !b) return nullptr;
+    container* ga = asGroup(a);
+    container* gb = asGroup(b);
+    switch (type()) {
+        case typeId::contains:
+            return ga ? new booleano(ga->contem(b)) : nullptr;
+        case typeId::notContain:
+            return ga ? new booleano(!ga->contem(b)) : nullptr;
+        case typeId::refers:
+            return ga ? new booleano(!ga->refere(b)) : nullptr;
+        case typeId::contained:
+        case typeId::belongs:
+            return gb ? new booleano(gb->contem(a)) : nullptr;
+        case typeId::notBelong:
+            return gb ? new booleano(!gb->contem(a)) : nullptr;
+        case typeId::refered:
+            return gb ? new booleano(!gb->refere(a)) : nullptr;
+        case typeId::junction: {
+            if (!ga) return nullptr;
+            container* out;
+            if (a->type() == b->type()) {
+                out = static_cast<container*>(alg::rawCopy(a));
+            } else {
+                if (!gb) return nullptr;
+                out = new enumSet();
+                for (nucleo* m = ga->first(); m && m->chained(); m = m->next()) out->linkLast(alg::rawCopy(m));
+            }
+            for (nucleo* m = gb->first(); m && m->chained(); m = m->next()) out->linkLast(alg::rawCopy(m));
+            return out;
+        }
+        case typeId::intersection:
+            return ga && gb ? ga->intercepcao(gb, ga->clone()) : nullptr;
+        default:
+            return nullptr;
+    }
+}
+
+// --- calculate -----------------------------------------------------------------------------------
+
+// Every member calculated in order; the members that did not change are
+// copied. Nothing is built when no member changes.
+results container::calculate() {
+    std::vector<results> done;
+    done.reserve(size_t(memberCount));
+    int total = 0;
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) {
+        // A leaf never changes under calculate.
+        results r = m->isGroup() ? m->calculate() : unchanged();
+        if (r.changes == 0) {
+            delete r.value;
+            r.value = nullptr;
+        }
+        total += r.changes;
+        done.push_back(r);
+    }
+    if (total == 0) return unchanged();
+    container* out = clone();
+    size_t i = 0;
+    for (nucleo* m = first(); m && m->chained(); m = m->next(), ++i)
+        alg::append(out, done[i].changes ? done[i].value : alg::rawCopy(m));
+    return record(total, this, out);
+}
+
+namespace {
+
+// Two numbers combined by a kernel operator, with its guards: a divisor 0,
+// a base (or root index) 10. Nothing when the pair stays as written.
+std::optional<double> combined(operat* op, double a, double b) {
+    switch (op->type()) {
+        case typeId::quocient:
+            if (b == 0) return std::nullopt;
+            break;
+        case typeId::power:
+        case typeId::radical:
+            if (a == 10) return std::nullopt;
+            break;
+        default:
+            break;
+    }
+    double v = op->calc(a, b);
+    if (!std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+// The n-ary fold of an operator: each member in turn, when still there, is
+// the accumulator of the members after it, which it absorbs one by one
+// whenever the operator combines the pair. The members of a quotient after
+// the first are all divisors, so two of them combine by multiplication.
+//
+// A numeric operator combines numbers only, so a member that is not a
+// number absorbs nothing and a number is only offered numbers: the fold
+// takes one pass over the members, and numbers are folded as values, with
+// one new node for each accumulator that absorbed something.
+class Fold {
+public:
+    explicit Fold(operat* op) : op_(op), numeric_(hasKernel(op->type())) {
+        // One walk along the chain: the members, and the numbers among them.
+        for (nucleo* m = op->first(); m && m->chained(); m = m->next()) {
+            if (numeric_) {
+                auto v = numberOf(m);
+                value_.push_back(v ? *v : 0.0);
+                if (v) alive_.push_back(members_.size());
+            }
+            members_.push_back(m);
+        }
+        gone_.assign(members_.size(), false);
+        made_.resize(members_.size());
+    }
+
+    int run() { return numeric_ ? numbers() : nodes(); }
+
+    // The members after the fold, in order: the new accumulators and copies
+    // of the members that stayed.
+    void emit(container* out) {
+        for (size_t i = 0; i < members_.size(); ++i) {
+            if (gone_[i]) continue;
+            alg::append(out, made_[i] ? made_[i].release() : alg::rawCopy(members_[i]));
+        }
+    }
+
+private:
+    int numbers() {
+        int changes = 0;
+        const std::vector<double>& value = value_;
+        std::vector<size_t>& alive = alive_;  // numbers not yet absorbed, in order
+        const bool divisors = op_->type() == typeId::quocient;
+        for (size_t a = 0; a < alive.size(); ++a) {
+            const size_t i = alive[a];
+            if (gone_[i]) continue;
+            double acc = value[i];
+            bool absorbed = false;
+            for (size_t b = a + 1; b < alive.size(); ++b) {
+                const size_t j = alive[b];
+                if (gone_[j]) continue;
+                std::optional<double> v;
+                if (divisors && i > 0) {
+                    v = acc * value[j];
+                    if (!std::isfinite(*v)) v.reset();
+                } else {
+                    v = combined(op_, acc, value[j]);
+                }
+                if (!v) continue;
+                acc = *v;
+                gone_[j] = true;
+                absorbed = true;
+                ++changes;
+            }
+            if (absorbed) made_[i].reset(new nominal(acc));
+            // Keep only what is left to offer to the next accumulators.
+            std::vector<size_t> left(alive.begin(), alive.begin() + std::ptrdiff_t(a) + 1);
+            for (size_t b = a + 1; b < alive.size(); ++b)
+                if (!gone_[alive[b]]) left.push_back(alive[b]);
+            alive.swap(left);
+        }
+        return changes;
+    }
+
+    int nodes() {
+        int changes = 0;
+        for (size_t i = 0; i < members_.size(); ++i) {
+            if (gone_[i]) continue;
+            nucleo* current = members_[i];
+            for (size_t j = i + 1; j < members_.size(); ++j) {
+                if (gone_[j]) continue;
+                nucleo* made = op_->eval(current, members_[j]);
+                if (!made) continue;
+                gone_[j] = true;
+                made_[i].reset(made);
+                current = made;
+                ++changes;
+            }
+        }
+        return changes;
+    }
+
+    operat* op_;
+    const bool numeric_;
+    std::vector<nucleo*> members_;
+    std::vector<double> value_;
+    std::vector<size_t> alive_;
+    std::vector<bool> gone_;
+    std::vector<std::unique_ptr<nucleo>> made_;
+};
+
+}  // namespace
+
+results operat::calculate() {
+    Fold fold(this);
+    const int changes = fold.run();
+    if (changes == 0) return container::calculate();
+    container* out = clone();
+    fold.emit(out);
+    if (out->members() < minMembers() && out->members() > 0) {
+        nucleo* only = out->first();
+        out->_detachIt(only, false, false);
+        delete out;
+        return record(changes, this, only);
+    }
+    return record(changes, this, out);
+}
+
+results unaryOp::calculate() { return container::calculate(); }
+
+results binaryOp::calculate() {
+    if (memberCount == 2)
+        if (nucleo* v = eval(first(), last())) return record(1, this, v);
+    return container::calculate();
+}
+
+results radical::calculate() {
+    if (memberCount == 2) {
+        // A zero index is never evaluated, nor is anything under it.
+        auto index = numberOf(first());
+        if (isNumber(first()) && index && *index == 0) return unchanged();
+        return binaryOp::calculate();
+    }
+    if (memberCount == 1) {
+        nominal two(2.0);
+        if (nucleo* v = eval(&two, first())) return record(1, this, v);
+    }
+    return container::calculate();
+}
+
+results trig::calculate() {
+    if (memberCount == 1) {
+        nominal zero(0.0);
+        if (nucleo* v = eval(first(), &zero)) return record(1, this, v);
+    }
+    return operat::calculate();
+}
+
+// A double minus disappears; for plus-or-minus the sign stays a double sign.
+results negation::calculate() {
+    nucleo* inner = alg::soleMember(this);
+    if (inner && inner->type() == typeId::negation) {
+        nucleo* x = alg::rawCopy(alg::soleMember(inner));
+        if (!x) return container::calculate();
+        if (type() == typeId::plusOrMinus) return record(1, this, alg::group(*this, {x}));
+        return record(1, this, x);
+    }
+    return container::calculate();
+}
+
+results parentesis::calculate() {
+    nucleo* member = alg::soleMember(this);
+    if (!member) return container::calculate();
+    results r = member->isGroup() ? member->calculate() : unchanged();
+    if (r.changes == 0) {
+        delete r.value;
+        r.value = nullptr;
+    }
+    nucleo* inner = r.changes ? r.value : member;
+    container* p = parentNode;
+    const bool needed = inner->isGroup() && p && (!p->envolv() || p->type() == typeId::power) &&
+                        inner->priority() < p->priority();
+    if (needed) return r;
+    if (!r.changes) r.value = alg::rawCopy(member);
+    r.changes += 1;
+    if (!r.source) r.source = member;
+    return r;
+}
+
+results resolution::calculate() {
+    if (memberCount == 0) return unchanged();
+    results r = last()->isGroup() ? last()->calculate() : unchanged();
+    if (r.changes) return r;
+    delete r.value;
+    return unchanged();
+}
+
+namespace {
+
+bool holdsBetween(int relation, double a, double b) {
+    switch (relation) {
+        case typeId::equal:
+            return a == b;
+        case typeId::greater:
+            return a > b;
+        case typeId::lessThan:
+            return a < b;
+        case typeId::greatOrEqual:
+            return a >= b;
+        case typeId::lessOrEqual:
+            return a <= b;
+        case typeId::notEqual:
+            return a != b;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+results simplification::calculate() {
+    if (memberCount == 0) return unchanged();
+    nucleo* lhs = first();
+    container* rel = asGroup(last());
+    if (memberCount == 2 && rel && rel->type() != typeId::passEqual && rel->members() > 0) {
+        if (nucleo* v = rel->eval(lhs, rel->first())) return record(1, this, v);
+        // Two numbers decide the relation between them.
+        if (isNumber(lhs) && isNumber(rel->first()))
+            return record(1, this, new booleano(holdsBetween(rel->type(), numberValue(lhs), numberValue(rel->first()))));
+    }
+    const bool insideRelation = parentNode && parentNode->composition();
+    results r = rel ? rel->calculate() : unchanged();
+    if (r.changes) {
+        if (!insideRelation) {
+            // The change is made in the relation and its right side.
+            r.source = rel;
+            return r;
+        }
+        return record(r.changes, this, alg::group(*this, {alg::rawCopy(lhs), r.value}));
+    }
+    delete r.value;
+    if (memberCount == 2) {
+        if (rel && rel->type() == typeId::passEqual) return unchanged();
+        results l = lhs->isGroup() ? lhs->calculate() : unchanged();
+        if (l.changes == 0) {
+            delete l.value;
+            return unchanged();
+        }
+        if (!insideRelation) {
+            l.source = lhs;
+            return l;
+        }
+        return record(l.changes, this, alg::group(*this, {l.value, alg::rawCopy(last())}));
+    }
+    return unchanged();
+}
+
+}  // namespace tovimat

@@ -1,0 +1,548 @@
+// Rule sets: rules written as equations in a document (pattern = replacement)
+// rewrite an expression. One application performs at most one rewrite: the
+// first rule that matches at the first place where one matches.
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+#include "algebra/search.h"
+#include "algebra/support.h"
+#include "platform/messages.h"
+
+namespace tovimat {
+
+using alg::asGroup;
+using alg::rawCopy;
+using alg::record;
+using alg::soleMember;
+using alg::unchanged;
+
+namespace {
+
+// The binding of the name of a pattern variable, or null.
+variable* boundTo(container& bindings, nucleo* name) {
+    for (nucleo* v = bindings.first(); v && v->chained(); v = v->next())
+        if (name->igualA(v)) return static_cast<variable*>(v);
+    return nullptr;
+}
+
+// Binds the name of a pattern variable, in the pattern's face, to value.
+void bind(container& bindings, nucleo* name, nucleo* value) {
+    auto* v = new variable(name->getText(), name->getLen(), value);
+    if (!alg::sameFace(v, name)) v->copyFont(name);
+    bindings.linkLast(v);
+}
+
+bool isPreferenceBinding(const nucleo* v) { return v->getLen() == 1 && v->getText()[0] == '?'; }
+
+}  // namespace
+
+// --- pattern leaves ------------------------------------------------------------------------------
+
+// Any other leaf matches only an equal node.
+bool nucleo::chkRule(nucleo* target, container&, nucleo*) { return target && *this == *target; }
+
+// A name matches any subexpression, the same one at each of its places.
+bool literal::chkRule(nucleo* target, container& bindings, nucleo* exclude) {
+    if (!target) return false;
+    if (exclude && target->refers(exclude)) return false;
+    for (nucleo* v = bindings.first(); v && v->chained(); v = v->next()) {
+        nucleo* value = static_cast<variable*>(v)->getValue();
+        if (isPreferenceBinding(v) && value && target->refers(value)) return false;
+    }
+    if (variable* v = boundTo(bindings, this)) return v->getValue() && *v->getValue() == *target;
+    bind(bindings, this, rawCopy(target));
+    return true;
+}
+
+// "?" matches any subexpression that is not a number, nor one that another
+// binding already mentions.
+bool preference::chkRule(nucleo* target, container& bindings, nucleo* exclude) {
+    if (!target) return false;
+    if (exclude && !target->refers(exclude)) return false;
+    if (variable* v = boundTo(bindings, this)) return v->getValue() && *v->getValue() == *target;
+    if (alg::isNumber(target) || alg::isNegatedNumber(target)) return false;
+    for (nucleo* v = bindings.first(); v && v->chained(); v = v->next())
+        if (v->refers(target)) return false;
+    bind(bindings, this, rawCopy(target));
+    return true;
+}
+
+// --- the matcher ---------------------------------------------------------------------------------
+
+matcherFrame::matcherFrame(container* target, container* pattern, nucleo* exclude)
+    : target_(target), pattern_(pattern), exclude_(exclude) {}
+
+void matcherFrame::truncate(container& bindings, int keep) {
+    while (bindings.members() > keep) {
+        nucleo* v = bindings.last();
+        bindings._detachIt(v, false, false);
+        delete v;
+    }
+}
+
+bool matcherFrame::run(container& bindings, const accept& next) {
+    if (!target_ || !pattern_ || target_->type() != pattern_->type() || target_->members() < pattern_->members())
+        return false;
+    for (nucleo* m = target_->first(); m && m->chained(); m = m->next()) targetMembers_.push_back(m);
+    for (nucleo* m = pattern_->first(); m && m->chained(); m = m->next()) patternMembers_.push_back(m);
+    const int n = int(targetMembers_.size());
+    const int m = int(patternMembers_.size());
+    if (m == 0) return n == 0 && next(bindings);
+    // Factors are matched without their signs; an odd number of signs is
+    // left over and travels with the last pattern member.
+    stripSigns_ = target_->priority() == 15;
+    int signs = 0;
+    if (stripSigns_)
+        for (nucleo* t : targetMembers_)
+            if (t->type() == typeId::negation) ++signs;
+    oddSign_ = stripSigns_ && signs % 2 == 1;
+    singles_ = n == m && !oddSign_ ? m : m - 1;
+    comut_ = target_->comut();
+    index_.resize(size_t(singles_));
+    std::iota(index_.begin(), index_.end(), 0);
+    do {
+        if (slot(0, bindings, next)) return true;
+    } while (comut_ && advance());
+    return false;
+}
+
+bool matcherFrame::slot(int i, container& bindings, const accept& next) {
+    if (i == singles_) {
+        if (singles_ == int(patternMembers_.size())) return next(bindings);
+        std::unique_ptr<nucleo> rest(gatherRest());
+        return rest && matchMember(patternMembers_.back(), rest.get(), bindings, exclude_, next);
+    }
+    nucleo* t = targetMembers_[size_t(index_[size_t(i)])];
+    if (stripSigns_ && t->type() == typeId::negation && soleMember(t)) t = soleMember(t);
+    return matchMember(patternMembers_[size_t(i)], t, bindings, exclude_,
+                       [&](container& b) { return slot(i + 1, b, next); });
+}
+
+// The next arrangement of distinct positions, the last one moving fastest.
+bool matcherFrame::advance() {
+    const int n = int(targetMembers_.size());
+    auto usedBefore = [&](int v, int k) {
+        for (int j = 0; j < k; ++j)
+            if (index_[size_t(j)] == v) return true;
+        return false;
+    };
+    for (int k = singles_ - 1; k >= 0; --k) {
+        int v = index_[size_t(k)] + 1;
+        while (v < n && usedBefore(v, k)) ++v;
+        if (v >= n) continue;
+        index_[size_t(k)] = v;
+        for (int j = k + 1; j < singles_; ++j) {
+            int w = 0;
+            while (usedBefore(w, j)) ++w;
+            index_[size_t(j)] = w;
+        }
+        return true;
+    }
+    return false;
+}
+
+// The target members no single slot took, in their order: one member as it
+// is, several in a group of the target's class (the divisors of a quotient
+// multiply). With an odd sign left over, the rest is negated.
+nucleo* matcherFrame::gatherRest() {
+    container* c = target_->type() == typeId::quocient ? new multiplication() : target_->clone();
+    for (size_t j = 0; j < targetMembers_.size(); ++j) {
+        if (std::find(index_.begin(), index_.end(), int(j)) != index_.end()) continue;
+        nucleo* t = targetMembers_[j];
+        if (stripSigns_ && t->type() == typeId::negation && soleMember(t)) t = soleMember(t);
+        c->linkLast(rawCopy(t));
+    }
+    nucleo* rest = c;
+    if (c->members() == 0) {
+        delete c;
+        return nullptr;
+    }
+    if (c->members() == 1) {
+        rest = c->first();
+        c->_detachIt(rest, false, false);
+        delete c;
+    }
+    if (oddSign_) {
+        auto* neg = new negation();
+        neg->linkLast(rest);
+        rest = neg;
+    }
+    return rest;
+}
+
+namespace {
+
+// A leaf matched against a group pattern looks like that group padded with
+// its neutral element: x against a·b is x·1.
+container* wrapLike(container* pattern, const nucleo* t) {
+    if (pattern->maxMembers() < 2) return nullptr;
+    container* outer = pattern->parent();
+    if (outer && pattern->priority() < outer->priority()) return nullptr;
+    std::unique_ptr<nucleo> unit(pattern->neutral());
+    if (!unit) return nullptr;
+    container* c = pattern->clone();
+    c->linkLast(rawCopy(t));
+    while (c->members() < pattern->members()) c->linkLast(unit->copy());
+    return c;
+}
+
+// A negation against a product pattern: -(a·b) as (-a)·b, -x as x·(-1).
+container* signInside(nucleo* t, container* pattern) {
+    nucleo* inner = soleMember(t);
+    if (!inner) return nullptr;
+    if (inner->type() == typeId::multiplication && static_cast<container*>(inner)->members() > 0) {
+        auto* product = static_cast<container*>(inner);
+        container* c = product->clone();
+        auto* neg = new negation();
+        neg->linkLast(rawCopy(product->first()));
+        c->linkLast(neg);
+        for (nucleo* m = product->first()->next(); m && m->chained(); m = m->next()) c->linkLast(rawCopy(m));
+        return c;
+    }
+    nucleo* unit = pattern->neutral();
+    if (!unit) return nullptr;
+    container* c = pattern->clone();
+    c->linkLast(rawCopy(inner));
+    auto* neg = new negation();
+    neg->linkLast(unit);
+    c->linkLast(neg);
+    return c;
+}
+
+}  // namespace
+
+bool matcherFrame::matchMember(nucleo* p, nucleo* t, container& bindings, nucleo* exclude, const accept& next) {
+    if (!p || !t) return false;
+    if (t->type() == typeId::parentesis && (!p->isGroup() || p->type() != typeId::parentesis) && soleMember(t))
+        t = soleMember(t);
+    if (!p->isGroup()) {
+        const int keep = bindings.members();
+        if (p->chkRule(t, bindings, exclude) && next(bindings)) return true;
+        truncate(bindings, keep);
+        return false;
+    }
+    auto* pg = static_cast<container*>(p);
+    if (!t->isGroup()) {
+        std::unique_ptr<container> wrapped(wrapLike(pg, t));
+        if (!wrapped) return false;
+        matcherFrame nested(wrapped.get(), pg, exclude);
+        return nested.run(bindings, next);
+    }
+    {
+        matcherFrame nested(static_cast<container*>(t), pg, exclude);
+        if (nested.run(bindings, next)) return true;
+    }
+    if (t->type() != typeId::negation ||
+        (pg->type() != typeId::multiplication && pg->type() != typeId::quocient))
+        return false;
+    std::unique_ptr<container> signed_(signInside(t, pg));
+    if (!signed_) return false;
+    if (signed_->type() != pg->type()) {
+        signed_.reset(wrapLike(pg, signed_.get()));
+        if (!signed_) return false;
+    } else if (signed_->members() < pg->members()) {
+        std::unique_ptr<nucleo> unit(pg->neutral());
+        if (!unit) return false;
+        while (signed_->members() < pg->members()) signed_->linkLast(unit->copy());
+    }
+    matcherFrame nested(signed_.get(), pg, exclude);
+    return nested.run(bindings, next);
+}
+
+// --- substitution --------------------------------------------------------------------------------
+
+int nucleo::colectRefs(nucleo* var, refCol& found) {
+    if (!var || !(*this == *var)) return 0;
+    found.add(this);
+    MessageBeep(16);
+    return 1;
+}
+
+int container::colectRefs(nucleo* var, refCol& found) {
+    if (!var) return 0;
+    if (*this == *var) return nucleo::colectRefs(var, found);
+    int count = 0;
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) count += m->colectRefs(var, found);
+    return count;
+}
+
+// Every occurrence is found before any is replaced, so a value that holds a
+// variable's name is never substituted again. Each value goes exactly where
+// its variable stood, in parentheses when it binds more loosely there.
+void container::replaceVars(container* bindings) {
+    if (!bindings) return;
+    for (nucleo* b = bindings->first(); b && b->chained(); b = b->next()) {
+        if (b->type() != typeId::variable) continue;
+        auto* v = static_cast<variable*>(b);
+        v->where().clear();
+        colectRefs(v, v->where());
+    }
+    for (nucleo* b = bindings->first(); b && b->chained(); b = b->next()) {
+        if (b->type() != typeId::variable) continue;
+        auto* v = static_cast<variable*>(b);
+        for (nucleo* at : v->where()) {
+            container* p = at->parent();
+            if (!p || !v->getValue()) continue;
+            nucleo* before = at->previous();
+            nucleo* after = at->next();
+            p->_detachIt(at, false, false);
+            delete at;
+            nucleo* value = rawCopy(v->getValue());
+            if (!p->placeAt(value, before, after)) delete value;
+        }
+        v->where().clear();
+    }
+}
+
+// --- applying rules ------------------------------------------------------------------------------
+
+namespace {
+
+// The replacement with the bound values in place of its variables. A
+// replacement that is a single leaf is substituted inside a holder.
+nucleo* substituted(nucleo* replacement, container& bindings) {
+    if (container* g = asGroup(replacement)) {
+        auto* c = static_cast<container*>(rawCopy(g));
+        c->replaceVars(&bindings);
+        return c;
+    }
+    container holder;
+    holder.linkLast(rawCopy(replacement));
+    holder.replaceVars(&bindings);
+    nucleo* v = holder.first();
+    holder._detachIt(v, false, false);
+    return v;
+}
+
+results matchWhole(container* rule, container* target, container* pattern, nucleo* replacement, nucleo* exclude) {
+    container bindings;
+    matcherFrame frame(target, pattern, exclude);
+    if (!frame.run(bindings, [](container&) { return true; })) return unchanged();
+    return record(1, rule, substituted(replacement, bindings));
+}
+
+// A pattern leaf that only an equal node matches.
+bool rigid(const nucleo* p) {
+    if (p->isGroup()) return false;
+    const int t = p->type();
+    return t != typeId::literal && t != typeId::variable && t != typeId::preference;
+}
+
+// Tries the rule on every choice of as many target members as the pattern
+// has, in lexicographic order of their positions, and stops at the first
+// that matches. A choice that cannot hold a member equal to each constant
+// leaf of the pattern is never built: the choices are walked so that such
+// choices are skipped without being looked at one by one.
+class Chooser {
+public:
+    Chooser(container* rule, container* target, container* pattern, nucleo* exclude)
+        : rule_(rule), target_(target), exclude_(exclude), m_(pattern->members()) {
+        for (nucleo* t = target->first(); t && t->chained(); t = t->next()) members_.push_back(t);
+        n_ = int(members_.size());
+        bool signs = false;
+        for (nucleo* t : members_)
+            if (t->type() == typeId::negation) signs = true;
+        // With signs in a product, a factor may match through the sign left
+        // over: no choice is ruled out beforehand.
+        const bool exact = !(target->priority() == 15 && signs);
+        std::vector<nucleo*> required;
+        for (nucleo* p = pattern->first(); p && p->chained(); p = p->next())
+            if (rigid(p)) required.push_back(p);
+        prune_ = exact && !required.empty() && required.size() <= 64;
+        if (!prune_) return;
+        lists_.resize(required.size());
+        mask_.assign(size_t(n_), 0);
+        for (int j = 0; j < n_; ++j) {
+            nucleo* t = members_[size_t(j)];
+            if (t->type() == typeId::parentesis && soleMember(t)) t = soleMember(t);
+            for (size_t r = 0; r < required.size(); ++r) {
+                if (*required[r] == *t) {
+                    lists_[r].push_back(j);
+                    mask_[size_t(j)] |= std::uint64_t(1) << r;
+                }
+            }
+        }
+        full_ = required.size() == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << required.size()) - 1;
+    }
+
+    results run() {
+        for (auto& l : lists_)
+            if (l.empty()) return unchanged();
+        walk(0, 0, 0);
+        return found_;
+    }
+
+private:
+    bool walk(int depth, int from, std::uint64_t covered) {
+        const int remaining = m_ - depth;
+        if (remaining == 0) return (!prune_ || covered == full_) && attempt();
+        if (prune_) {
+            const std::uint64_t missing = full_ & ~covered;
+            const int count = std::popcount(missing);
+            if (count > remaining) return false;
+            if (count == remaining) {
+                // Every position still to choose must meet a missing requirement.
+                for (int p = candidate(missing, from); p >= 0 && p <= n_ - remaining; p = candidate(missing, p + 1))
+                    if (take(depth, p, covered)) return true;
+                return false;
+            }
+        }
+        for (int p = from; p <= n_ - remaining; ++p)
+            if (take(depth, p, covered)) return true;
+        return false;
+    }
+
+    bool take(int depth, int p, std::uint64_t covered) {
+        chosen_.push_back(p);
+        if (walk(depth + 1, p + 1, prune_ ? covered | mask_[size_t(p)] : 0)) return true;
+        chosen_.pop_back();
+        return false;
+    }
+
+    // The first position from `from` on that meets one of the missing requirements.
+    int candidate(std::uint64_t missing, int from) const {
+        int best = -1;
+        for (size_t r = 0; r < lists_.size(); ++r) {
+            if (!(missing & (std::uint64_t(1) << r))) continue;
+            auto it = std::lower_bound(lists_[r].begin(), lists_[r].end(), from);
+            if (it != lists_[r].end() && (best < 0 || *it < best)) best = *it;
+        }
+        return best;
+    }
+
+    bool attempt() {
+        std::unique_ptr<container> choice(target_->clone());
+        for (int p : chosen_) choice->linkLast(rawCopy(members_[size_t(p)]));
+        results r = rule_->applyRule(choice.get(), exclude_);
+        if (!r.changes) {
+            delete r.value;
+            return false;
+        }
+        // The rewritten choice first, then the members not chosen.
+        container* out = target_->clone();
+        if (!out->placeAt(r.value, out->head(), out->tail())) delete r.value;
+        for (int j = 0; j < n_; ++j)
+            if (std::find(chosen_.begin(), chosen_.end(), j) == chosen_.end())
+                out->linkLast(rawCopy(members_[size_t(j)]));
+        found_ = record(r.changes, r.source, out);
+        return true;
+    }
+
+    container* rule_;
+    container* target_;
+    nucleo* exclude_;
+    std::vector<nucleo*> members_;
+    int n_ = 0;
+    int m_;
+    bool prune_ = false;
+    std::vector<std::vector<int>> lists_;
+    std::vector<std::uint64_t> mask_;
+    std::uint64_t full_ = 0;
+    std::vector<int> chosen_;
+    results found_;
+};
+
+}  // namespace
+
+// This node is a rule: its first member the pattern, the first member of its
+// last member (the relation) the replacement.
+results container::applyRule(nucleo* target, nucleo* exclude) {
+    container* t = asGroup(target);
+    if (!t || memberCount < 2) return unchanged();
+    container* pattern = asGroup(first());
+    container* rel = asGroup(last());
+    if (!pattern || !rel || rel->members() == 0) return unchanged();
+    nucleo* replacement = rel->first();
+    if (pattern->type() != t->type()) return unchanged();
+    if (pattern->type() == typeId::userFunc &&
+        static_cast<userFunc*>(pattern)->name() != static_cast<userFunc*>(t)->name())
+        return unchanged();
+    if (pattern->maxMembers() > 1 && t->members() < pattern->members()) {
+        // a + b against x + y + z: the target padded with 0 up to the pattern.
+        std::unique_ptr<nucleo> unit(pattern->neutral());
+        if (!unit) return unchanged();
+        std::unique_ptr<container> padded(static_cast<container*>(rawCopy(t)));
+        while (padded->members() < pattern->members()) padded->linkLast(unit->copy());
+        return matchWhole(this, padded.get(), pattern, replacement, exclude);
+    }
+    if (pattern->members() < t->members() && pattern->maxMembers() > 1)
+        return Chooser(this, t, pattern, exclude).run();
+    return matchWhole(this, t, pattern, replacement, exclude);
+}
+
+results simplification::applyRule(nucleo* target, nucleo* exclude) {
+    if (!target || memberCount == 0 || target->type() != first()->type()) return unchanged();
+    return container::applyRule(target, exclude);
+}
+
+results resolution::applyRule(nucleo* target, nucleo* exclude) {
+    container* t = asGroup(target);
+    container* p = memberCount > 0 ? asGroup(first()) : nullptr;
+    if (!t || !p || t->type() != p->type()) return unchanged();
+    if (t->members() == 0 || p->members() == 0 || t->first()->type() != p->first()->type()) return unchanged();
+    return container::applyRule(target, exclude);
+}
+
+results container::applyRules(container* rules, nucleo* exclude) {
+    if (!rules) return unchanged();
+    for (nucleo* r = rules->first(); r && r->chained(); r = r->next()) {
+        container* g = asGroup(r);
+        if (!g) continue;
+        results done;
+        if (g->priority() < 3)
+            done = applyRules(g, exclude);
+        else if (g->composed() && g->members() > 0 && g->first()->isGroup())
+            done = g->applyRule(this, exclude);
+        if (done.changes) return done;
+        delete done.value;
+    }
+    // Then the members, depth first from the first.
+    for (nucleo* m = first(); m && m->chained(); m = m->next()) {
+        container* g = asGroup(m);
+        if (!g) continue;
+        results done = g->applyRules(rules, exclude);
+        if (done.changes) return record(done.changes, done.source, alg::replacedCopy(this, g, done.value));
+        delete done.value;
+    }
+    return unchanged();
+}
+
+results simplification::applyRules(container* rules, nucleo* exclude) {
+    if (memberCount == 0) return unchanged();
+    container* rel = asGroup(last());
+    results r = rel ? rel->applyRules(rules, exclude) : unchanged();
+    if (r.changes) {
+        if (parentNode && parentNode->composition())
+            return record(r.changes, this, alg::group(*this, {rawCopy(first()), r.value}));
+        return r;
+    }
+    delete r.value;
+    if (memberCount == 2 && rel && rel->type() != typeId::passEqual) {
+        results s = container::applyRules(rules, exclude);
+        if (s.changes) {
+            if (getFocus() == this) {
+                auto* step = new equivalence();
+                if (!step->placeAt(s.value, step->head(), step->tail())) delete s.value;
+                return record(s.changes, s.source, step);
+            }
+            return s;
+        }
+        delete s.value;
+    }
+    return unchanged();
+}
+
+results resolution::applyRules(container* rules, nucleo* exclude) {
+    container* g = memberCount > 0 ? asGroup(last()) : nullptr;
+    if (!g) return unchanged();
+    results r = g->applyRules(rules, exclude);
+    if (r.changes) return r;
+    delete r.value;
+    return unchanged();
+}
+
+}  // namespace tovimat

@@ -1,0 +1,81 @@
+// The algebra's search nodes: nodes that only ever live in memory while an
+// operation runs, never in a document, and are never stored.
+//
+//   typeProbe      matches any node of one wanted type        (type id 58)
+//   matcherFrame   one problem of the rule matcher              (type id 64)
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "model/document.h"
+
+namespace tovimat {
+
+// Stands for "any node of type t" in a search: `*member == probe` asks the
+// probe, whichever side it is on, so a group can be asked whether it holds a
+// member of some class (contem(&probe)).
+class typeProbe : public nucleo {
+public:
+    explicit typeProbe(int wanted) : wanted_(wanted) {}
+
+    int type() const override { return typeId::typeProbe; }
+    int wanted() const { return wanted_; }
+    bool igualA(nucleo* x) override { return x && x->type() == wanted_; }
+
+    nucleo* copy() const override { return new typeProbe(wanted_); }
+    void measure(HDC) override {}
+    bool drop(nucleo*) override { return false; }
+
+private:
+    int wanted_;
+};
+
+// One matching problem: a target group against a pattern group. The pattern
+// members take target members one each, through a vector of distinct target
+// positions; when the counts differ (or a product carries an odd number of
+// signs) the last pattern member takes the rest of the target. Pattern
+// leaves check and bind through chkRule; pattern groups open nested frames.
+//
+// A frame hands every complete set of bindings it finds, in search order, to
+// the continuation; the search stops at the first one the continuation
+// accepts. Bindings added on a path that is given up are taken back, so a
+// failed search leaves the bindings as they were.
+//
+// The temporary nodes a frame builds (the gathered rest, a leaf wrapped to
+// look like a group) are its own members and go with it.
+class matcherFrame : public container {
+public:
+    using accept = std::function<bool(container& bindings)>;
+
+    matcherFrame(container* target, container* pattern, nucleo* exclude);
+
+    int type() const override { return typeId::matcherFrame; }
+
+    bool run(container& bindings, const accept& next);
+
+    // Matches one pattern member against one target member.
+    static bool matchMember(nucleo* pattern, nucleo* target, container& bindings, nucleo* exclude,
+                            const accept& next);
+    // Drops the bindings added after the first `keep` ones.
+    static void truncate(container& bindings, int keep);
+
+private:
+    bool slot(int i, container& bindings, const accept& next);
+    bool advance();
+    nucleo* gatherRest();
+
+    container* target_;
+    container* pattern_;
+    nucleo* exclude_;
+    std::vector<nucleo*> targetMembers_;
+    std::vector<nucleo*> patternMembers_;
+    std::vector<int> index_;  // the target position taken by each single slot
+    int singles_ = 0;         // pattern members that take one target member
+    bool comut_ = false;
+    bool stripSigns_ = false;  // a product or quotient: factors match without sign
+    bool oddSign_ = false;     // ... and the sign left over travels with the rest
+};
+
+}  // namespace tovimat
