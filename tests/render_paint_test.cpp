@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
 #include "model/document.h"
 #include "test_host.h"
@@ -168,6 +170,28 @@ TEST_F(Paint, PaintingRestoresTheDeviceContextAndReleasesEveryPen) {
     paint();
     EXPECT_EQ(host.dc.currentFont(), fontBefore);
     EXPECT_EQ(host.dc.currentPen(), penBefore);
+}
+
+// A device context without the Symbol face, as a real one may lack a font.
+class NoSymbolDC : public NominalDC {
+protected:
+    bool acceptFont(HFONT f) override { return !isSymbolFace(f->logfont().lfFaceName); }
+};
+
+//   multiplication (its own font takes the Symbol face of its dot)
+//   ├── a
+//   └── quocient[b, c]
+TEST_F(Paint, NodeWhoseFontCannotBeSelectedDrawsNothingBelowIt) {
+    auto* m = place(new multiplication(*new literal("a"), *new quocient(*new literal("b"), *new literal("c"))));
+    LOGFONTA lf{};
+    lf.lfHeight = 16;
+    std::strncpy(lf.lfFaceName, "System", LF_FACESIZE - 1);
+    m->setFont(CreateFontIndirectA(&lf));
+    NoSymbolDC dc;
+    aRect all(0, 0, 1000, 1000);
+    m->paintIt(&dc, all);
+    EXPECT_TRUE(dc.texts().empty());
+    EXPECT_TRUE(dc.lines().empty()) << "not even the fraction bar below it";
 }
 
 TEST_F(Paint, SelectionFrameIsDrawnThroughTheRootAndErasedByTheSameCall) {
