@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "../examples/example_docs.h"
 #include "model/document.h"
 #include "platform/messages.h"
 #include "platform/nominal_dc.h"
@@ -32,43 +33,8 @@ struct Quiet : MessageSink {
     int messageBox(const char*, const char*, UINT) override { return IDOK; }
 };
 
-class BenchHost : public protocol {
-public:
-    BenchHost() : protocol(new container("", "", "")) {}
-    void invalidate(nucleo*) override {}
-    void createCaret(int, int) override {}
-    void setCaretPos(int, int) override {}
-    void hideCaret() override {}
-    void showCaret() override {}
-    void drawFocusFrame(nucleo*) override {}
-    void setModified(bool) override {}
-    int message(const char*, const char*, UINT) override { return IDOK; }
-    void measureOn(nucleo* n) override {
-        NominalDC dc;
-        n->measure(&dc);
-    }
-    void updateOn(nucleo* n) override {
-        NominalDC dc;
-        n->update(&dc);
-    }
-    void remeasureOn(nucleo* n) override {
-        NominalDC dc;
-        n->remeasure(&dc);
-    }
-    void caretAt(nucleo* n, int index) override { n->focusAt(index, 0); }
-    selection* selectionList() override { return &selected; }
-    bool clickOn(nucleo*, aPoint&) override { return false; }
-    void setFocused(nucleo* n) override { focus = n; }
-    int caretIndex() override { return index; }
-    nucleo* focused() override { return focus; }
-    int* caretIndexRef() override { return &index; }
-    aRect* selectionRect() override { return &band; }
-
-    selection selected;
-    nucleo* focus = nullptr;
-    int index = 0;
-    aRect band;
-};
+// The document the whole command commits into: the examples' window-less root.
+using BenchHost = velmor::examples::ExampleHost;
 
 nucleo* name(const std::string& s) {
     auto* l = new literal(s.c_str());
@@ -170,7 +136,7 @@ void runCommand(benchmark::State& state, const Build& build, const Operation& op
         BenchHost doc;
         container* line = build(n);
         doc.getBase()->linkLast(line);
-        doc.focus = line;
+        doc.setFocused(line);
         auto t0 = Clock::now();
         results r = op(line);
         doc.chkPass(r);
