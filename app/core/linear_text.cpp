@@ -4,6 +4,7 @@
 
 #include "model/document.h"
 #include "platform/codepages.h"
+#include "refs/reference.h"
 
 using namespace tovimat;
 
@@ -185,6 +186,12 @@ std::string groupText(const container& c) {
         case typeId::intersection:
             // Infix, with the relation's own glyph.
             return joined(c, " " + textOf(*c.separator()) + " ", p, true);
+        case typeId::reference: {
+            // The shared value, wherever it stands now, in the place's own
+            // parentheses if it has any.
+            const nucleo* value = static_cast<const reference&>(c).getValue();
+            return textOf(*c.head()) + (value ? linearText(*value) : "") + textOf(*c.tail());
+        }
         default:
             // Any other composite: its delimiters around its members.
             return textOf(*c.head()) + joined(c, textOf(*c.separator()), p) + textOf(*c.tail());

@@ -14,6 +14,7 @@ using velmor::MK_CONTROL;
 using velmor::MK_LBUTTON;
 using velmor::MK_RBUTTON;
 using velmor::MK_SHIFT;
+using velmor::MK_ALT;
 
 namespace {
 
@@ -297,8 +298,9 @@ void CVelmorView::endRubberBand() {
     protocol::mode = RegionMode;
 }
 
-// Drops the dragged selection where the caret marks it: Shift copies, the
-// right button held cancels, otherwise the nodes move.
+// Drops the dragged selection where the caret marks it: Shift copies, Alt
+// shares (both places show one value), the right button held cancels,
+// otherwise the nodes move.
 void CVelmorView::drop(UINT flags, POINT p) {
     selection& list = selectionList();
     container* b = base();
@@ -344,7 +346,11 @@ void CVelmorView::drop(UINT flags, POINT p) {
     const int dx = p.x - dragAnchor_.x;
     const int dy = p.y - dragAnchor_.y;
     for (selector& s : list) {
-        if (flags & MK_SHIFT) {
+        if (flags & MK_ALT) {
+            // The old place keeps the value through a reference; the
+            // dragged node becomes another reference to it.
+            s.mkref();
+        } else if (flags & MK_SHIFT) {
             s.copy();
         } else {
             nucleo* moved = s.getTarget();

@@ -1,6 +1,7 @@
 // Linking nodes into member chains and taking them out again.
 #include "model/document.h"
 #include "platform/messages.h"
+#include "refs/reference.h"
 
 namespace tovimat {
 
@@ -20,7 +21,8 @@ bool encloses(const nucleo* n, const container* c) {
 // a delimiter or separator is part of its container and never moves.
 bool container::refusesCycle(const nucleo* n) const {
     if (n->parent() && !n->chained()) return true;
-    if (!encloses(n, this)) return false;
+    // A shared value shown inside itself is a cycle as well.
+    if (!encloses(n, this) && !reference::wouldLoop(n, this)) return false;
     nodeMessage(this, "container::atachIt => Auto-Derivation", "Debug", MB_ICONERROR);
     return true;
 }
@@ -36,6 +38,20 @@ bool isInside(const nucleo* n, const nucleo* ancestor) {
 bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
 
 }  // namespace
+
+bool container::needsParentheses(const nucleo* n) const {
+    return !envolv() && n->priority() < priority() && n->isGroup() && !selfDelimiting(n);
+}
+
+void container::hookLast(nucleo* n) {
+    nucleo* a = tailNode.previousNode;
+    a->nextNode = n;
+    tailNode.previousNode = n;
+    n->previousNode = a;
+    n->nextNode = &tailNode;
+    n->parentNode = this;
+    ++memberCount;
+}
 
 bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     if (!n || !a || !b || a == n || b == n) return false;
@@ -60,6 +76,7 @@ bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     n->parentNode = this;
     n->setRoot(rootDoc);
     ++memberCount;
+    memberJoined(n);
 
     if (update) {
         // A node that joins a document may never have been laid out (it was
@@ -85,7 +102,7 @@ bool container::atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     }
     // A composite that binds more loosely than this container and does not
     // delimit itself is wrapped in parentheses: (a + b)·c.
-    if (!isRef() && !envolv() && n->priority() < priority() && n->isGroup() && !selfDelimiting(n)) {
+    if (!isRef() && needsParentheses(n)) {
         auto* p = new parentesis(n);
         if (entre(p, a, b)) return true;
         if (n->parentNode == p) p->_detachIt(n, false, false);
@@ -104,6 +121,7 @@ void container::_detachIt(nucleo* n, bool fill, bool update) {
     nucleo* before = n->previousNode;
     nucleo* after = n->nextNode;
     unlink(n);
+    memberLeft(n);
     n->setRoot(nullptr);
 
     if (fill && memberCount < minMembers()) {

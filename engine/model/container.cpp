@@ -172,6 +172,7 @@ void container::chainAfter(nucleo* after, container* source) {
     while (source->memberCount > 0) {
         nucleo* m = source->first();
         source->unlink(m);
+        source->memberLeft(m);
         m->previousNode = at;
         m->nextNode = at->nextNode;
         at->nextNode->previousNode = m;
@@ -179,6 +180,7 @@ void container::chainAfter(nucleo* after, container* source) {
         m->parentNode = this;
         ++memberCount;
         m->setRoot(rootDoc);
+        memberJoined(m);
         at = m;
     }
 }

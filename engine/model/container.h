@@ -107,6 +107,9 @@ public:
 
     // --- structure -------------------------------------------------------------------
     virtual void detachIt(nucleo* n, bool fill) { _detachIt(n, fill, true); }
+    // A composite that binds more loosely than this container and does not
+    // delimit itself needs parentheses as a member here: (a + b)·c.
+    bool needsParentheses(const nucleo* n) const;
     // Inserts item between after and before, applying this class's rules.
     virtual bool entre(nucleo* item, nucleo* after, nucleo* before);
 
@@ -176,6 +179,9 @@ public:
     // Told by an update that one member was re-measured from box `before`;
     // the next measure may then adjust the union instead of walking all members.
     void memberRemeasured(nucleo* m, const aRect& before, std::uint64_t start);
+    // Reached by an update from the value a reference shows: every place that
+    // shows it is laid out again. Other containers are never asked.
+    virtual void updateRefs(HDC) {}
     bool save(algStor& s) const override;
     bool load(algStor& s) override;
 
@@ -232,6 +238,8 @@ protected:
     // Gives the three inner nodes the container's current colour.
     void init();
     void layoutTree(HDC dc) override;
+    // Lays out n's subtree bottom-up, n being any node.
+    static void layoutTreeOf(nucleo* n, HDC dc) { n->layoutTree(dc); }
     // Power and radical lay out their second member before their first.
     virtual bool layoutLastFirst() const { return false; }
     // A focused container frames its box in its own colour.
@@ -248,6 +256,15 @@ protected:
     bool saveMembers(algStor& s, bool withPositions) const;
     // A wrapper that could not be placed lets its content go again; false.
     static bool giveBack(container* wrapper, nucleo* n);
+    // Link n at the end, or take it out, exactly as it is: no rule, no layout,
+    // no change of root or focus. For a value moving between the places that
+    // show it.
+    void hookLast(nucleo* n);
+    void unhook(nucleo* n) { unlink(n); }
+    // Told after a member joined or left the chain through the ordinary
+    // linking operations (not hookLast/unhook).
+    virtual void memberJoined(nucleo*) {}
+    virtual void memberLeft(nucleo*) {}
     // Replaces the text of a delimiter or the separator.
     void setHeadText(const char* s, int n) { headNode.setText(s, n); }
 

@@ -22,6 +22,9 @@ public:
     bool operator==(const selector& s) const { return target == s.target; }
     // Points the selector at a fresh, unattached copy of its target.
     void copy() { target = target->copy(); }
+    // Points the selector at a new reference to its target's value: the
+    // target's place shows the value through a reference from now on.
+    void mkref();
 
 private:
     aRect rect;

@@ -62,7 +62,11 @@ void nucleo::updateFrom(HDC dc, nucleo* changed, const aRect& before, std::uint6
     if (self) self->memberRemeasured(changed, before, start);
     measure(dc);
     if (self) self->memberRemeasured(nullptr, aRect(), 0);
-    if (parentNode) parentNode->updateFrom(dc, this, mine, start);
+    // Inside a shared value the climb goes on from every place showing it.
+    if (parentNode && parentNode->isRef())
+        parentNode->updateRefs(dc);
+    else if (parentNode)
+        parentNode->updateFrom(dc, this, mine, start);
     if (rootDoc && rootDoc->focused() == this) refocus();
 }
 

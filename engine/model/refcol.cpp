@@ -26,6 +26,18 @@ void refCol::copyTo(container* target) const {
     }
 }
 
+bool refCol::remove(const nucleo* n) {
+    for (cell* c = sentinel_.next; c != &sentinel_; c = c->next) {
+        if (c->node != n) continue;
+        c->prev->next = c->next;
+        c->next->prev = c->prev;
+        delete c;
+        --count_;
+        return true;
+    }
+    return false;
+}
+
 void refCol::clear() {
     cell* c = sentinel_.next;
     while (c != &sentinel_) {

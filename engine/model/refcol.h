@@ -27,6 +27,8 @@ public:
     // Appends a new copy() of every collected node to target, in order.
     void copyTo(container* target) const;
     void clear();
+    // Drops the first record of n; answers whether there was one.
+    bool remove(const nucleo* n);
 
     int count() const { return count_; }
     bool empty() const { return count_ == 0; }

@@ -6,6 +6,7 @@
 #include "model/document.h"
 #include "model/shared.h"
 #include "platform/messages.h"
+#include "refs/reference.h"
 
 namespace tovimat {
 
@@ -50,6 +51,7 @@ nucleo* makeUnlisted(int id) {
         case typeId::userFunc: return new userFunc();
         case typeId::refers: return new refers();
         case typeId::refered: return new refered();
+        case typeId::reference: return new reference();
         default: return nullptr;
     }
 }
@@ -79,10 +81,20 @@ struct DepthGuard {
 
 nucleo* readRecord(algStor& s, const POINT* at) {
     DepthGuard guard;
-    std::unique_ptr<nucleo> node(makeNode(readInt(s)));
-    if (at) node->moveTo(at->x, at->y);
-    node->loadFont(s);
-    node->load(s);
+    const bool outermost = depth == 1;
+    if (outermost) s.sharedRead.clear();
+    std::unique_ptr<nucleo> node;
+    try {
+        node.reset(makeNode(readInt(s)));
+        if (at) node->moveTo(at->x, at->y);
+        node->loadFont(s);
+        node->load(s);
+    } catch (const aborted&) {
+        if (outermost) reference::finishLoading(s, false);
+        throw;
+    }
+    // The whole file is read: every shared value must have come with it.
+    if (outermost && !reference::finishLoading(s, true)) throw aborted{};
     return node.release();
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tovimat {
@@ -22,6 +23,12 @@ public:
     // Reads up to count bytes; answers how many were read.
     virtual int read(void* buffer, int count) = 0;
     virtual void write(const void* buffer, int count) = 0;
+
+    // The values that references share are numbered within one stream, so
+    // that every reference to one value names the same number: by the value
+    // when writing, and the value built for a number when reading.
+    std::unordered_map<const void*, std::int32_t> sharedWritten;
+    std::unordered_map<std::int32_t, void*> sharedRead;
 };
 
 // A binary, unconverted file stream.

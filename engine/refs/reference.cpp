@@ -1,0 +1,481 @@
+#include "refs/reference.h"
+
+#include <algorithm>
+
+#include "model/document.h"
+#include "platform/messages.h"
+
+namespace tovimat {
+
+namespace {
+
+bool inside(const nucleo* n, const aPoint& p) {
+    RECT r = n->getRect();
+    return PtInRect(&r, POINT(p));
+}
+
+}  // namespace
+
+// --- bulk -------------------------------------------------------------------------------------
+
+bulk::bulk(nucleo* value) : core(value) {
+    ++aliveCount;
+    container* p = value ? value->parent() : nullptr;
+    if (!p) return;
+    // The value's own place now shows it through the first reference.
+    auto* place = new reference();
+    place->attachTo(this);
+    if (!p->replace(value, place, false)) MessageBeep(0);
+    recall(place);
+    if (place->getRoot()) place->remeasure();
+}
+
+bulk::~bulk() { --aliveCount; }
+
+void bulk::referedBy(reference* r) {
+    refs.add(static_cast<nucleo*>(r));  // the reference itself, not its members
+    ++refCount;
+}
+
+void bulk::recall(reference* r) {
+    if (!r || !core) return;
+    if (presentRef == r && core->parent() == r) return;
+    if (presentRef && core->parent() == presentRef) {
+        presentRef->unhook(core);
+    } else if (core->parent()) {
+        // The value stands somewhere no reference of ours is: leave it there.
+        MessageBeep(0);
+        return;
+    } else if (presentRef) {
+        MessageBeep(0);  // the presenting place had lost it
+    }
+    presentRef = r;
+    if (r->members() > 0) {
+        MessageBeep(0);
+        return;
+    }
+    const POINT at = r->valueOrigin();
+    core->moveTo(at.x, at.y, false);
+    if (core->getRoot() != r->getRoot()) core->setRoot(r->getRoot());
+    r->hookLast(core);
+}
+
+void bulk::update(HDC dc) {
+    std::vector<reference*> all;
+    for (nucleo* n : refs) all.push_back(static_cast<reference*>(n));
+    for (reference* r : all) r->update(dc);
+}
+
+void bulk::remove(reference* r) {
+    if (editingRef == r) editingRef = nullptr;
+    if (presentRef == r) {
+        if (core && core->parent() == r) r->unhook(core);
+        presentRef = nullptr;
+    }
+    refs.remove(r);
+    --refCount;
+    r->value_ = nullptr;
+}
+
+void bulk::freeRef(reference* r) {
+    const bool wasPresent = presentRef == r;
+    remove(r);
+    if (refCount == 1) {
+        auto* last = static_cast<reference*>(*refs.begin());
+        if (last->chained() && last->atached()) return dissolve(last);
+    }
+    if (refCount == 0) {
+        if (pinned) return;
+        if (core && !core->parent()) delete core;
+        delete this;
+        return;
+    }
+    if (wasPresent) presentElsewhere();
+}
+
+void bulk::presentElsewhere() {
+    for (nucleo* n : refs) {
+        if (!n->atached()) continue;
+        recall(static_cast<reference*>(n));
+        return;
+    }
+    // No place shows it for now: the value belongs to no document meanwhile.
+    if (core && !core->parent()) core->setRoot(nullptr);
+}
+
+void bulk::dissolve(reference* last) {
+    remove(last);
+    nucleo* value = core;
+    core = nullptr;
+    container* p = last->parent();
+    if (value && !p->replace(last, value, true) && !value->parent()) delete value;
+    if (!pinned) delete this;
+}
+
+bulk* bulk::forLoading() {
+    auto* b = new bulk(nullptr);
+    b->pinned = true;
+    return b;
+}
+
+void bulk::sever() {
+    for (nucleo* n : refs) static_cast<reference*>(n)->value_ = nullptr;
+    refs.clear();
+    refCount = 0;
+    presentRef = editingRef = nullptr;
+    if (core && core->parent()) core = nullptr;
+}
+
+void bulk::unpin() {
+    pinned = false;
+    if (refCount > 0) return;
+    if (core && !core->parent()) delete core;
+    delete this;
+}
+
+// --- reference: making and sharing -------------------------------------------------------------
+
+reference::reference() : list("", "", "") {}
+
+reference::reference(bulk* b) : reference() { attachTo(b); }
+
+reference::reference(nucleo* value) : reference() {
+    if (!value) return;
+    if (value->isRef()) {
+        attachTo(static_cast<reference*>(value)->getBulk());
+        return;
+    }
+    // A delimiter is part of its container and never moves: share a copy.
+    if (value->parent() && !value->chained()) value = value->copy();
+    auto* b = new bulk(value);
+    attachTo(b);
+    if (!b->presentRef) b->recall(this);
+}
+
+reference::~reference() {
+    if (value_) value_->freeRef(this);
+}
+
+void reference::attachTo(bulk* b) {
+    if (!b) return;
+    value_ = b;
+    b->referedBy(this);
+}
+
+container* reference::clone() const { return value_ ? new reference(value_) : new reference(); }
+
+// A copy is another place for the same value, never a second value.
+nucleo* reference::copy() const { return clone(); }
+
+void reference::memberJoined(nucleo* n) {
+    if (!value_) return;
+    if (value_->core && value_->core != n) {
+        MessageBeep(0);  // a place shows one value and takes no other
+        return;
+    }
+    value_->core = n;
+    value_->presentRef = this;
+}
+
+void reference::memberLeft(nucleo* n) {
+    if (value_ && value_->core == n && value_->presentRef == this) value_->core = nullptr;
+}
+
+// Taking the value out of its place for good (deleting or moving it) leaves
+// an empty slot as the value, in every place.
+void reference::detachIt(nucleo* n, bool fill) {
+    const bool wasValue = value_ && n == value_->core;
+    _detachIt(n, false, !(fill && wasValue));
+    if (!fill || !wasValue || memberCount > 0) return;
+    auto* empty = new field("");
+    if (!_atachIt(empty, &headNode, &tailNode, true)) delete empty;
+}
+
+// --- presenting the value ------------------------------------------------------------------
+
+void reference::setEdit() {
+    if (!value_) return;
+    value_->editingRef = value_->presentRef;
+    value_->savedFocus = nullptr;
+    value_->savedIndex = 0;
+    if (value_->presentRef && rootDoc) {
+        value_->savedFocus = rootDoc->focused();
+        value_->savedIndex = rootDoc->caretIndex();
+    }
+}
+
+void reference::clearEdit() {
+    if (value_) value_->editingRef = nullptr;
+}
+
+void reference::restoreEdit() {
+    if (!value_ || !value_->editingRef) return;
+    value_->recall(value_->editingRef);
+    nucleo* f = value_->savedFocus;
+    protocol* root = f ? f->getRoot() : nullptr;
+    // The caret goes back only when the operation moved it.
+    if (root && (root->focused() != f || root->caretIndex() != value_->savedIndex)) f->focusAt(value_->savedIndex);
+}
+
+void reference::giveBack() { restoreEdit(); }
+
+void reference::recall() {
+    if (value_ && (value_->presentRef != this || !first()->chained())) value_->recall(this);
+}
+
+void reference::updateRefs(HDC dc) {
+    if (!value_) return nucleo::update(dc);
+    setEdit();
+    value_->update(dc);
+    recall();
+    restoreEdit();
+    clearEdit();
+}
+
+// --- layout and painting ------------------------------------------------------------------------
+
+void reference::fitDelimiters() {
+    nucleo* v = core();
+    const bool wrap = v && parentNode && !parentNode->isRef() && parentNode->needsParentheses(v);
+    if (wrap == (headNode.getLen() > 0)) return;
+    headNode.setText(wrap ? "(" : "", wrap ? 1 : 0);
+    tailNode.setText(wrap ? ")" : "", wrap ? 1 : 0);
+}
+
+POINT reference::valueOrigin() const {
+    return POINT{headNode.getLen() > 0 ? headNode.right() : rect.left, rect.top};
+}
+
+// The reference is as large as its value wherever the value stands now,
+// plus the parentheses its place may need.
+void reference::measure(HDC dc) {
+    invalidateArea();
+    boxChanged();
+    const aRect old = rect;
+    fitDelimiters();
+    nucleo* v = core();
+    const LONG h = v ? v->Height() : 0;
+    LONG x = rect.left;
+    LONG bottom = rect.top + h;
+    auto delimiter = [&](extremo& d) {
+        d.calcFont(std::max<LONG>(h, 1));
+        d.moveTo(x, rect.top);
+        d.measure(dc);
+        x = d.right();
+        bottom = std::max(bottom, d.bottom());
+    };
+    if (headNode.getLen() > 0) delimiter(headNode);
+    if (v && v->parent() == this) v->moveTo(x, rect.top, true);
+    x += v ? v->Width() : 0;
+    if (tailNode.getLen() > 0) delimiter(tailNode);
+    rect.right = x;
+    rect.bottom = bottom;
+    ascent = v ? v->getAscent() : 0;
+    if (rect != old) invalidateArea();
+}
+
+// A value that is not shown here was laid out where it stands; it is laid
+// out again first, so that this place measures from a fresh box.
+void reference::layoutTree(HDC dc) {
+    nucleo* v = core();
+    if (v && v->parent() != this) layoutTreeOf(v, dc);
+    list::layoutTree(dc);
+}
+
+void reference::paint(HDC dc, aRect& area) {
+    if (!core()) return;
+    setEdit();
+    recall();
+    if (headNode.getLen() > 0) drawInner(headNode, dc, area);
+    core()->paintIt(dc, area);
+    if (tailNode.getLen() > 0) drawInner(tailNode, dc, area);
+    frameIfFocused(dc);
+    restoreEdit();
+    clearEdit();
+}
+
+// --- focus and mouse ---------------------------------------------------------------------------
+
+void reference::focusAt(int index) {
+    clearEdit();
+    recall();
+    container::focusAt(index);
+}
+
+void reference::focusLeft() {
+    clearEdit();
+    recall();
+    list::focusLeft();
+}
+
+void reference::focusRight() {
+    clearEdit();
+    recall();
+    list::focusRight();
+}
+
+// A click on the value leaves the caret in this place; a click on the
+// parentheses puts it before or after the reference.
+bool reference::click(aPoint& point) {
+    nucleo* v = core();
+    if (!v || !inside(this, point)) return false;
+    setEdit();
+    recall();
+    if (v->click(point)) return true;
+    giveBack();
+    if (point.x < valueOrigin().x)
+        focusLeft();
+    else
+        focusRight();
+    return true;
+}
+
+bool reference::mouseMove(aPoint& point) {
+    nucleo* v = core();
+    if (!v || !inside(this, point)) return false;
+    setEdit();
+    recall();
+    const bool overValue = v->mouseMove(point);
+    giveBack();
+    // Whatever is under the pointer here is this place, unless the value
+    // stayed here to be edited.
+    if (!overValue || v->parent() != this) protocol::mouseOn = this;
+    return true;
+}
+
+// A drag over the value marks the drop place in it, in this place.
+bool reference::scanDrag(aPoint& point) {
+    nucleo* v = core();
+    if (!v || selected() || !inside(this, point)) return false;
+    setEdit();
+    recall();
+    if (v->scanDrag(point)) return true;
+    giveBack();
+    return false;
+}
+
+// With the caret before or after the reference, the node goes beside it;
+// only a caret inside it hands the node on to the value.
+bool reference::drop(nucleo* n) {
+    if (!n || n == this) return true;
+    const int index = rootDoc ? rootDoc->caretIndex() : 0;
+    if (index == 1 && core()) {
+        recall();
+        return core()->drop(n);
+    }
+    return list::drop(n);
+}
+
+// Inserting into a reference gives it its value; one that shows a value
+// already takes no other.
+bool reference::entre(nucleo* item, nucleo* after, nucleo* before) {
+    if (!item || item == this || item->isRef() || memberCount > 0 || (core() && core() != item)) {
+        MessageBeep(0);
+        return false;
+    }
+    if (!value_) attachTo(new bulk(nullptr));
+    return _atachIt(item, after, before, true);
+}
+
+// --- algebra --------------------------------------------------------------------------------------
+
+results reference::calculate() {
+    nucleo* v = core();
+    return v ? v->calculate() : results(copy(), nullptr, 0);
+}
+
+bool reference::refers(nucleo* x) {
+    nucleo* v = core();
+    return v && v->refers(x);
+}
+
+// --- loops -----------------------------------------------------------------------------------------
+
+namespace {
+
+// The bulks of the references in n's subtree, not looking inside references.
+template <typename F>
+void forReferencesIn(const nucleo* n, F f) {
+    std::vector<const nucleo*> todo{n};
+    while (!todo.empty()) {
+        const nucleo* x = todo.back();
+        todo.pop_back();
+        if (x->isRef()) {
+            if (bulk* b = static_cast<const reference*>(x)->getBulk()) f(b);
+            continue;
+        }
+        if (!x->isGroup()) continue;
+        auto* c = static_cast<const container*>(x);
+        for (nucleo* m = c->first(); m && m->chained(); m = m->next()) todo.push_back(m);
+    }
+}
+
+}  // namespace
+
+bool reference::wouldLoop(const nucleo* n, const container* place) {
+    if (bulk::alive() == 0 || !n) return false;
+    std::unordered_set<const bulk*> around;
+    for (const nucleo* p = place; p; p = p->parent())
+        if (p->isRef())
+            if (bulk* b = static_cast<const reference*>(p)->getBulk()) around.insert(b);
+    if (around.empty()) return false;
+    std::unordered_set<const bulk*> seen;
+    std::vector<const nucleo*> values{n};
+    bool loops = false;
+    while (!values.empty() && !loops) {
+        const nucleo* v = values.back();
+        values.pop_back();
+        forReferencesIn(v, [&](bulk* b) {
+            if (around.count(b)) loops = true;
+            if (seen.insert(b).second && b->getCore()) values.push_back(b->getCore());
+        });
+    }
+    return loops;
+}
+
+bool reference::anyLoop(const std::vector<bulk*>& bulks) {
+    // Depth first over "the value of a leads to b", without recursion: a
+    // hostile file may chain any number of values.
+    enum { Unvisited, Open, Done };
+    std::unordered_map<const bulk*, int> state;
+    struct Frame {
+        const bulk* b;
+        std::vector<const bulk*> next;
+        size_t at = 0;
+    };
+    auto frameFor = [](const bulk* b) {
+        Frame f{b, {}, 0};
+        if (b->getCore()) forReferencesIn(b->getCore(), [&](bulk* n) { f.next.push_back(n); });
+        return f;
+    };
+    for (const bulk* start : bulks) {
+        if (state[start] != Unvisited) continue;
+        std::vector<Frame> stack{frameFor(start)};
+        state[start] = Open;
+        while (!stack.empty()) {
+            Frame& top = stack.back();
+            if (top.at == top.next.size()) {
+                state[top.b] = Done;
+                stack.pop_back();
+                continue;
+            }
+            const bulk* n = top.next[top.at++];
+            if (state[n] == Open) return true;
+            if (state[n] == Done) continue;
+            state[n] = Open;
+            stack.push_back(frameFor(n));
+        }
+    }
+    return false;
+}
+
+// --- selector ------------------------------------------------------------------------------------
+
+// A value shown by a reference is shared as that reference's value.
+void selector::mkref() {
+    nucleo* t = target;
+    if (t->parent() && t->parent()->isRef()) t = t->parent();
+    target = new reference(t);
+}
+
+}  // namespace tovimat
