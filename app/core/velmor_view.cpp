@@ -10,11 +10,11 @@
 #include "platform/vkeys.h"
 
 using namespace tovimat;
+using velmor::MK_ALT;
 using velmor::MK_CONTROL;
 using velmor::MK_LBUTTON;
 using velmor::MK_RBUTTON;
 using velmor::MK_SHIFT;
-using velmor::MK_ALT;
 
 namespace {
 
@@ -373,8 +373,11 @@ void CVelmorView::drop(UINT flags, POINT p) {
             moved->moveTo(s.getRect().left, s.getRect().top);
             placed = moved->parent() == b || b->entre(moved, b->last(), b->tail());
         }
-        // Nothing dropped may be lost: what found no place is a new item.
-        if (!placed && !b->entre(moved, b->last(), b->tail()) && !moved->atached()) delete moved;
+        // Nothing dropped may be lost: what found no place is a new item
+        // where it was let go.
+        if (placed) continue;
+        if (!moved->atached()) moved->moveTo(s.getRect().left, s.getRect().top);
+        if (!b->entre(moved, b->last(), b->tail()) && !moved->atached()) delete moved;
     }
 
     protocol::dropTarget = nullptr;
@@ -422,16 +425,19 @@ void CVelmorView::deleteSelection() {
     // A node inside another selected node goes with it.
     std::vector<nucleo*> selected;
     for (selector& s : list) selected.push_back(s.getTarget());
-    std::vector<nucleo*> doomed;
     for (nucleo* n : selected)
-        if (std::none_of(selected.begin(), selected.end(), [n](nucleo* other) { return isInside(n, other); }))
-            doomed.push_back(n);
-    list.clear();
-    if (std::any_of(doomed.begin(), doomed.end(), [](nucleo* n) {
-            return protocol::mouseOn == n || (protocol::mouseOn && isInside(protocol::mouseOn, n));
-        }))
-        protocol::mouseOn = nullptr;
-    for (nucleo* n : doomed) delete n;
+        if (std::any_of(selected.begin(), selected.end(), [n](nucleo* other) { return isInside(n, other); }))
+            list.remove(n);
+    // Deleting one node may change another selected one (the last other
+    // place of a shared value becomes the value itself): the list says what
+    // is still to go.
+    while (!list.empty()) {
+        nucleo* n = list.begin()->getTarget();
+        list.remove(n);
+        if (protocol::mouseOn == n || (protocol::mouseOn && isInside(protocol::mouseOn, n)))
+            protocol::mouseOn = nullptr;
+        delete n;
+    }
     if (root()) root()->setModified(true);
 }
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "refs/reference.h"
+
 namespace tovimat::alg {
 
 bool isNegatedNumber(nucleo* n) {
@@ -17,8 +19,10 @@ nucleo* soleMember(nucleo* n) {
 }
 
 std::optional<double> numberOf(nucleo* n) {
-    // Parentheses may nest; a sign applies to a number only.
-    while (n && n->type() == typeId::parentesis) n = soleMember(n);
+    // Parentheses may nest; a sign applies to a number only; a reference
+    // stands for its shared value.
+    while (n && (n->type() == typeId::parentesis || n->isRef()))
+        n = n->isRef() ? static_cast<reference*>(n)->getValue() : soleMember(n);
     if (!n) return std::nullopt;
     if (isNumber(n)) return numberValue(n);
     if (isNegatedNumber(n)) return -numberValue(soleMember(n));
@@ -182,7 +186,8 @@ bool sameFace(const nucleo* a, const nucleo* b) {
 namespace tovimat {
 
 bool container::placeAt(nucleo* n, nucleo* after, nucleo* before) {
-    if (!n || !after || !before || after->parent() != this || before->parent() != this || after->next() != before)
+    if (!n || !after || !before || after->parent() != this || before->parent() != this ||
+        after->next() != before)
         return false;
     if (memberCount >= maxMembers()) return false;
     if (alg::bindsLooser(this, n, after == &headNode)) {

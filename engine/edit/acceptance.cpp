@@ -22,6 +22,11 @@ std::string_view textOf(const nucleo* n) { return {n->getText(), size_t(n->getLe
 
 bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
 
+// Appends a split half; one that the new operator refuses is not kept.
+void appendOrDelete(container* c, nucleo* n) {
+    if (!c->entre(n, c->last(), c->tail()) && !n->atached()) delete n;
+}
+
 // The leaf at one end of a subtree. Leaves that have been validated keep
 // their identity when the insertion rules move, flatten or lift their
 // containers, so they are what an edit holds on to across such moves.
@@ -124,7 +129,7 @@ bool container::chkChar(field* f, int c) const {
                 return true;
             }
             splited halves = owner->split(f);
-            made->entre(halves.right, made->last(), made->tail());
+            appendOrDelete(made, halves.right);
             delete halves.left;
             if (!f->replaceWith(made)) {
                 if (!made->atached()) delete made;
@@ -157,11 +162,16 @@ bool container::chkChar(field* f, int c) const {
         made->copyFont(f);
         splited halves = owner->split(f);
         if (directive) {
-            made->entre(halves.right, made->last(), made->tail());
+            appendOrDelete(made, halves.right);
             nucleo* rhs = edgeLeaf(made->first(), false);
-            directive->entre(halves.left, directive->last(), directive->tail());
+            appendOrDelete(directive, halves.left);
             nucleo* lhs = edgeLeaf(directive->first(), true);
-            directive->entre(made, directive->last(), directive->tail());
+            if (!directive->entre(made, directive->last(), directive->tail())) {
+                // The field stays as it was.
+                if (!made->atached()) delete made;
+                delete directive;
+                return true;
+            }
             if (!f->replaceWith(directive)) {
                 if (!directive->atached()) delete directive;
                 return true;
@@ -172,7 +182,7 @@ bool container::chkChar(field* f, int c) const {
             return true;
         }
         delete halves.left;
-        made->entre(halves.right, made->last(), made->tail());
+        appendOrDelete(made, halves.right);
         nucleo* inner = edgeLeaf(made->first(), false);
         if (!owner->replace(f, made, true)) {
             if (!made->atached()) delete made;
@@ -189,8 +199,8 @@ bool container::chkChar(field* f, int c) const {
         made->copyFont(f);
         splited halves = owner->split(f);
         const bool leftHasText = halves.left->getLen() > 0;
-        made->entre(halves.left, made->last(), made->tail());
-        made->entre(halves.right, made->last(), made->tail());
+        appendOrDelete(made, halves.left);
+        appendOrDelete(made, halves.right);
         nucleo* leftEnd = edgeLeaf(made->first(), true);
         nucleo* rightStart = edgeLeaf(made->last(), false);
         if (!owner->replace(f, made, true)) {
@@ -296,7 +306,7 @@ bool negation::chkChar(field* f, int c) const {
     container* made = clone();
     made->copyFont(f);
     splited halves = owner->split(f);
-    made->entre(halves.right, made->last(), made->tail());
+    appendOrDelete(made, halves.right);
     nucleo* operand = edgeLeaf(made->first(), false);
     nucleo* replacement = made;
     if (halves.left->getLen() > 0) {

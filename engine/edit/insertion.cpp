@@ -54,12 +54,13 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
         (!envolv() || n->priority() < 13)) {
         // a + (b + c) is a + b + c: the members of a node of our own class
         // join ours, unless it is closed by a tail text.
-        if (n->type() == type() && long(memberCount) + g->members() < maxMembers() && g->tail()->getLen() == 0)
+        if (n->type() == type() && long(memberCount) + g->members() < maxMembers() &&
+            g->tail()->getLen() == 0)
             return flatten(g, b);
         if (parentNode && !n->isLogic() && n->priority() < priority() && g->head()->getLen() == 0)
             return lift(g, b);
-        if ((!parentNode || n->isLogic()) && type() != typeId::parentesis && n->type() != typeId::parentesis &&
-            !envolv() && !selfDelimiting(n)) {
+        if ((!parentNode || n->isLogic()) && type() != typeId::parentesis &&
+            n->type() != typeId::parentesis && !envolv() && !selfDelimiting(n)) {
             auto* p = new parentesis(n);
             if (atachIt(p, a, b, true)) return true;
             if (n->parent() == p) p->_detachIt(n, false, false);
@@ -113,7 +114,11 @@ bool container::lift(container* n, nucleo* b) {
         nucleo* before = previousNode;
         n->moveTo(rect.left, rect.top, true);
         p->_detachIt(this, false, true);
-        n->atachIt(this, n->head(), n->first(), true);
+        if (!n->atachIt(this, n->head(), n->first(), true)) {
+            // n has no room for this container: it stays where it was.
+            p->_atachIt(this, before, before->next(), true);
+            return false;
+        }
         return n->putAfter(before);
     }
 
@@ -200,7 +205,8 @@ bool power::entre(nucleo* n, nucleo* a, nucleo* b) {
             }
         }
     }
-    if (memberCount <= 1 && a == &headNode && n->priority() < priority() && n->isGroup()) n = new parentesis(n);
+    if (memberCount <= 1 && a == &headNode && n->priority() < priority() && n->isGroup())
+        n = new parentesis(n);
     return container::entre(n, a, b);
 }
 
@@ -229,25 +235,35 @@ bool negation::entre(nucleo* n, nucleo* a, nucleo* b) {
     return container::entre(n, a, b);
 }
 
-// A second value for a function gathers both into an argument list.
+// A second value for a function gathers both into an argument list. What
+// cannot be placed leaves the function as it was.
 bool function::entre(nucleo* n, nucleo* a, nucleo* b) {
     if (!n) return false;
-    if (n->isGroup() && !selfDelimiting(n)) n = new parentesis(n);
-    if (memberCount == 1) {
+    nucleo* item = n->isGroup() && !selfDelimiting(n) ? new parentesis(n) : n;
+    bool placed;
+    if (memberCount == 1 && first()->type() == typeId::argument) {
+        auto* args = static_cast<container*>(first());
+        placed = a == args ? args->entre(item, args->last(), args->tail())
+                           : args->entre(item, args->head(), args->first());
+    } else if (memberCount == 1) {
         nucleo* old = first();
-        if (old->type() == typeId::argument) {
-            auto* args = static_cast<container*>(old);
-            bool after = a == old;
-            return after ? args->entre(n, args->last(), args->tail()) : args->entre(n, args->head(), args->first());
-        }
-        bool after = a == old;
+        const bool after = a == old;
         _detachIt(old, false, false);
         auto* args = new argument();
-        args->linkLast(after ? old : n);
-        args->linkLast(after ? n : old);
-        return atachIt(args, &headNode, &tailNode, true);
+        args->linkLast(after ? old : item);
+        args->linkLast(after ? item : old);
+        placed = atachIt(args, &headNode, &tailNode, true);
+        if (!placed) {
+            args->_detachIt(old, false, false);
+            if (item->parent() == args) args->_detachIt(item, false, false);
+            delete args;
+            linkLast(old);
+        }
+    } else {
+        placed = atachIt(item, a, b, true);
     }
-    return atachIt(n, a, b, true);
+    if (!placed && item != n) giveBack(static_cast<container*>(item), n);
+    return placed;
 }
 
 // A user function always holds its values in an argument list.
@@ -256,7 +272,8 @@ bool userFunc::entre(nucleo* n, nucleo* a, nucleo* b) {
     if (n->type() == typeId::argument) return container::entre(n, a, b);
     if (memberCount == 1 && first()->type() == typeId::argument) {
         auto* args = static_cast<container*>(first());
-        return a == first() ? args->entre(n, args->last(), args->tail()) : args->entre(n, args->head(), args->first());
+        return a == first() ? args->entre(n, args->last(), args->tail())
+                            : args->entre(n, args->head(), args->first());
     }
     auto* args = new argument();
     args->entre(n, args->last(), args->tail());

@@ -21,6 +21,10 @@ bool encloses(const nucleo* n, const container* c) {
 // a delimiter or separator is part of its container and never moves.
 bool container::refusesCycle(const nucleo* n) const {
     if (n->parent() && !n->chained()) return true;
+    if (!accepts(n)) {
+        MessageBeep(0);
+        return true;
+    }
     // A shared value shown inside itself is a cycle as well.
     if (!encloses(n, this) && !reference::wouldLoop(n, this)) return false;
     nodeMessage(this, "container::atachIt => Auto-Derivation", "Debug", MB_ICONERROR);
@@ -112,7 +116,6 @@ bool container::atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     return _atachIt(n, a, b, update);
 }
 
-
 void container::_detachIt(nucleo* n, bool fill, bool update) {
     if (memberCount == 0) MessageBeep(0);
     if (!n || n->parentNode != this || !n->chained()) return;
@@ -170,9 +173,13 @@ void container::dissolveInto(container* p) {
     delete this;
 }
 
-bool container::replace(nucleo* old, nucleo* n, bool deleteOld) { return replaceMember(old, n, deleteOld, true); }
+bool container::replace(nucleo* old, nucleo* n, bool deleteOld) {
+    return replaceMember(old, n, deleteOld, true);
+}
 
-bool container::_replace(nucleo* old, nucleo* n, bool deleteOld) { return replaceMember(old, n, deleteOld, false); }
+bool container::_replace(nucleo* old, nucleo* n, bool deleteOld) {
+    return replaceMember(old, n, deleteOld, false);
+}
 
 bool container::replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withRules) {
     if (!old || !n || old->parentNode != this || !old->chained()) {

@@ -194,7 +194,8 @@ void container::insertAfterFrom(nucleo* after, nucleo* from, int count) {
     nucleo* following = after->nextNode;
     // Copy first: the range may lie in the chain the copies go into.
     std::vector<nucleo*> copies;
-    for (nucleo* n = from; n && n->chained() && count > 0; n = n->next(), --count) copies.push_back(n->copy());
+    for (nucleo* n = from; n && n->chained() && count > 0; n = n->next(), --count)
+        copies.push_back(n->copy());
     for (nucleo* c : copies)
         if (!c->putBefore(following) && !c->atached()) delete c;
 }

@@ -199,10 +199,10 @@ public:
     nucleo* findFirst(nucleo* key) { return findNext(key, first()); }
 
     // --- insertion ---------------------------------------------------------------------------
-    using nucleo::putAfter;
-    using nucleo::putBefore;
     using nucleo::_putAfter;
     using nucleo::_putBefore;
+    using nucleo::putAfter;
+    using nucleo::putBefore;
     bool fput(nucleo& n) { return entre(&n, &headNode, first()); }
     bool _fput(nucleo& n) { return atachIt(&n, &headNode, first(), true); }
     bool lput(nucleo& n) { return entre(&n, last(), &tailNode); }
@@ -265,6 +265,8 @@ protected:
     // linking operations (not hookLast/unhook).
     virtual void memberJoined(nucleo*) {}
     virtual void memberLeft(nucleo*) {}
+    // False when n may not become a member here at all.
+    virtual bool accepts(const nucleo*) const { return true; }
     // Replaces the text of a delimiter or the separator.
     void setHeadText(const char* s, int n) { headNode.setText(s, n); }
 
@@ -277,9 +279,9 @@ protected:
     struct MemberUnion {
         std::uint64_t epoch = ~std::uint64_t(0);  // layout epoch right after it was computed
         EdgeTally edge[4];
-        nucleo* changed = nullptr;                // the member an update re-measured
-        aRect before;                             // that member's box before
-        std::uint64_t start = 0;                  // when that update began
+        nucleo* changed = nullptr;  // the member an update re-measured
+        aRect before;               // that member's box before
+        std::uint64_t start = 0;    // when that update began
     };
     MemberUnion unionState;
     bool unionFromChange();

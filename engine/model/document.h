@@ -22,6 +22,8 @@ public:
     bool operator==(const selector& s) const { return target == s.target; }
     // Points the selector at a fresh, unattached copy of its target.
     void copy() { target = target->copy(); }
+    // The node that took the target's place is selected in its stead.
+    void retarget(nucleo* n) { target = n; }
     // Points the selector at a new reference to its target's value: the
     // target's place shows the value through a reference from now on.
     void mkref();

@@ -1,6 +1,7 @@
 #include "refs/reference.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "model/document.h"
 #include "platform/messages.h"
@@ -25,7 +26,8 @@ bulk::bulk(nucleo* value) : core(value) {
     // The value's own place now shows it through the first reference.
     auto* place = new reference();
     place->attachTo(this);
-    if (!p->replace(value, place, false)) MessageBeep(0);
+    // Exactly in the value's place: no insertion rule may reshape it there.
+    if (!p->_replace(value, place, false)) MessageBeep(0);
     recall(place);
     if (place->getRoot()) place->remeasure();
 }
@@ -105,11 +107,29 @@ void bulk::presentElsewhere() {
 
 void bulk::dissolve(reference* last) {
     remove(last);
-    nucleo* value = core;
+    // A value taken away comes back as the empty slot the places showed.
+    const bool vacant = core == nullptr;
+    nucleo* value = vacant ? new field("") : core;
     core = nullptr;
-    container* p = last->parent();
-    if (value && !p->replace(last, value, true) && !value->parent()) delete value;
-    if (!pinned) delete this;
+    // A selected place stays selected as the value that takes it.
+    protocol* root = last->getRoot();
+    selection* chosen = root ? root->selectionList() : nullptr;
+    selector* choice = chosen ? chosen->find(last) : nullptr;
+    // Put back exactly as it is (in parentheses where it binds more loosely
+    // than its place), never lifted above or flattened into it.
+    if (last->parent()->_replace(last, value, true)) {
+        if (choice) choice->retarget(value);
+        if (!pinned) delete this;
+        return;
+    }
+    // The place refused it: the value stays shared by that reference alone.
+    if (vacant) {
+        delete value;
+    } else if (!value->parent()) {
+        core = value;
+    }
+    last->attachTo(this);
+    recall(last);
 }
 
 bulk* bulk::forLoading() {
@@ -177,6 +197,14 @@ void reference::memberJoined(nucleo* n) {
     value_->presentRef = this;
 }
 
+bool reference::accepts(const nucleo* n) const {
+    if (n->isRef()) return false;
+    // The place showing the value may have it replaced.
+    return !value_ || !value_->core || value_->core == n || value_->core->parent() == this;
+}
+
+// Until another node takes its place, the value is vacant: every place
+// shows an empty slot.
 void reference::memberLeft(nucleo* n) {
     if (value_ && value_->core == n && value_->presentRef == this) value_->core = nullptr;
 }
@@ -185,10 +213,10 @@ void reference::memberLeft(nucleo* n) {
 // an empty slot as the value, in every place.
 void reference::detachIt(nucleo* n, bool fill) {
     const bool wasValue = value_ && n == value_->core;
-    _detachIt(n, false, !(fill && wasValue));
-    if (!fill || !wasValue || memberCount > 0) return;
-    auto* empty = new field("");
-    if (!_atachIt(empty, &headNode, &tailNode, true)) delete empty;
+    // Without fill the caller puts another node in its place: nothing is
+    // laid out meanwhile.
+    _detachIt(n, false, !wasValue);
+    if (fill && wasValue) vacancyFilled();
 }
 
 // --- presenting the value ------------------------------------------------------------------
@@ -214,7 +242,8 @@ void reference::restoreEdit() {
     nucleo* f = value_->savedFocus;
     protocol* root = f ? f->getRoot() : nullptr;
     // The caret goes back only when the operation moved it.
-    if (root && (root->focused() != f || root->caretIndex() != value_->savedIndex)) f->focusAt(value_->savedIndex);
+    if (root && (root->focused() != f || root->caretIndex() != value_->savedIndex))
+        f->focusAt(value_->savedIndex);
 }
 
 void reference::giveBack() { restoreEdit(); }
@@ -254,7 +283,11 @@ void reference::measure(HDC dc) {
     const aRect old = rect;
     fitDelimiters();
     nucleo* v = core();
-    const LONG h = v ? v->Height() : 0;
+    // A place whose value was taken away is as large as an empty slot.
+    LOGFONTA lf{};
+    GetObjectA(font, sizeof lf, &lf);
+    const LONG emptyHeight = std::max<LONG>(15, std::labs(lf.lfHeight));
+    const LONG h = v ? v->Height() : emptyHeight;
     LONG x = rect.left;
     LONG bottom = rect.top + h;
     auto delimiter = [&](extremo& d) {
@@ -266,11 +299,11 @@ void reference::measure(HDC dc) {
     };
     if (headNode.getLen() > 0) delimiter(headNode);
     if (v && v->parent() == this) v->moveTo(x, rect.top, true);
-    x += v ? v->Width() : 0;
+    x += v ? v->Width() : emptyHeight / 3;
     if (tailNode.getLen() > 0) delimiter(tailNode);
     rect.right = x;
     rect.bottom = bottom;
-    ascent = v ? v->getAscent() : 0;
+    ascent = v ? v->getAscent() : int(emptyHeight / 2);
     if (rect != old) invalidateArea();
 }
 
@@ -298,27 +331,43 @@ void reference::paint(HDC dc, aRect& area) {
 
 void reference::focusAt(int index) {
     clearEdit();
+    vacancyFilled();
     recall();
     container::focusAt(index);
 }
 
 void reference::focusLeft() {
     clearEdit();
+    vacancyFilled();
     recall();
     list::focusLeft();
 }
 
 void reference::focusRight() {
     clearEdit();
+    vacancyFilled();
     recall();
     list::focusRight();
+}
+
+// The user reaches a place whose value was taken away: it gets an empty
+// slot to type the new value into, shown in every place.
+nucleo* reference::vacancyFilled() {
+    if (!value_ || value_->core || memberCount > 0) return core();
+    auto* empty = new field("");
+    if (!_atachIt(empty, &headNode, &tailNode, true)) {
+        delete empty;
+        return nullptr;
+    }
+    return empty;
 }
 
 // A click on the value leaves the caret in this place; a click on the
 // parentheses puts it before or after the reference.
 bool reference::click(aPoint& point) {
-    nucleo* v = core();
-    if (!v || !inside(this, point)) return false;
+    if (!inside(this, point)) return false;
+    nucleo* v = vacancyFilled();
+    if (!v) return false;
     setEdit();
     recall();
     if (v->click(point)) return true;
@@ -379,9 +428,11 @@ bool reference::entre(nucleo* item, nucleo* after, nucleo* before) {
 
 // --- algebra --------------------------------------------------------------------------------------
 
+// A value that calculates to something else stands in the result as that;
+// one that does not stays shared (its operators see it as its value).
 results reference::calculate() {
     nucleo* v = core();
-    return v ? v->calculate() : results(copy(), nullptr, 0);
+    return v ? v->calculate() : results(nullptr, this, 0);
 }
 
 bool reference::refers(nucleo* x) {

@@ -96,6 +96,10 @@ public:
 
     int type() const override { return typeId::reference; }
     int priority() const override { return 22; }
+    int maxMembers() const override { return 1; }
+    // Closed like a parenthesis: whatever stands around it, the value is
+    // one operand (the place adds its own parentheses where needed).
+    bool envolv() const override { return true; }
     bool isRef() const override { return true; }
     container* clone() const override;
     nucleo* copy() const override;
@@ -155,6 +159,9 @@ protected:
     // validation): the node that takes its place is the value from then on.
     void memberJoined(nucleo* n) override;
     void memberLeft(nucleo* n) override;
+    // A place takes its own value, or a new one when the value was taken
+    // away; never a reference.
+    bool accepts(const nucleo* n) const override;
 
 private:
     void attachTo(bulk* b);
@@ -163,6 +170,8 @@ private:
     void fitDelimiters();
     // Where the value's box starts inside this reference.
     POINT valueOrigin() const;
+    // The value, after giving a place whose value was taken away an empty slot.
+    nucleo* vacancyFilled();
     // After an operation elsewhere, the value and the caret go back to the
     // reference the user was editing in.
     void giveBack();

@@ -11,11 +11,12 @@
 namespace tovimat {
 
 bool reference::save(algStor& s) const {
-    nucleo* v = core();
-    if (!v || !nucleo::save(s)) return false;
+    if (!value_ || !nucleo::save(s)) return false;
     const auto [entry, first] = s.sharedWritten.try_emplace(value_, std::int32_t(s.sharedWritten.size()));
     writeInt(s, first ? 1 : 0);
-    if (first && !v->save(s)) return false;
+    // A value taken away is kept as the empty slot every place shows.
+    const field empty("");
+    if (first && !(core() ? core() : &empty)->save(s)) return false;
     writeInt(s, entry->second);
     return true;
 }

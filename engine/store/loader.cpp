@@ -35,24 +35,42 @@ namespace {
 // typed) but whose records a document may contain.
 nucleo* makeUnlisted(int id) {
     switch (id) {
-        case typeId::field: return new field("");
-        case typeId::variable: return new variable("", nullptr);
-        case typeId::container: return new container("", "", "");
-        case typeId::sentence: return new sentence();
-        case typeId::argument: return new argument();
-        case typeId::resolution: return new resolution();
-        case typeId::simplification: return new simplification();
-        case typeId::passEqual: return new passEqual();
-        case typeId::greatOrEqual: return new greatOrEqual();
-        case typeId::lessOrEqual: return new lessOrEqual();
-        case typeId::notEqual: return new notEqual();
-        case typeId::implication: return new implication();
-        case typeId::equivalence: return new equivalence();
-        case typeId::userFunc: return new userFunc();
-        case typeId::refers: return new refers();
-        case typeId::refered: return new refered();
-        case typeId::reference: return new reference();
-        default: return nullptr;
+        case typeId::field:
+            return new field("");
+        case typeId::variable:
+            return new variable("", nullptr);
+        case typeId::container:
+            return new container("", "", "");
+        case typeId::sentence:
+            return new sentence();
+        case typeId::argument:
+            return new argument();
+        case typeId::resolution:
+            return new resolution();
+        case typeId::simplification:
+            return new simplification();
+        case typeId::passEqual:
+            return new passEqual();
+        case typeId::greatOrEqual:
+            return new greatOrEqual();
+        case typeId::lessOrEqual:
+            return new lessOrEqual();
+        case typeId::notEqual:
+            return new notEqual();
+        case typeId::implication:
+            return new implication();
+        case typeId::equivalence:
+            return new equivalence();
+        case typeId::userFunc:
+            return new userFunc();
+        case typeId::refers:
+            return new refers();
+        case typeId::refered:
+            return new refered();
+        case typeId::reference:
+            return new reference();
+        default:
+            return nullptr;
     }
 }
 
