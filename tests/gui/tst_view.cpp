@@ -78,6 +78,10 @@ private slots:
             << "{Click 10 10}a+b{SelectorTool}{Click @0.0 ctrl}{Drag @0.0 200 200 right}";
         QTest::newRow("shift copies")
             << "{Click 10 10}a+b{SelectorTool}{Click @0.1 ctrl}{Drag @0.1 200 200 shift}";
+        QTest::newRow("alt shares the value")
+            << "{Click 10 10}a+b{SelectorTool}{Drag 0 0 300 200}{Drag @0.0 200 200 alt}";
+        QTest::newRow("typing in the shared place")
+            << "{Click 10 10}a+b{SelectorTool}{Drag 0 0 300 200}{Drag @0.0 200 200 alt}{EditTool}{Click @1:right}*c";
         QTest::newRow("edit tool drops the selection")
             << "{Click 10 10}a+b{SelectorTool}{Click @0.0}{EditTool}{Click @0.1:right}c";
     }
