@@ -246,8 +246,6 @@ void reference::restoreEdit() {
         f->focusAt(value_->savedIndex);
 }
 
-void reference::giveBack() { restoreEdit(); }
-
 void reference::recall() {
     if (value_ && (value_->presentRef != this || !first()->chained())) value_->recall(this);
 }
@@ -371,7 +369,7 @@ bool reference::click(aPoint& point) {
     setEdit();
     recall();
     if (v->click(point)) return true;
-    giveBack();
+    restoreEdit();
     if (point.x < valueOrigin().x)
         focusLeft();
     else
@@ -385,7 +383,7 @@ bool reference::mouseMove(aPoint& point) {
     setEdit();
     recall();
     const bool overValue = v->mouseMove(point);
-    giveBack();
+    restoreEdit();
     // Whatever is under the pointer here is this place, unless the value
     // stayed here to be edited.
     if (!overValue || v->parent() != this) protocol::mouseOn = this;
@@ -399,7 +397,7 @@ bool reference::scanDrag(aPoint& point) {
     setEdit();
     recall();
     if (v->scanDrag(point)) return true;
-    giveBack();
+    restoreEdit();
     return false;
 }
 

@@ -112,9 +112,13 @@ public:
     reference* present() const { return value_ ? value_->presentRef : nullptr; }
     reference* editing() const { return value_ ? value_->editingRef : nullptr; }
 
+    // Around an operation on another place: setEdit remembers the place the
+    // user edits in and the caret, restoreEdit gives the value and the caret
+    // back to them, clearEdit forgets them.
     void setEdit();
     void clearEdit();
     void restoreEdit();
+    // Moves the value into this place.
     void recall();
     void updateRefs(HDC dc) override;
 
@@ -172,9 +176,6 @@ private:
     POINT valueOrigin() const;
     // The value, after giving a place whose value was taken away an empty slot.
     nucleo* vacancyFilled();
-    // After an operation elsewhere, the value and the caret go back to the
-    // reference the user was editing in.
-    void giveBack();
 
     bulk* value_ = nullptr;
 };

@@ -1,0 +1,69 @@
+// The cost of showing one value in many places: a keystroke in the value
+// (every place is laid out again) and painting the document (the value moves
+// into each place as it is painted), for 1 to 1,000 places of one line each.
+// The baseline is the same keystroke in the same value shown in one place.
+#include <benchmark/benchmark.h>
+
+#include "../tests/test_host.h"
+#include "model/document.h"
+#include "platform/vkeys.h"
+#include "refs/reference.h"
+
+using namespace tovimat;
+
+namespace {
+
+// A line c·R where R shows 2·a + b/c.
+struct Document {
+    explicit Document(int places) {
+        container* base = host.getBase();
+        auto* value = new sum(*new multiplication(*new nominal(2.0), *new literal("a")),
+                              *new quocient(*new literal("b"), *new literal("c")));
+        value->moveTo(10, 10);
+        base->linkLast(value);
+        host.remeasureOn(base);
+        for (int i = 1; i < places; ++i) {
+            selector again(value);  // after the first, the value's place is a reference
+            again.mkref();
+            auto* line = new multiplication(*new literal("c"), *again.getTarget());
+            line->moveTo(10, 10 + 20 * i);
+            base->linkLast(line);
+        }
+        host.remeasureOn(base);
+        // The name b holds the caret at its end.
+        auto* q = static_cast<container*>(value->last());
+        edited = static_cast<field*>(q->first());
+        edited->focusAt(1);
+    }
+    testing::TestHost host;
+    field* edited;
+};
+
+void type(testing::TestHost& host, int vk, int ch) {
+    if (nucleo* f = host.focused(); f && f->putKey(vk))
+        if (nucleo* now = host.focused()) now->putChar(ch);
+}
+
+void BM_KeystrokeInSharedValue(benchmark::State& state) {
+    Document doc(int(state.range(0)));
+    for (auto _ : state) {
+        type(doc.host, 'X', 'x');    // b -> bx
+        type(doc.host, VK_BACK, 8);  // bx -> b
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+
+void BM_PaintDocument(benchmark::State& state) {
+    Document doc(int(state.range(0)));
+    aRect all(0, 0, 1 << 20, 1 << 20);
+    for (auto _ : state) {
+        NominalDC dc;
+        doc.host.paint(&dc, all);
+        benchmark::DoNotOptimize(dc.texts().size());
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_KeystrokeInSharedValue)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintDocument)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
