@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -117,6 +118,21 @@ std::string problems(velmor::HeadlessSession& s) {
     std::vector<bulk*> shown;
     tovimat::testing::collectBulks(*base, shown);
     if (int(shown.size()) != bulk::alive()) return "a shared value is no longer shown anywhere";
+    // Every reference of a shared value stands in the document.
+    std::map<const bulk*, int> places;
+    std::vector<const nucleo*> todo{base};
+    for (bulk* b : shown)
+        if (b->getCore()) todo.push_back(b->getCore());
+    while (!todo.empty()) {
+        const nucleo* n = todo.back();
+        todo.pop_back();
+        if (n->isRef()) ++places[static_cast<const reference*>(n)->getBulk()];
+        if (!n->isGroup() || n->isRef()) continue;
+        auto* c = static_cast<const container*>(n);
+        for (const nucleo* m = c->first(); m && m->chained(); m = m->next()) todo.push_back(m);
+    }
+    for (bulk* b : shown)
+        if (places[b] != b->count()) return "a reference of a shared value is lost outside the document";
     return {};
 }
 

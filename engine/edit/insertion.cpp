@@ -152,7 +152,9 @@ bool container::lift(container* n, nucleo* b) {
                 if (lastRel && lastRel->members() > 0) {
                     nucleo* inner = lastRel->first();
                     lastRel->_detachIt(inner, false, false);
-                    right->atachIt(inner, right->head(), right->first(), true);
+                    // What the right part refuses stays where it was.
+                    if (!right->atachIt(inner, right->head(), right->first(), true) && !inner->atached())
+                        lastRel->_atachIt(inner, lastRel->head(), lastRel->first(), false);
                     lastRel->atachIt(right, lastRel->head(), lastRel->first(), true);
                     right = nullptr;
                 }
