@@ -112,7 +112,12 @@ inline void sharedForm(const nucleo& n, int depth, std::map<const bulk*, int>& n
         sharedForm(*m, depth + 1, numbers, out);
 }
 
-inline std::string sharedForm(const nucleo& n);
+inline std::string sharedForm(const nucleo& n) {
+    std::map<const bulk*, int> numbers;
+    std::string out;
+    sharedForm(n, 0, numbers, out);
+    return out;
+}
 
 // Only the references of sharedForm, in order: "#0 #1 #0".
 inline std::string sharingOf(const nucleo& n) {
@@ -120,13 +125,6 @@ inline std::string sharingOf(const nucleo& n) {
     std::istringstream lines(sharedForm(n));
     for (std::string l; std::getline(lines, l);)
         if (auto at = l.find(" #"); at != std::string::npos) out += l.substr(at);
-    return out;
-}
-
-inline std::string sharedForm(const nucleo& n) {
-    std::map<const bulk*, int> numbers;
-    std::string out;
-    sharedForm(n, 0, numbers, out);
     return out;
 }
 
