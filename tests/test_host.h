@@ -57,6 +57,13 @@ public:
     int* caretIndexRef() override { return &index; }
     aRect* selectionRect() override { return &rubberBand; }
 
+    // One keystroke as the view delivers it: the key-down to the node with
+    // the caret, then the character when the key was passed on.
+    void type(int vk, int ch) {
+        if (focus && focus->putKey(vk))
+            if (focus) focus->putChar(ch);
+    }
+
     NominalDC dc;
     selection selected;
     nucleo* focus = nullptr;
