@@ -90,11 +90,6 @@ container* makeOperator(int id) {
     }
 }
 
-// Appends n as the last member of c; n is deleted when c refuses it.
-void append(container* c, nucleo* n) {
-    if (!c->entre(n, c->last(), c->tail()) && !n->atached()) delete n;
-}
-
 // Opens the rule file and loads the rule set it holds. On a missing,
 // unreadable or refused file shows failure (caption "Error opening file")
 // and answers null.
@@ -271,7 +266,7 @@ void CVelmorView::wrapInFunction(int id) {
     fn->moveTo(f->left(), f->top(), true);
     nucleo* following = f->next();
     owner->detachIt(f, false);
-    append(fn, f);
+    fn->lputOrDelete(f);
     fn->fill();
     if (!fn->putBefore(following)) {
         // The owner refused the function: the node goes back where it was.
@@ -304,14 +299,14 @@ void CVelmorView::insertOperator(int id) {
 
     if (!f->isGroup()) {
         if (n->members() > most - 2) {
-            append(n, f->copy());
+            n->lputOrDelete(f->copy());
         } else if (auto* text = dynamic_cast<field*>(f)) {
             // The text splits at the caret: both halves become operands.
             splited halves = f->parent()->split(text);
-            append(n, halves.left);
-            append(n, halves.right);
+            n->lputOrDelete(halves.left);
+            n->lputOrDelete(halves.right);
         } else {
-            append(n, f->copy());
+            n->lputOrDelete(f->copy());
         }
         n->fill();
         if (!replaceFocused()) return;
@@ -323,7 +318,7 @@ void CVelmorView::insertOperator(int id) {
     switch (caretIndex_) {
         case 0:  // before F: the new operand goes in front of it
             n->fill(most - 1, empty);
-            append(n, f->copy());
+            n->lputOrDelete(f->copy());
             if (!replaceFocused()) return;
             n->remeasure();
             if (n->members() < 2)
@@ -343,7 +338,7 @@ void CVelmorView::insertOperator(int id) {
             break;
         }
         default:  // after F: the new operand follows it
-            append(n, f->copy());
+            n->lputOrDelete(f->copy());
             n->fill(most - 1, empty);
             if (!replaceFocused()) return;
             n->remeasure();

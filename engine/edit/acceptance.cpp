@@ -22,11 +22,6 @@ std::string_view textOf(const nucleo* n) { return {n->getText(), size_t(n->getLe
 
 bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
 
-// Appends a split half; one that the new operator refuses is not kept.
-void appendOrDelete(container* c, nucleo* n) {
-    if (!c->entre(n, c->last(), c->tail()) && !n->atached()) delete n;
-}
-
 // The leaf at one end of a subtree. Leaves that have been validated keep
 // their identity when the insertion rules move, flatten or lift their
 // containers, so they are what an edit holds on to across such moves.
@@ -129,7 +124,7 @@ bool container::chkChar(field* f, int c) const {
                 return true;
             }
             splited halves = owner->split(f);
-            appendOrDelete(made, halves.right);
+            made->lputOrDelete(halves.right);
             delete halves.left;
             if (!f->replaceWith(made)) {
                 if (!made->atached()) delete made;
@@ -162,9 +157,9 @@ bool container::chkChar(field* f, int c) const {
         made->copyFont(f);
         splited halves = owner->split(f);
         if (directive) {
-            appendOrDelete(made, halves.right);
+            made->lputOrDelete(halves.right);
             nucleo* rhs = edgeLeaf(made->first(), false);
-            appendOrDelete(directive, halves.left);
+            directive->lputOrDelete(halves.left);
             nucleo* lhs = edgeLeaf(directive->first(), true);
             if (!directive->entre(made, directive->last(), directive->tail())) {
                 // The field stays as it was.
@@ -182,7 +177,7 @@ bool container::chkChar(field* f, int c) const {
             return true;
         }
         delete halves.left;
-        appendOrDelete(made, halves.right);
+        made->lputOrDelete(halves.right);
         nucleo* inner = edgeLeaf(made->first(), false);
         if (!owner->replace(f, made, true)) {
             if (!made->atached()) delete made;
@@ -199,8 +194,8 @@ bool container::chkChar(field* f, int c) const {
         made->copyFont(f);
         splited halves = owner->split(f);
         const bool leftHasText = halves.left->getLen() > 0;
-        appendOrDelete(made, halves.left);
-        appendOrDelete(made, halves.right);
+        made->lputOrDelete(halves.left);
+        made->lputOrDelete(halves.right);
         nucleo* leftEnd = edgeLeaf(made->first(), true);
         nucleo* rightStart = edgeLeaf(made->last(), false);
         if (!owner->replace(f, made, true)) {
@@ -306,7 +301,7 @@ bool negation::chkChar(field* f, int c) const {
     container* made = clone();
     made->copyFont(f);
     splited halves = owner->split(f);
-    appendOrDelete(made, halves.right);
+    made->lputOrDelete(halves.right);
     nucleo* operand = edgeLeaf(made->first(), false);
     nucleo* replacement = made;
     if (halves.left->getLen() > 0) {
@@ -340,7 +335,9 @@ bool negation::toPlusOrMinus(nucleo* child, int c) {
     return true;
 }
 
-bool negation::validChar(field* child, int c) { return toPlusOrMinus(child, c) ? false : list::validChar(child, c); }
+bool negation::validChar(field* child, int c) {
+    return toPlusOrMinus(child, c) ? false : list::validChar(child, c);
+}
 
 bool negation::validChar(container* child, int c) {
     return toPlusOrMinus(child, c) ? false : list::validChar(child, c);

@@ -138,10 +138,7 @@ void container::copyTo(container* target) const {
 // --- filling and moving chains -----------------------------------------------------------------
 
 void container::fill(int count, const nucleo& proto) {
-    for (int i = 0; i < count; ++i) {
-        nucleo* c = proto.copy();
-        if (!entre(c, last(), &tailNode) && !c->atached()) delete c;
-    }
+    for (int i = 0; i < count; ++i) lputOrDelete(proto.copy());
 }
 
 void container::fill(const nucleo& proto) {

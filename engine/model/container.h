@@ -207,6 +207,10 @@ public:
     bool _fput(nucleo& n) { return atachIt(&n, &headNode, first(), true); }
     bool lput(nucleo& n) { return entre(&n, last(), &tailNode); }
     bool add(nucleo& n) { return lput(n); }
+    // Appends n with this class's rules; n is deleted when it found no place.
+    void lputOrDelete(nucleo* n) {
+        if (!lput(*n) && !n->atached()) delete n;
+    }
     bool _lput(nucleo& n) { return atachIt(&n, last(), &tailNode, true); }
     bool putAfter(nucleo* n, nucleo* x) { return entre(n, x, x->nextNode); }
     bool putBefore(nucleo* n, nucleo* x) { return entre(n, x->previousNode, x); }

@@ -20,10 +20,7 @@ void refCol::add(container* c) {
 }
 
 void refCol::copyTo(container* target) const {
-    for (nucleo* n : *this) {
-        nucleo* c = n->copy();
-        if (!target->lput(*c) && !c->atached()) delete c;
-    }
+    for (nucleo* n : *this) target->lputOrDelete(n->copy());
 }
 
 bool refCol::remove(const nucleo* n) {
