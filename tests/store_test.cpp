@@ -515,6 +515,25 @@ TEST_F(StoreTest, LengthsAndCountsAreNotTrusted) {
     }
 }
 
+// A font height no font has loads as the largest height there is, and the
+// document is laid out and saved with it.
+TEST_F(StoreTest, FontHeightsBeyondTheLimitLoadAsTheLargest) {
+    for (LONG asked : {INT32_MAX, INT32_MIN}) {
+        SCOPED_TRACE(asked);
+        LOGFONTA lf = defaultLogfont();
+        lf.lfHeight = asked;
+        TestHost host;
+        ASSERT_TRUE(loadBytes(host, fileOf(placedRecord(typeId::container, {{10, 10, textRecord(typeId::literal, "ab", lf)}}))));
+        EXPECT_TRUE(messages.events().empty()) << messages.log();
+        nucleo* leaf = host.getBase()->first();
+        LOGFONTA now{};
+        GetObjectA(leaf->getFont(), sizeof now, &now);
+        EXPECT_EQ(now.lfHeight, asked > 0 ? kMaxFontHeight : -kMaxFontHeight);
+        EXPECT_EQ(leaf->getRect().Height(), kMaxFontHeight);
+        EXPECT_EQ(leaf->getRect().Width(), 2 * (kMaxFontHeight / 2));
+    }
+}
+
 TEST_F(StoreTest, UnknownTypeIdsAbandonTheLoad) {
     for (int id : {0, 33, 47, 56, 58, 59, 60, 61, 62, 64, 65, 1000, -1}) {
         SCOPED_TRACE("type id " + std::to_string(id));

@@ -1,6 +1,7 @@
 // Drawing objects, the device-context base and the free drawing functions.
 #include "platform/gdi.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstring>
@@ -64,7 +65,9 @@ HFONT CreateFontIndirectA(const LOGFONTA* lf) {
         if (budget == 0) return nullptr;
         if (fontBudget.compare_exchange_weak(budget, budget - 1)) break;
     }
-    auto* font = new FontObject(*lf);
+    LOGFONTA made = *lf;
+    made.lfHeight = std::clamp(made.lfHeight, -kMaxFontHeight, kMaxFontHeight);
+    auto* font = new FontObject(made);
     ++liveFonts;
     return font;
 }

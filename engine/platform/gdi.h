@@ -127,7 +127,16 @@ constexpr UINT DT_SINGLELINE = 0x20;
 constexpr UINT DT_NOCLIP = 0x100;
 constexpr UINT DT_NOPREFIX = 0x800;
 
+// The largest font height, in magnitude, that a font can have. No screen or
+// page needs more, and layout adds heights and widths of texts in 32-bit
+// integers: a larger font would overflow them.
+constexpr LONG kMaxFontHeight = 16384;
+
 HGDIOBJ GetStockObject(int which);
+// A font from its description. As a font mapper answers the nearest size it
+// has, a height beyond kMaxFontHeight in magnitude gives a font of that
+// height, with the sign kept; GetObjectA then reads back the height the font
+// really has.
 HFONT CreateFontIndirectA(const LOGFONTA* lf);
 bool DeleteObject(HGDIOBJ object);
 int GetObjectA(HGDIOBJ object, int size, void* out);

@@ -52,10 +52,9 @@ LOGFONTA readLogfont(algStor& s) {
     lf.lfPitchAndFamily = bytes[7];
     readExact(s, lf.lfFaceName, LF_FACESIZE);
     lf.lfFaceName[LF_FACESIZE - 1] = '\0';
-    // No real font is this large; a hostile height would overflow layout.
-    constexpr LONG maxHeight = 16384;
-    if (lf.lfHeight > maxHeight) lf.lfHeight = maxHeight;
-    if (lf.lfHeight < -maxHeight) lf.lfHeight = -maxHeight;
+    // A hostile height would overflow layout: the font is made with the
+    // platform's largest height instead, as for any other request.
+    lf.lfHeight = std::clamp(lf.lfHeight, -kMaxFontHeight, kMaxFontHeight);
     return lf;
 }
 
