@@ -64,6 +64,13 @@ void field::insert(const char* s) { insert(s, s ? int(std::strlen(s)) : 0); }
 // Typing: the zone grows 8 bytes at a time; a text whose kind may have
 // changed is validated, anything else only repainted.
 void field::insertChar(char c) {
+    // A number that was cut to the longest text kept has had its warning; a
+    // further digit would only be cut again.
+    if (type() == typeId::nominal && static_cast<nominal*>(this)->wasCut() && length >= nominal::maxDigits &&
+        (isDigit(c) || c == '.')) {
+        MessageBeep(0);
+        return;
+    }
     changed = true;
     if (length == zoneSize && !resize(8)) return;
     int at = std::min(std::max(getIndex(), 0), length);

@@ -136,6 +136,7 @@ nominal::nominal(const char* s, int n) {
         MessageBeep(0);
         nodeMessage(this, "Number is to large. use cientific notation", "Warning", MB_ICONERROR);
         n = maxDigits;
+        cut = true;
     }
     assign(s, n);
     number = parse(getText(), getLen());

@@ -165,6 +165,9 @@ public:
     int type() const override { return typeId::nominal; }
     double getValue() const { return number; }
     explicit operator double() const { return number; }
+    // True when the text it was made from was longer than maxDigits and cut,
+    // with a warning.
+    bool wasCut() const { return cut; }
 
     nucleo* copy() const override;
     bool load(algStor& s) override;
@@ -181,6 +184,7 @@ public:
 
 private:
     double number = 0.0;
+    bool cut = false;
 };
 
 class booleano : public field {
