@@ -43,11 +43,38 @@ TEST(CoreScript, NamedKeysAndTheirCharacters) {
 }
 
 TEST(CoreScript, Utf8TextIsTypedInTheDocumentCodePage) {
-    auto a = parsed("\xC3\xA9\xE2\x82\xAC\xFF");  // é, €, and a stray byte
-    ASSERT_EQ(a.size(), 3u);
+    auto a = parsed("\xC3\xA9\xE2\x82\xAC\xCE\xB1\xF0\x9F\x98\x80z");  // é € α 😀 z
+    ASSERT_EQ(a.size(), 5u);
     EXPECT_EQ(a[0].character, 0xE9);
     EXPECT_EQ(a[1].character, 0x80);
-    EXPECT_EQ(a[2].character, 0xFF);
+    // Characters the code page lacks are refused as the keyboard refuses them.
+    EXPECT_EQ(a[2].kind, velmor::ScriptAction::Refused);
+    EXPECT_EQ(a[2].character, 0x3B1);
+    EXPECT_EQ(a[3].kind, velmor::ScriptAction::Refused);
+    EXPECT_EQ(a[4].character, 'z');
+}
+
+TEST(CoreScript, InvalidUtf8IsMalformedAndNamesTheOffset) {
+    const std::pair<const char*, size_t> cases[] = {
+        {"ab\xFF", 2},          // a byte that never starts a character
+        {"a\xCE", 1},           // a sequence cut short by the end
+        {"\xCE+b", 0},          // ... or by the next character
+        {"xy\xC0\xAF", 2},     // an overlong "/"
+        {"\xED\xA0\x80", 0},  // a surrogate
+        {"\xF4\x90\x80\x80", 0},  // beyond U+10FFFF
+        {"{Save \xFF}", 6},     // inside a token as well
+    };
+    for (auto [bad, offset] : cases) {
+        std::vector<velmor::ScriptAction> actions;
+        std::string error;
+        EXPECT_FALSE(velmor::parseScript(bad, actions, error)) << bad;
+        EXPECT_EQ(error, "invalid UTF-8 at offset " + std::to_string(offset));
+    }
+    velmor::RunOptions options;
+    options.script = "{Click 10 10}\xCE";
+    velmor::RunResult r = velmor::runScript(options);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.error, "malformed script: invalid UTF-8 at offset 13");
 }
 
 TEST(CoreScript, MouseTokensCarryPointsAndModifiers) {

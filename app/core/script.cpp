@@ -53,19 +53,23 @@ bool number(std::string_view w, int& out) {
 // Length of the UTF-8 sequence at s (2 to 4) whose character has a
 // Windows-1252 byte, which goes to byte; 0 when there is none.
 int cp1252FromUtf8(std::string_view s, unsigned char& byte) {
-    const auto b0 = static_cast<unsigned char>(s[0]);
-    int n = b0 >= 0xF0 && b0 < 0xF5 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC2 && b0 < 0xE0 ? 2 : 0;
-    if (n == 0 || s.size() < size_t(n)) return 0;
-    char32_t cp = b0 & (0x7F >> n);
-    for (int i = 1; i < n; ++i) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    const int mapped = unicodeToCp1252(cp);
+    char32_t cp = 0;
+    const int n = utf8Sequence(s.data(), s.size(), cp);
+    const int mapped = n > 1 ? unicodeToCp1252(cp) : -1;
     if (mapped < 0x80) return 0;
     byte = static_cast<unsigned char>(mapped);
     return n;
+}
+
+// Offset of the first byte that is not well-formed UTF-8, or npos.
+size_t firstInvalidUtf8(std::string_view text) {
+    char32_t cp = 0;
+    for (size_t i = 0; i < text.size();) {
+        const int n = utf8Sequence(text.data() + i, text.size() - i, cp);
+        if (n == 0) return i;
+        i += size_t(n);
+    }
+    return std::string_view::npos;
 }
 
 ScriptAction typed(unsigned char c) {
@@ -173,6 +177,10 @@ bool readScriptFile(const std::string& path, std::string& script) {
 
 bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error) {
     actions.clear();
+    if (size_t bad = firstInvalidUtf8(text); bad != std::string_view::npos) {
+        error = "invalid UTF-8 at offset " + std::to_string(bad);
+        return false;
+    }
     size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -193,10 +201,18 @@ bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std:
             i = close + 1;
             continue;
         }
-        unsigned char byte = c;
-        int n = c >= 0x80 ? cp1252FromUtf8(text.substr(i), byte) : 0;
-        actions.push_back(typed(byte));
-        i += n > 0 ? size_t(n) : 1;
+        char32_t cp = 0;
+        const int n = utf8Sequence(text.data() + i, text.size() - i, cp);
+        const int byte = unicodeToCp1252(cp);
+        if (byte < 0) {
+            ScriptAction refused;
+            refused.kind = ScriptAction::Refused;
+            refused.character = int(cp);
+            actions.push_back(refused);
+        } else {
+            actions.push_back(typed(static_cast<unsigned char>(byte)));
+        }
+        i += size_t(n);
     }
     return true;
 }
@@ -268,6 +284,9 @@ void HeadlessSession::play(const ScriptAction& a) {
             break;
         case ScriptAction::Key:
             view_->onKeyDown(a.key);
+            break;
+        case ScriptAction::Refused:
+            MessageBeep(0);
             break;
         case ScriptAction::Mouse:
             mouse(a);

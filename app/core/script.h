@@ -22,8 +22,10 @@
 //   {Font FACE HEIGHT [bold] [italic]}     the Font command with that font
 //   {Save FILE}                            saves the document
 //
-// Points are document coordinates. Text is read as UTF-8 where it is valid
-// and has a Windows-1252 byte; any other byte is typed as it is.
+// Points are document coordinates. A script is UTF-8 text (anything else is
+// malformed); every character is typed as its Windows-1252 byte, and one
+// that has none is refused with a beep, as the keyboard of the desktop
+// program refuses it.
 #pragma once
 
 #include <memory>
@@ -46,10 +48,11 @@ struct ScriptAction {
         Command,  // a command by id
         Font,     // the Font command
         Save,     // saves the document
+        Refused,  // a character without a Windows-1252 byte: a beep, nothing typed
     };
     Kind kind = Type;
     int key = 0;        // Type, Key: the virtual-key code
-    int character = 0;  // Type: the character byte
+    int character = 0;  // Type: the character byte; Refused: the character's code point
     // Mouse: the points, one for Click and Move, two for Drag.
     std::vector<tovimat::POINT> points;
     bool press = false;           // Mouse: a Click or Drag, not a plain Move

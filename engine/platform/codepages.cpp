@@ -96,6 +96,27 @@ int unicodeToCp1252(char32_t cp) {
     return -1;
 }
 
+int utf8Sequence(const char* s, size_t n, char32_t& cp) {
+    if (!s || n == 0) return 0;
+    const auto b0 = static_cast<unsigned char>(s[0]);
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    }
+    const int length = b0 >= 0xC2 && b0 < 0xE0 ? 2 : b0 >= 0xE0 && b0 < 0xF0 ? 3 : b0 >= 0xF0 && b0 < 0xF5 ? 4 : 0;
+    if (length == 0 || n < size_t(length)) return 0;
+    char32_t value = b0 & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if ((b & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (b & 0x3F);
+    }
+    static constexpr char32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    cp = value;
+    return length;
+}
+
 std::string cp1252ToUtf8(const char* bytes, int n) { return toUtf8(bytes, n, cp1252ToUnicode); }
 
 std::string symbolToUtf8(const char* bytes, int n) { return toUtf8(bytes, n, symbolToUnicode); }

@@ -3,6 +3,7 @@
 // the face "SYMBOL". Backends convert only when they measure or draw.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,12 @@ char32_t symbolToUnicode(unsigned char byte);
 
 // The Windows-1252 byte for a code point, or -1 when the code page has none.
 int unicodeToCp1252(char32_t cp);
+
+// Length (1 to 4) of the well-formed UTF-8 sequence at the start of s (n
+// bytes), whose code point goes to cp; 0 when the bytes there are not UTF-8
+// (a stray continuation byte, a sequence cut short, an overlong form, a
+// surrogate, a code point beyond U+10FFFF).
+int utf8Sequence(const char* s, size_t n, char32_t& cp);
 
 // UTF-8 text of n bytes in the given encoding.
 std::string cp1252ToUtf8(const char* bytes, int n);

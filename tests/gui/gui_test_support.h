@@ -17,6 +17,7 @@
 #include <QTextLayout>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -149,7 +150,10 @@ inline std::vector<std::string> steps(const std::string& script) {
             out.push_back(script.substr(i, close - i + 1));
             i = close + 1;
         } else {
-            const size_t n = script[i] == '{' ? 2 : 1;
+            // A character is all the bytes of its UTF-8 sequence.
+            char32_t cp = 0;
+            const int length = tovimat::utf8Sequence(script.data() + i, script.size() - i, cp);
+            const size_t n = script[i] == '{' ? 2 : size_t(std::max(length, 1));
             out.push_back(script.substr(i, n));
             i += n;
         }
@@ -204,6 +208,13 @@ public:
             case ScriptAction::Command:
                 command(a);
                 break;
+            case ScriptAction::Refused: {
+                // A key of a keyboard layout with characters the code page lacks.
+                const char32_t cp = char32_t(a.character);
+                QTest::sendKeyEvent(QTest::Click, &pane_, Qt::Key_unknown, QString::fromUcs4(&cp, 1),
+                                    Qt::NoModifier);
+                break;
+            }
             default:
                 QTest::qFail("the driver plays keys, the mouse and commands only", __FILE__, __LINE__);
         }

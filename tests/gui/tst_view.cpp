@@ -53,6 +53,7 @@ private slots:
         QTest::newRow("relation glyphs") << "{Click 10 10}x=>";
         QTest::newRow("enter starts a line") << "{Click 10 10}a{Enter}b";
         QTest::newRow("latin-1 letter") << "{Click 10 10}\xc3\xa9t\xc3\xa9";
+        QTest::newRow("greek letter is refused") << "{Click 10 10}a\xce\xb1+b";
         QTest::newRow("key with the new-item tool beeps") << "a{Click 10 10}b";
         // The toolbars.
         QTest::newRow("log before a group") << "{Click 10 10}x^2{End}{End}{Home}{log}";
