@@ -2,6 +2,9 @@
 // deciding relations and sets, and committing results into a document.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "algebra/refusal.h"
 #include "algebra_trees.h"
 #include "platform/messages.h"
 #include "test_host.h"
@@ -75,6 +78,69 @@ TEST(AlgebraCalculate, GuardsLeaveOperationsAsWritten) {
     EXPECT_TRUE(stays(R(N(-4))));
     EXPECT_TRUE(stays(Log(N(2), N(0))));
     EXPECT_TRUE(stays(P(N(0), N(-1))));
+}
+
+// Numbers are read as the decimals they show; a result is that decimal
+// exactly, not the binary arithmetic's neighbour of it.
+TEST(AlgebraCalculate, DecimalsGiveTheirExactDecimalResults) {
+    EXPECT_TRUE(folds(S(N(0.1), N(0.2)), N(0.3))) << "not 0.30000000000000004";
+    EXPECT_TRUE(folds(S(N(0.7), N(0.1)), N(0.8))) << "not 0.7999999999999999";
+    EXPECT_TRUE(folds(S(N(1), Neg(N(0.9))), N(0.1))) << "not 0.09999999999999998";
+    EXPECT_TRUE(folds(S(N(1), N(0.5)), N(1.5)));
+    EXPECT_TRUE(folds(S(N(0.1), N(0.2), N(0.3)), N(0.6), 2)) << "each step of a fold";
+    EXPECT_TRUE(folds(M_(N(2), N(0.5)), N(1)));
+    EXPECT_TRUE(folds(M_(N(1.1), N(1.1)), N(1.21)));
+    EXPECT_TRUE(folds(M_(N(0.1), N(3)), N(0.3)));
+    EXPECT_TRUE(folds(P(N(1.1), N(2)), N(1.21)));
+    EXPECT_TRUE(folds(Q(N(0.3), N(0.1)), N(3))) << "not 2.9999999999999996";
+    EXPECT_TRUE(folds(Q(N(6), N(0.2), N(0.1)), N(300))) << "the divisors multiply exactly";
+    EXPECT_TRUE(folds(Fr(N(3.3), N(1.1)), N(3)));
+    // What has no short decimal keeps every digit the double holds.
+    EXPECT_TRUE(folds(Q(N(1), N(3)), N(1.0 / 3)));
+    EXPECT_TRUE(folds(Q(N(2), N(3)), N(2.0 / 3)));
+    EXPECT_TRUE(folds(S(N(0.1234567890123), N(1e6)), N(1000000.1234567890123)));
+    EXPECT_TRUE(folds(M_(N(123456789.5), N(123456789.5)), N(123456789.5 * 123456789.5)));
+    EXPECT_TRUE(folds(P(N(1.1), N(0.5)), N(std::pow(1.1, 0.5))));
+    EXPECT_TRUE(folds(Sin(N(1)), N(std::sin(1.0))));
+}
+
+// Calculate says why it left something as written; the first reason of a
+// calculation is the one kept.
+TEST(AlgebraCalculate, RefusalsAreNotedWithTheirReason) {
+    auto reasonFor = [](nucleo* n) -> std::string {
+        refusalNote why;
+        delete calc(n).value;
+        return why.reason() ? why.reason() : "";
+    };
+    EXPECT_EQ(reasonFor(Q(N(1), N(0))), refusalNote::divisionByZero);
+    EXPECT_EQ(reasonFor(Q(N(0), N(0))), refusalNote::divisionByZero);
+    EXPECT_EQ(reasonFor(Fr(N(1), Neg(N(0)))), refusalNote::divisionByZero);
+    EXPECT_EQ(reasonFor(P(N(9), N(999))), refusalNote::tooLarge);
+    EXPECT_EQ(reasonFor(M_(N(1e300), N(1e300))), refusalNote::tooLarge);
+    EXPECT_EQ(reasonFor(ASin(N(2))), refusalNote::undefined);
+    EXPECT_EQ(reasonFor(R(N(-4))), refusalNote::undefined);
+    EXPECT_EQ(reasonFor(Log(N(2), N(0))), refusalNote::undefined);
+    EXPECT_EQ(reasonFor(P(N(0), N(-1))), refusalNote::undefined);
+    EXPECT_EQ(reasonFor(R(N(0), N(5))), refusalNote::zeroIndex);
+    EXPECT_EQ(reasonFor(S(Q(N(1), N(0)), P(N(9), N(999)))), refusalNote::divisionByZero);
+    // Parts that could be done are done all the same.
+    {
+        refusalNote why;
+        EXPECT_TRUE(folds(S(Q(N(1), N(0)), M_(N(2), N(3))), S(Q(N(1), N(0)), N(6))));
+        EXPECT_STREQ(why.reason(), refusalNote::divisionByZero);
+    }
+    EXPECT_EQ(reasonFor(S(N(1), N(2))), "");
+    EXPECT_EQ(reasonFor(P(N(10), N(400))), "") << "10^n stays as written on purpose";
+
+    // Without an open note nothing is kept; an inner note hides the outer one.
+    delete calc(Q(N(1), N(0))).value;
+    refusalNote outer;
+    {
+        refusalNote inner;
+        delete calc(Q(N(1), N(0))).value;
+        EXPECT_STREQ(inner.reason(), refusalNote::divisionByZero);
+    }
+    EXPECT_EQ(outer.reason(), nullptr);
 }
 
 TEST(AlgebraCalculate, FractionsDivideAndListsOnlyHoldValues) {

@@ -89,6 +89,26 @@ TEST(GdiObjects, CreateDeleteCountingAndGetObject) {
     EXPECT_EQ(liveFontCount(), before);
 }
 
+// Layout adds font heights in 32-bit integers; a font is never made taller
+// than the platform's limit, whoever asks for it.
+TEST(GdiObjects, FontHeightBeyondTheLimitGivesTheLargestFont) {
+    struct Case {
+        LONG asked, made;
+    } cases[] = {{INT32_MAX, kMaxFontHeight},  {INT32_MIN, -kMaxFontHeight}, {kMaxFontHeight + 1, kMaxFontHeight},
+                 {-kMaxFontHeight - 1, -kMaxFontHeight}, {kMaxFontHeight, kMaxFontHeight}, {-12, -12}, {0, 0}};
+    for (const Case& c : cases) {
+        LOGFONTA lf = makeLogfont(c.asked, "Arial");
+        HFONT f = CreateFontIndirectA(&lf);
+        ASSERT_TRUE(f);
+        LOGFONTA out;
+        GetObjectA(f, sizeof out, &out);
+        EXPECT_EQ(out.lfHeight, c.made) << c.asked;
+        lf.lfHeight = c.made;
+        EXPECT_EQ(std::memcmp(&out, &lf, sizeof lf), 0) << "only the height changes";
+        DeleteObject(f);
+    }
+}
+
 TEST(GdiObjects, CreationBudgetFailsAfterRemainingCreations) {
     BudgetGuard guard;
     LOGFONTA lf = makeLogfont(10, "Arial");
@@ -249,6 +269,7 @@ TEST(Messages, RecorderLogsEscapedLinesAndRestoresPreviousSink) {
         EXPECT_EQ(MessageBoxA(nullptr, "Problem loading file\r\nLoader aborted!", "Velmor", MB_ICONERROR),
                   IDOK);
         MessageBoxA(nullptr, "say \"hi\" \\ \x7F\xE9", nullptr, MB_OK);
+        SetMessageText("1 / 0 \xB1");
         EXPECT_EQ(rec.beeps(), 1);
         EXPECT_EQ(rec.boxes(), 2);
         EXPECT_EQ((rec.events()[1]), (MessageEvent{MessageEvent::Box, MB_ICONERROR,
@@ -256,7 +277,8 @@ TEST(Messages, RecorderLogsEscapedLinesAndRestoresPreviousSink) {
         EXPECT_EQ(rec.log(),
                   "! beep 16\n"
                   "! message \"Velmor\" \"Problem loading file\\x0d\\x0aLoader aborted!\"\n"
-                  "! message \"\" \"say \\\"hi\\\" \\\\ \\x7f\\xe9\"\n");
+                  "! message \"\" \"say \\\"hi\\\" \\\\ \\x7f\\xe9\"\n"
+                  "! status \"1 / 0 \\xb1\"\n");
         rec.clear();
         EXPECT_EQ(rec.log(), "");
     }
@@ -268,10 +290,11 @@ TEST(Messages, DefaultSinkWritesToStderr) {
     testing::internal::CaptureStderr();
     MessageBeep(48);
     int answer = MessageBoxA(nullptr, "Line\n", "Cap", MB_OK);
+    SetMessageText("Done");
     std::string err = testing::internal::GetCapturedStderr();
     setMessageSink(previous);
     EXPECT_EQ(answer, IDOK);
-    EXPECT_EQ(err, "! beep 48\n! message \"Cap\" \"Line\\x0a\"\n");
+    EXPECT_EQ(err, "! beep 48\n! message \"Cap\" \"Line\\x0a\"\n! status \"Done\"\n");
 }
 
 TEST(Escape, BytesOutsidePrintableAsciiAreHex) {

@@ -18,6 +18,8 @@ int EventLog::messageBox(const char* text, const char* caption, UINT) {
     return IDOK;
 }
 
+void EventLog::status(const char* text) { text_ += "! status \"" + escapeBytes(text ? text : "") + "\"\n"; }
+
 void EventLog::disabled(std::string_view commandName) {
     text_ += "! disabled " + escapeBytes(std::string(commandName)) + "\n";
 }

@@ -5,6 +5,7 @@
 //   ! beep 0
 //   ! message "Error opening file" "Bad rule file"
 //   ! disabled Calculate
+//   ! status "Cannot calculate: division by zero"
 //
 // Texts are written byte by byte as escapeBytes writes them.
 #pragma once
@@ -16,7 +17,7 @@
 
 namespace velmor {
 
-// Receives the beeps and message boxes of the whole process while it exists,
+// Receives the beeps, message boxes and status lines of the whole process while it exists,
 // then gives them back to the sink that was there before.
 class EventLog : public tovimat::MessageSink {
 public:
@@ -28,6 +29,8 @@ public:
     void beep(tovimat::UINT code) override;
     // Answers OK, as a user who reads the message and closes it.
     int messageBox(const char* text, const char* caption, tovimat::UINT style) override;
+    // The line the desktop program shows in its status bar.
+    void status(const char* text) override;
     void disabled(std::string_view commandName);
 
     const std::string& text() const { return text_; }

@@ -2,6 +2,7 @@
 // and what it asks of the tree.
 #include <memory>
 
+#include "algebra/refusal.h"
 #include "core/commands.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
@@ -189,15 +190,19 @@ bool CVelmorView::commitResult(results r) {
     return committed != 0;
 }
 
+// What could not be calculated (a division by zero, a result too large)
+// stays as written, and the status bar says why.
 void CVelmorView::onCalculate() {
     nucleo* f = focused_;
     if (!f || !f->isGroup()) return;
+    refusalNote why;
     results r = f->calculate();
     if (r.changes == 0) {
         delete r.value;
         r = static_cast<container*>(f)->distribute();
     }
     commitResult(r);
+    if (why.reason()) SetMessageText(why.reason());
 }
 
 void CVelmorView::onTestRule() {

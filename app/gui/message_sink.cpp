@@ -1,7 +1,9 @@
 #include "message_sink.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <cstring>
 
 #include "qt_dc.h"
@@ -72,6 +74,16 @@ int CQtMessageSink::messageBox(const char* text, const char* caption, UINT style
     QMessageBox box(iconFor(style), fromBytes(caption), fromBytes(text), buttonsFor(style),
                     QApplication::activeWindow());
     return answerOf(box.exec());
+}
+
+void CQtMessageSink::status(const char* text) {
+    auto* frame = qobject_cast<QMainWindow*>(QApplication::activeWindow());
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (frame) break;
+        frame = qobject_cast<QMainWindow*>(w);
+    }
+    // Shown until the next status tip or line replaces it.
+    if (frame) frame->statusBar()->showMessage(fromBytes(text));
 }
 
 int ask(const char* text, UINT style) { return MessageBoxA(nullptr, text, kAppCaption, style); }

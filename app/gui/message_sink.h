@@ -1,6 +1,7 @@
-// Beeps and message boxes of the whole program. The engine, the program core
-// and the frames all call MessageBeep and MessageBoxA; the desktop program
-// answers them with QApplication::beep and QMessageBox. Tests install a sink
+// Beeps, message boxes and status lines of the whole program. The engine,
+// the program core and the frames all call MessageBeep, MessageBoxA and
+// SetMessageText; the desktop program answers them with QApplication::beep,
+// QMessageBox and the main window's status bar. Tests install a sink
 // of their own and answer the questions themselves.
 #pragma once
 
@@ -34,6 +35,8 @@ public:
     void beep(tovimat::UINT code) override;
     // Texts are Windows-1252 bytes, lines separated by "\r\n" or "\n".
     int messageBox(const char* text, const char* caption, tovimat::UINT style) override;
+    // In the status bar of the active main window, or of the first one.
+    void status(const char* text) override;
 
 private:
     tovimat::MessageSink* previous_;

@@ -1,11 +1,16 @@
 // Numeric evaluation: calculate walks a node and answers a new tree, eval
 // combines two operands under an operator, calc is an operator's numeric
 // kernel. Nothing here changes the tree it reads.
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
+#include "algebra/refusal.h"
 #include "algebra/support.h"
 #include "model/shared.h"
 
@@ -36,10 +41,97 @@ bool hasKernel(int type) {
     }
 }
 
-// A kernel result that is not a finite number means the operation is not
-// defined there (asin 2, the square root of -1, log 0): the pair stays as
-// written, as a division by zero does.
-nucleo* numberOrNothing(double v) { return std::isfinite(v) ? new nominal(v) : nullptr; }
+// --- exact decimal results ---------------------------------------------------------------------
+
+// Places after the decimal point in the shortest text that reads back as d:
+// 2 for 0.25, 5 for 1e-05, 0 for 300 and for 1e+20.
+int decimalPlaces(double d) {
+    char buf[64];
+    const std::string_view text(buf, size_t(std::to_chars(buf, buf + sizeof buf, d).ptr - buf));
+    const size_t e = text.find('e');
+    int exponent = 0;
+    if (e != std::string_view::npos) {
+        const char* from = text.data() + e + 1;
+        if (*from == '+') ++from;
+        std::from_chars(from, text.data() + text.size(), exponent);
+    }
+    const std::string_view mantissa = text.substr(0, e);
+    const size_t dot = mantissa.find('.');
+    const int fraction = dot == std::string_view::npos ? 0 : int(mantissa.size() - dot - 1);
+    return std::max(0, fraction - exponent);
+}
+
+// v rounded to the given places when the exact result it stands for is a
+// decimal with those places and at most 15 significant digits: magnitude
+// bounds the size of the operands and of v. Below 15 digits the rounding
+// errors of the operands and of the operation stay under half a unit in the
+// last place, so the rounding lands on the exact decimal; beyond, v stays.
+double roundedTo(double v, int places, double magnitude) {
+    if (places > 30 || magnitude * std::pow(10.0, places) >= 1e15) return v;
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, places);
+    if (ec != std::errc()) return v;
+    double r = v;
+    std::from_chars(buf, end, r);
+    return r;
+}
+
+double exactProduct(double a, double b, double v) {
+    return roundedTo(v, decimalPlaces(a) + decimalPlaces(b), std::fabs(v));
+}
+
+// The numbers as the user reads them are decimals: 0.1 + 0.2 is 0.3, not the
+// binary sum 0.30000000000000004. A sum of decimals has as many places as
+// its longer operand, a product as both together, a whole power n of a
+// decimal n times its places; a quotient is the 15-digit decimal that gives
+// the dividend back when multiplied by the divisor, when there is one.
+double exactDecimal(int type, double a, double b, double v) {
+    switch (type) {
+        case typeId::sum:
+            return roundedTo(v, std::max(decimalPlaces(a), decimalPlaces(b)),
+                             std::max({std::fabs(a), std::fabs(b), std::fabs(v)}));
+        case typeId::multiplication:
+            return exactProduct(a, b, v);
+        case typeId::power:
+            if (b >= 0 && b <= 30 && b == std::floor(b))
+                return roundedTo(v, decimalPlaces(a) * int(b), std::fabs(v) * (b + 2) / 3);
+            return v;
+        case typeId::quocient: {  // fracao too
+            char buf[64];
+            auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr;
+            double c = v;
+            std::from_chars(buf, end, c);
+            return exactProduct(c, b, c * b) == a ? c : v;
+        }
+        default:
+            return v;
+    }
+}
+
+// The number a kernel gives for two operands. A kernel result that is not a
+// finite number means the operation is not defined there (asin 2, the
+// square root of -1, log 0) or overflows: the pair stays as written, as a
+// division by zero does, and the reason is noted.
+std::optional<double> kernelResult(operat* op, double a, double b) {
+    const double v = op->calc(a, b);
+    if (std::isnan(v) || (std::isinf(v) && (a == 0 || b == 0))) {
+        refusalNote::note(refusalNote::undefined);
+        return std::nullopt;
+    }
+    if (std::isinf(v)) {
+        refusalNote::note(refusalNote::tooLarge);
+        return std::nullopt;
+    }
+    return exactDecimal(op->type(), a, b, v);
+}
+
+nucleo* numberOrNothing(std::optional<double> v) { return v ? new nominal(*v) : nullptr; }
+
+bool dividesByZero(std::optional<double> divisor) {
+    if (!divisor || *divisor != 0) return false;
+    refusalNote::note(refusalNote::divisionByZero);
+    return true;
+}
 
 }  // namespace
 
@@ -83,21 +175,20 @@ nucleo* operat::eval(nucleo* a, nucleo* b) {
     if (!hasKernel(type())) return nullptr;
     auto x = numberOf(a), y = numberOf(b);
     if (!x || !y) return nullptr;
-    return numberOrNothing(calc(*x, *y));
+    return numberOrNothing(kernelResult(this, *x, *y));
 }
 
 // Division by zero is never evaluated.
 nucleo* quocient::eval(nucleo* a, nucleo* b) {
-    auto y = numberOf(b);
-    if (y && *y == 0) return nullptr;
+    if (dividesByZero(numberOf(b))) return nullptr;
     return operat::eval(a, b);
 }
 
 nucleo* fracao::eval(nucleo* a, nucleo* b) {
     auto y = numberOf(b);
-    if (!y || *y == 0) return nullptr;
+    if (!y || dividesByZero(y)) return nullptr;
     auto x = numberOf(a);
-    return x ? numberOrNothing(calc(*x, *y)) : nullptr;
+    return x ? numberOrNothing(kernelResult(this, *x, *y)) : nullptr;
 }
 
 // 10 raised to anything stays as written (2e3 is typed as 2·10^3); for a
@@ -206,7 +297,7 @@ namespace {
 std::optional<double> combined(operat* op, double a, double b) {
     switch (op->type()) {
         case typeId::quocient:
-            if (b == 0) return std::nullopt;
+            if (dividesByZero(b)) return std::nullopt;
             break;
         case typeId::power:
         case typeId::radical:
@@ -215,9 +306,7 @@ std::optional<double> combined(operat* op, double a, double b) {
         default:
             break;
     }
-    double v = op->calc(a, b);
-    if (!std::isfinite(v)) return std::nullopt;
-    return v;
+    return kernelResult(op, a, b);
 }
 
 // The n-ary fold of an operator: each member in turn, when still there, is
@@ -273,7 +362,10 @@ private:
                 std::optional<double> v;
                 if (divisors && i > 0) {
                     v = acc * value[j];
-                    if (!std::isfinite(*v)) v.reset();
+                    if (std::isfinite(*v))
+                        v = exactProduct(acc, value[j], *v);
+                    else
+                        v.reset();
                 } else {
                     v = combined(op_, acc, value[j]);
                 }
@@ -349,7 +441,10 @@ results radical::calculate() {
     if (memberCount == 2) {
         // A zero index is never evaluated, nor is anything under it.
         auto index = numberOf(first());
-        if (isNumber(first()) && index && *index == 0) return unchanged();
+        if (isNumber(first()) && index && *index == 0) {
+            refusalNote::note(refusalNote::zeroIndex);
+            return unchanged();
+        }
         return binaryOp::calculate();
     }
     if (memberCount == 1) {
@@ -464,6 +559,20 @@ results simplification::calculate() {
         return record(l.changes, this, alg::group(*this, {l.value, alg::rawCopy(last())}));
     }
     return unchanged();
+}
+
+// --- refusal notes -------------------------------------------------------------------------------
+
+namespace {
+thread_local refusalNote* openNote = nullptr;
+}
+
+refusalNote::refusalNote() : outer_(openNote) { openNote = this; }
+
+refusalNote::~refusalNote() { openNote = outer_; }
+
+void refusalNote::note(const char* reason) {
+    if (openNote && !openNote->reason_) openNote->reason_ = reason;
 }
 
 }  // namespace tovimat

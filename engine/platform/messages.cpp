@@ -15,6 +15,8 @@ std::string messageLine(const std::string& caption, const std::string& text) {
     return "! message \"" + escapeBytes(caption) + "\" \"" + escapeBytes(text) + "\"\n";
 }
 
+std::string statusLine(const std::string& text) { return "! status \"" + escapeBytes(text) + "\"\n"; }
+
 std::string orEmpty(const char* s) { return s ? std::string(s) : std::string(); }
 
 class StderrSink final : public MessageSink {
@@ -24,6 +26,7 @@ public:
         std::fputs(messageLine(orEmpty(caption), orEmpty(text)).c_str(), stderr);
         return IDOK;
     }
+    void status(const char* text) override { std::fputs(statusLine(orEmpty(text)).c_str(), stderr); }
 };
 
 // Never destroyed, so beeps from static destructors still have somewhere to go.
@@ -52,6 +55,8 @@ int MessageBoxA(void* /*owner*/, const char* text, const char* caption, UINT sty
     return messageSink()->messageBox(text, caption, style);
 }
 
+void SetMessageText(const char* text) { messageSink()->status(text); }
+
 // ---------------------------------------------------------------------------
 // MessageRecorder
 
@@ -64,6 +69,10 @@ void MessageRecorder::beep(UINT code) { events_.push_back(MessageEvent{MessageEv
 int MessageRecorder::messageBox(const char* text, const char* caption, UINT style) {
     events_.push_back(MessageEvent{MessageEvent::Box, style, orEmpty(text), orEmpty(caption)});
     return IDOK;
+}
+
+void MessageRecorder::status(const char* text) {
+    events_.push_back(MessageEvent{MessageEvent::Status, 0, orEmpty(text), {}});
 }
 
 int MessageRecorder::beeps() const {
@@ -80,8 +89,19 @@ int MessageRecorder::boxes() const {
 
 std::string MessageRecorder::log() const {
     std::string out;
-    for (const auto& e : events_)
-        out += e.kind == MessageEvent::Beep ? beepLine(e.code) : messageLine(e.caption, e.text);
+    for (const auto& e : events_) {
+        switch (e.kind) {
+            case MessageEvent::Beep:
+                out += beepLine(e.code);
+                break;
+            case MessageEvent::Box:
+                out += messageLine(e.caption, e.text);
+                break;
+            case MessageEvent::Status:
+                out += statusLine(e.text);
+                break;
+        }
+    }
     return out;
 }
 

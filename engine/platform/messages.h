@@ -21,6 +21,9 @@ public:
     virtual ~MessageSink() = default;
     virtual void beep(UINT code) = 0;
     virtual int messageBox(const char* text, const char* caption, UINT style) = 0;
+    // A line for the status bar of the program's frame, shown until the
+    // next one; a sink without a status bar lets it go.
+    virtual void status(const char* /*text*/) {}
 };
 
 // Installs a sink and answers the previous one. Null restores the default
@@ -30,10 +33,12 @@ MessageSink* messageSink();
 
 void MessageBeep(UINT code);
 int MessageBoxA(void* owner, const char* text, const char* caption, UINT style);
+// Shows text in the status bar, as the framework's frame window does.
+void SetMessageText(const char* text);
 
 // One recorded beep or message box.
 struct MessageEvent {
-    enum Kind { Beep, Box } kind;
+    enum Kind { Beep, Box, Status } kind;
     UINT code;  // the beep code, or the box style
     std::string text;
     std::string caption;
@@ -51,14 +56,15 @@ public:
 
     void beep(UINT code) override;
     int messageBox(const char* text, const char* caption, UINT style) override;
+    void status(const char* text) override;
 
     const std::vector<MessageEvent>& events() const { return events_; }
     void clear() { events_.clear(); }
     int beeps() const;
     int boxes() const;
 
-    // The log format of velmor-cli: `! beep N` / `! message "CAPTION" "TEXT"`,
-    // one line per event.
+    // The log format of velmor-cli: `! beep N` / `! message "CAPTION" "TEXT"` /
+    // `! status "TEXT"`, one line per event.
     std::string log() const;
 
 private:
