@@ -61,24 +61,26 @@ int decimalPlaces(double d) {
     return std::max(0, fraction - exponent);
 }
 
-// v rounded to the given places when the exact result it stands for is a
-// decimal with those places and at most 15 significant digits: magnitude
-// bounds the size of the operands and of v. Below 15 digits the rounding
-// errors of the operands and of the operation stay under half a unit in the
-// last place, so the rounding lands on the exact decimal; beyond, v stays.
-double roundedTo(double v, int places, double magnitude) {
-    if (places > 30 || magnitude * std::pow(10.0, places) >= 1e15) return v;
+// v rounded to the given places, when the exact result it stands for is a
+// decimal with those places and at most 15 significant digits (magnitude
+// bounds the size of the operands and of v). Below 15 digits the rounding
+// errors of the operands and of the operation stay under half a unit of the
+// last place, so the rounding lands on the exact decimal. Nothing beyond.
+std::optional<double> decimalRounding(double v, int places, double magnitude) {
+    if (places > 30 || magnitude * std::pow(10.0, places) >= 1e15) return std::nullopt;
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, places);
-    if (ec != std::errc()) return v;
+    if (ec != std::errc()) return std::nullopt;
     double r = v;
-    std::from_chars(buf, end, r);
+    if (std::from_chars(buf, end, r).ec != std::errc()) return std::nullopt;
     return r;
 }
 
-double exactProduct(double a, double b, double v) {
-    return roundedTo(v, decimalPlaces(a) + decimalPlaces(b), std::fabs(v));
+std::optional<double> decimalProduct(double a, double b, double v) {
+    return decimalRounding(v, decimalPlaces(a) + decimalPlaces(b), std::fabs(v));
 }
+
+double exactProduct(double a, double b, double v) { return decimalProduct(a, b, v).value_or(v); }
 
 // The numbers as the user reads them are decimals: 0.1 + 0.2 is 0.3, not the
 // binary sum 0.30000000000000004. A sum of decimals has as many places as
@@ -88,20 +90,21 @@ double exactProduct(double a, double b, double v) {
 double exactDecimal(int type, double a, double b, double v) {
     switch (type) {
         case typeId::sum:
-            return roundedTo(v, std::max(decimalPlaces(a), decimalPlaces(b)),
-                             std::max({std::fabs(a), std::fabs(b), std::fabs(v)}));
+            return decimalRounding(v, std::max(decimalPlaces(a), decimalPlaces(b)),
+                                   std::max({std::fabs(a), std::fabs(b), std::fabs(v)}))
+                .value_or(v);
         case typeId::multiplication:
             return exactProduct(a, b, v);
         case typeId::power:
             if (b >= 0 && b <= 30 && b == std::floor(b))
-                return roundedTo(v, decimalPlaces(a) * int(b), std::fabs(v) * (b + 2) / 3);
+                return decimalRounding(v, decimalPlaces(a) * int(b), std::fabs(v) * (b + 2) / 3).value_or(v);
             return v;
         case typeId::quocient: {  // fracao too
             char buf[64];
             auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr;
             double c = v;
             std::from_chars(buf, end, c);
-            return exactProduct(c, b, c * b) == a ? c : v;
+            return decimalProduct(c, b, c * b) == a ? c : v;
         }
         default:
             return v;
