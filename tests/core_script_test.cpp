@@ -56,13 +56,13 @@ TEST(CoreScript, Utf8TextIsTypedInTheDocumentCodePage) {
 
 TEST(CoreScript, InvalidUtf8IsMalformedAndNamesTheOffset) {
     const std::pair<const char*, size_t> cases[] = {
-        {"ab\xFF", 2},          // a byte that never starts a character
-        {"a\xCE", 1},           // a sequence cut short by the end
-        {"\xCE+b", 0},          // ... or by the next character
-        {"xy\xC0\xAF", 2},     // an overlong "/"
-        {"\xED\xA0\x80", 0},  // a surrogate
+        {"ab\xFF", 2},            // a byte that never starts a character
+        {"a\xCE", 1},             // a sequence cut short by the end
+        {"\xCE+b", 0},            // ... or by the next character
+        {"xy\xC0\xAF", 2},        // an overlong "/"
+        {"\xED\xA0\x80", 0},      // a surrogate
         {"\xF4\x90\x80\x80", 0},  // beyond U+10FFFF
-        {"{Save \xFF}", 6},     // inside a token as well
+        {"{Save \xFF}", 6},       // inside a token as well
     };
     for (auto [bad, offset] : cases) {
         std::vector<velmor::ScriptAction> actions;

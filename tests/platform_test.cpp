@@ -94,8 +94,13 @@ TEST(GdiObjects, CreateDeleteCountingAndGetObject) {
 TEST(GdiObjects, FontHeightBeyondTheLimitGivesTheLargestFont) {
     struct Case {
         LONG asked, made;
-    } cases[] = {{INT32_MAX, kMaxFontHeight},  {INT32_MIN, -kMaxFontHeight}, {kMaxFontHeight + 1, kMaxFontHeight},
-                 {-kMaxFontHeight - 1, -kMaxFontHeight}, {kMaxFontHeight, kMaxFontHeight}, {-12, -12}, {0, 0}};
+    } cases[] = {{INT32_MAX, kMaxFontHeight},
+                 {INT32_MIN, -kMaxFontHeight},
+                 {kMaxFontHeight + 1, kMaxFontHeight},
+                 {-kMaxFontHeight - 1, -kMaxFontHeight},
+                 {kMaxFontHeight, kMaxFontHeight},
+                 {-12, -12},
+                 {0, 0}};
     for (const Case& c : cases) {
         LOGFONTA lf = makeLogfont(c.asked, "Arial");
         HFONT f = CreateFontIndirectA(&lf);

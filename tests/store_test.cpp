@@ -523,7 +523,8 @@ TEST_F(StoreTest, FontHeightsBeyondTheLimitLoadAsTheLargest) {
         LOGFONTA lf = defaultLogfont();
         lf.lfHeight = asked;
         TestHost host;
-        ASSERT_TRUE(loadBytes(host, fileOf(placedRecord(typeId::container, {{10, 10, textRecord(typeId::literal, "ab", lf)}}))));
+        ASSERT_TRUE(loadBytes(host, fileOf(placedRecord(typeId::container,
+                                                        {{10, 10, textRecord(typeId::literal, "ab", lf)}}))));
         EXPECT_TRUE(messages.events().empty()) << messages.log();
         nucleo* leaf = host.getBase()->first();
         LOGFONTA now{};

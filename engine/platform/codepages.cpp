@@ -103,7 +103,10 @@ int utf8Sequence(const char* s, size_t n, char32_t& cp) {
         cp = b0;
         return 1;
     }
-    const int length = b0 >= 0xC2 && b0 < 0xE0 ? 2 : b0 >= 0xE0 && b0 < 0xF0 ? 3 : b0 >= 0xF0 && b0 < 0xF5 ? 4 : 0;
+    const int length = b0 >= 0xC2 && b0 < 0xE0   ? 2
+                       : b0 >= 0xE0 && b0 < 0xF0 ? 3
+                       : b0 >= 0xF0 && b0 < 0xF5 ? 4
+                                                 : 0;
     if (length == 0 || n < size_t(length)) return 0;
     char32_t value = b0 & (0x7F >> length);
     for (int i = 1; i < length; ++i) {

@@ -407,7 +407,8 @@ private slots:
 
         // A status line goes to the main window's status bar.
         tovimat::SetMessageText("Cannot calculate: division by zero \xb1");
-        QCOMPARE(frame_->statusBar()->currentMessage(), QStringLiteral("Cannot calculate: division by zero \u00b1"));
+        QCOMPARE(frame_->statusBar()->currentMessage(),
+                 QStringLiteral("Cannot calculate: division by zero \u00b1"));
         sink_ = std::make_unique<test::AnsweringSink>();
     }
 
