@@ -160,11 +160,7 @@ void CVelmorView::onLButtonDown(UINT flags, POINT clientPoint) {
             newItemAt(p);
             break;
         case EditMode:
-            // The node under the mouse may be another document's.
-            if (nucleo* on = protocol::mouseOn; on && on->getRoot() == root()) {
-                aPoint at(p);
-                on->click(at);
-            }
+            clickAt(p);
             break;
         case RegionMode:
             if (flags & MK_CONTROL) {
@@ -184,6 +180,17 @@ void CVelmorView::onLButtonDown(UINT flags, POINT clientPoint) {
         default:
             break;
     }
+}
+
+// The edit tool's click. The pending edit is validated first: that may lay
+// the line out anew and replace the node under the point, so the point is
+// looked up again before the click goes to the node found there.
+void CVelmorView::clickAt(POINT p) {
+    if (focused_ && !focused_->isGroup()) focused_->revalidate();
+    aPoint at(p);
+    container* b = base();
+    if (!b->mouseMove(at)) protocol::mouseOn = b;
+    if (nucleo* on = protocol::mouseOn; on && on->getRoot() == root()) on->click(at);
 }
 
 // A new item: an empty name at the point, last member of the root container,

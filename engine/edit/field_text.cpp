@@ -31,11 +31,16 @@ nucleo* field::validate() { return parentNode ? parentNode->validate(this) : thi
 
 nucleo* field::revalidate() { return changed ? validate() : this; }
 
-// A pending edit is validated when the caret leaves; the field lets the
-// caret go only when validation kept it in place.
+// A pending edit is validated when the caret leaves, and the caret goes in
+// any case, also from a node that validation put in the field's place. The
+// answer says whether the field itself still stands.
 bool field::focusOut() {
     if (length == 0 || !changed) return nucleo::focusOut();
-    return validate() == this;
+    protocol* root = rootDoc;
+    if (validate() == this) return nucleo::focusOut();
+    if (root)
+        if (nucleo* now = root->focused()) now->focusOut();
+    return false;
 }
 
 // --- inserts ----------------------------------------------------------------------------------

@@ -232,4 +232,25 @@ private:
 // directly otherwise.
 int nodeMessage(const nucleo* n, const char* text, const char* caption, UINT style);
 
+// Tells whether a node outlives a step that may delete it, such as the
+// validation of a pending edit, which can restructure the whole line: the
+// node's destructor clears every watch on it. Watches live on the stack and
+// end in the reverse order of their start.
+class nodeWatch {
+public:
+    explicit nodeWatch(const nucleo* n);
+    ~nodeWatch();
+    nodeWatch(const nodeWatch&) = delete;
+    nodeWatch& operator=(const nodeWatch&) = delete;
+    bool alive() const { return node != nullptr; }
+    // Called by the destructor of n.
+    static void forget(const nucleo* n);
+
+private:
+    const nucleo* node;
+    nodeWatch* outer;
+    static nodeWatch* innermost;
+};
+
+
 }  // namespace tovimat
