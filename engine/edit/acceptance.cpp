@@ -98,6 +98,65 @@ bool list::validChar(container* x, int c) {
     return container::validChar(x, c);
 }
 
+// --- closing brackets ------------------------------------------------------------------------------
+
+namespace {
+
+// The composite after which a closing bracket c puts the caret when c is
+// typed inside `inside`, having come up from its member `from`: a
+// parenthesis, or the argument list of a function (then the caret goes after
+// the whole function); a bracketed list; a set.
+container* closedBy(container* inside, const nucleo* from, int c) {
+    switch (c) {
+        case ')':
+            if (inside->type() == typeId::parentesis || inside->type() == typeId::argument) {
+                container* owner = inside->parent();
+                return owner && owner->isFunc() ? owner : inside;
+            }
+            // A user function without an argument list draws the parentheses
+            // itself; its name is not inside them.
+            if (inside->type() == typeId::userFunc && from != inside->head()) return inside;
+            return nullptr;
+        case ']':
+            return inside->type() == typeId::list ? inside : nullptr;
+        case '}':
+            return inside->type() == typeId::enumSet ? inside : nullptr;
+        default:
+            return nullptr;
+    }
+}
+
+// The innermost composite around the caret at n that c closes. A composite
+// with the caret inside its empty member chain counts as around it.
+container* enclosingClosedBy(nucleo* n, int c) {
+    const nucleo* from = n;
+    container* inside = n->parent();
+    if (n->isGroup() && n->getIndex() == 1) {
+        from = nullptr;
+        inside = static_cast<container*>(n);
+    }
+    for (; inside; from = inside, inside = inside->parent())
+        if (container* closed = closedBy(inside, from, c)) return closed;
+    return nullptr;
+}
+
+}  // namespace
+
+bool nucleo::closeBracket(int c) {
+    if (c != ')' && c != ']' && c != '}') return false;
+    protocol* root = rootDoc;
+    if (!root || !enclosingClosedBy(this, c)) {
+        MessageBeep(0);
+        return true;
+    }
+    // Validation may put another node in this one's place, and gives it the
+    // caret when it can: the search starts again from there.
+    nucleo* now = isGroup() ? this : revalidate();
+    if (nucleo* focus = root->focused()) now = focus;
+    if (container* closed = enclosingClosedBy(now, c)) closed->focusRight();
+    return true;
+}
+
 // --- a prototype taking a character typed in a field ----------------------------------------------
 
 bool container::chkChar(field* f, int c) const {

@@ -56,7 +56,8 @@ bool container::putKey(int key) {
     }
 }
 
-bool container::putChar(int) {
+bool container::putChar(int c) {
+    if (closeBracket(c)) return false;
     MessageBeep(MB_ICONERROR);
     return false;
 }
@@ -168,6 +169,7 @@ bool list::deleteWhole(bool backspace) {
 }
 
 bool list::putChar(int c) {
+    if (closeBracket(c)) return false;
     const int at = getIndex();
     if (at == 1) {
         auto* f = new field("");

@@ -221,6 +221,7 @@ bool field::putChar(int c) {
         MessageBeep(0);
         return false;
     }
+    if (closeBracket(c)) return false;
     if (parentNode && !parentNode->validChar(this, c)) return false;
     insertChar(char(c));
     return true;
@@ -255,6 +256,7 @@ bool field::staticKeys(int key) {
 }
 
 bool field::staticChars(int c) {
+    if (closeBracket(c)) return false;
     if (parentNode && parentNode->validChar(this, c)) MessageBeep(0);
     return false;
 }
@@ -291,6 +293,7 @@ bool nucleo::putChar(int c) {
         MessageBeep(0);
         return false;
     }
+    if (closeBracket(c)) return false;
     auto* f = new field(*this);
     if (!replaceWith(f)) {
         delete f;

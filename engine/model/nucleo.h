@@ -114,6 +114,11 @@ public:
     virtual bool putKey(int key);
     // True when the character was consumed by inserting something.
     virtual bool putChar(int c);
+    // A closing bracket typed with the caret at this node: the pending edit
+    // is validated and the caret goes right after the innermost bracket pair
+    // around it that c closes; with none, a beep and nothing else. False
+    // when c is not a closing bracket.
+    bool closeBracket(int c);
     // Hover: sets protocol::mouseOn to the deepest node under the point.
     virtual bool mouseMove(aPoint& point);
     virtual bool click(aPoint& point);
