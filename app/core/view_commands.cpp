@@ -280,6 +280,30 @@ void CVelmorView::wrapInFunction(int id) {
     if (fn->members() > 0) fn->first()->focusLeft();
 }
 
+namespace {
+
+// After an insertion the caret waits in the first empty place of the new
+// node, so that what is typed next fills it. False when it has none.
+bool focusFirstEmpty(container* n) {
+    for (nucleo* m = n->first(); m && m->chained(); m = m->next()) {
+        if (m->isReadOnly()) continue;
+        if (!m->isGroup()) {
+            if (m->getLen() > 0) continue;
+            m->focusLeft();
+            return true;
+        }
+        auto* group = static_cast<container*>(m);
+        if (group->members() == 0) {
+            group->focusAt(1);
+            return true;
+        }
+        if (focusFirstEmpty(group)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 // log, root, power and the set relations. The focused node F becomes an
 // operand of the new operator N; where the caret was decides which one, and
 // the caret waits in the new empty operand.
@@ -311,7 +335,7 @@ void CVelmorView::insertOperator(int id) {
         n->fill();
         if (!replaceFocused()) return;
         n->remeasure();
-        n->focusRight();
+        if (!focusFirstEmpty(n)) n->focusRight();
         return;
     }
 
@@ -321,6 +345,8 @@ void CVelmorView::insertOperator(int id) {
             n->lputOrDelete(f->copy());
             if (!replaceFocused()) return;
             n->remeasure();
+            if (focusFirstEmpty(n))
+                break;
             if (n->members() < 2)
                 n->first()->focusLeft();
             else
@@ -334,7 +360,7 @@ void CVelmorView::insertOperator(int id) {
                 return;
             }
             n->remeasure();
-            n->focusRight();
+            if (!focusFirstEmpty(n)) n->focusRight();
             break;
         }
         default:  // after F: the new operand follows it
@@ -342,6 +368,8 @@ void CVelmorView::insertOperator(int id) {
             n->fill(most - 1, empty);
             if (!replaceFocused()) return;
             n->remeasure();
+            if (focusFirstEmpty(n))
+                break;
             if (n->members() < 2)
                 n->first()->focusRight();
             else

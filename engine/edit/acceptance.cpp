@@ -282,7 +282,11 @@ bool container::chkChar(container* x, int c) const {
 
     if (!head.empty() && c == (unsigned char)head[0]) {
         if (head.size() > 1) return false;
-        if (priority() < owner->priority() && (x != owner->last() || at != 2)) return true;  // swallowed
+        if (priority() < owner->priority() && (x != owner->last() || at != 2)) {
+            // No place for an operator this loose here: the key is refused.
+            MessageBeep(0);
+            return true;
+        }
         if (at == 2 && separatorNode.getLen() == 0) {
             container* directive = conjugacao();
             if (!directive) return false;

@@ -201,7 +201,9 @@ bool list::putChar(int c) {
         fn->head()->putChar(c);
         return true;
     }
-    if (parentNode) parentNode->validChar(this, c);
+    // A character that no operator takes next to a composite would be text,
+    // and a composite has none.
+    if (!parentNode || parentNode->validChar(this, c)) MessageBeep(0);
     return false;
 }
 
@@ -246,7 +248,11 @@ void compos::xform(resolution* target, unaryOp* replacement) {
 }
 
 bool compos::putChar(int c) {
-    if (c == '<' || c == '=' || c == '>') return false;
+    if (c == '<' || c == '=' || c == '>') {
+        // No pair that this relation makes with c.
+        MessageBeep(0);
+        return false;
+    }
     return container::putChar(c);
 }
 
