@@ -387,6 +387,11 @@ bool negation::chkChar(field* f, int c) const {
 
 bool negation::toPlusOrMinus(nucleo* child, int c) {
     if (c != '/' || child->getIndex() != 0 || child != first()) return false;
+    if (type() == typeId::plusOrMinus) {
+        // Already plus-or-minus: nothing to turn into.
+        MessageBeep(0);
+        return true;
+    }
     _detachIt(child, false, true);
     auto* pm = new plusOrMinus();
     pm->entre(child, pm->last(), pm->tail());
