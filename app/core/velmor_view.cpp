@@ -3,6 +3,7 @@
 #include "core/velmor_view.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "core/velmor_doc.h"
@@ -418,10 +419,15 @@ void CVelmorView::onKeyDown(int key) {
     }
 }
 
+// Only a character that changed the tree marks the document modified: one
+// that was refused (a beep) or only moved the caret leaves the flag alone.
+// Every change of the tree moves some node's box.
 void CVelmorView::onChar(int c) {
     if (!focused_ || !keyPassed_ || !root()) return;
-    root()->setModified(true);
+    CVelmorProtocol* r = root();
+    const std::uint64_t before = nucleo::layoutEpoch();
     focused_->putChar(c);
+    if (nucleo::layoutEpoch() != before) r->setModified(true);
 }
 
 void CVelmorView::deleteSelection() {

@@ -1,5 +1,6 @@
 // The Tools, Format and insertion commands of a view: when each is enabled
 // and what it asks of the tree.
+#include <cstring>
 #include <memory>
 
 #include "core/commands.h"
@@ -223,14 +224,19 @@ bool CVelmorView::currentFont(LOGFONTA& out) const {
     return GetObjectA(focused_->getFont(), sizeof out, &out) == int(sizeof out);
 }
 
+// The font is saved with the node, so a different one is a change of the
+// document.
 void CVelmorView::onFont(const LOGFONTA& chosen) {
     nucleo* n = focused_;
     if (!n) return;
+    LOGFONTA now{};
+    const bool same = currentFont(now) && std::memcmp(&now, &chosen, sizeof now) == 0;
     HFONT f = CreateFontIndirectA(&chosen);
     if (!f) return;
     n->setFont(f);
     n->refocus();
     n->update();
+    if (!same && root()) root()->setModified(true);
 }
 
 // --- insertion toolbars -------------------------------------------------------------------------------
