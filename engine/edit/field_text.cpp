@@ -124,6 +124,10 @@ void field::delKey() {
     // first leaf takes the caret. Moving the members may validate them into
     // other nodes, so that leaf is found again from where they went.
     if (!successor() || !parentNode) return;
+    // The name is validated first. Completed into a known function, that
+    // function takes the user function's place with the caret, and there is
+    // nothing left to dissolve.
+    if (revalidate() != this) return;
     if (rootDoc)
         if (nucleo* f = rootDoc->focused()) f->focusOut();
     nucleo* anchor = nullptr;
