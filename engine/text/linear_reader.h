@@ -16,9 +16,9 @@
 #include <string>
 #include <string_view>
 
-namespace tovimat {
+#include "model/nucleo.h"
 
-class nucleo;
+namespace tovimat {
 
 struct linearReading {
     // The tree read, with no parent, no neighbours and no root; null when
