@@ -6,7 +6,8 @@
 //   velmor-cli dump [--geometry] FILE
 //       the event log and the tree of a document
 //   velmor-cli calc TEXT
-//       types TEXT into a new item, calculates it and prints the lines
+//       reads TEXT as a formula written on one line, places it as a new item,
+//       calculates until nothing changes and prints the lines
 //
 // The script language is described in core/script.h and in the README.
 // Exit status 2 with one line on standard error for a malformed script or a

@@ -50,12 +50,28 @@ std::string operand(const nucleo& m, int priority, bool orEqual = false) {
     return looser ? "(" + text + ")" : text;
 }
 
+// Sums, products and the logic operators take any number of operands, so
+// one of them nested as an operand of its own kind is shown as such.
+bool nestedInItsKind(const container& c, const nucleo& m) {
+    switch (c.type()) {
+        case typeId::sum:
+        case typeId::multiplication:
+        case typeId::logicAnd:
+        case typeId::logicOr:
+            return m.type() == c.type();
+        default:
+            return false;
+    }
+}
+
+// Operators group to the left, so an operand after the first that binds as
+// tightly as the operator goes in parentheses: a * (b / c), not a * b / c.
 std::string joined(const container& c, const std::string& separator, int priority, bool orEqual = false) {
     std::string out;
     bool first = true;
     for (const nucleo* m : membersOf(c)) {
         if (!first) out += separator;
-        out += operand(*m, priority, orEqual);
+        out += operand(*m, priority, orEqual || !first || nestedInItsKind(c, *m));
         first = false;
     }
     return out;
@@ -73,7 +89,7 @@ std::string sumText(const container& c) {
             out += term && term->chained() ? operand(*term, 14) : std::string();
         } else {
             if (!first) out += " + ";
-            out += operand(*m, c.priority());
+            out += operand(*m, c.priority(), !first || nestedInItsKind(c, *m));
         }
         first = false;
     }

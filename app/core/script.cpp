@@ -11,6 +11,7 @@
 #include "model/dump.h"
 #include "platform/codepages.h"
 #include "platform/vkeys.h"
+#include "text/linear_reader.h"
 
 using namespace tovimat;
 
@@ -386,25 +387,55 @@ RunResult dumpFile(const std::string& path, bool geometry) {
     return r;
 }
 
+// The line of the document's last item whose value Calculate works on next:
+// the right side of the last relation of its chain, or the whole line.
+nucleo* lastValue(container* base) {
+    nucleo* line = base->members() > 0 ? base->last() : nullptr;
+    while (line && line->composed() && static_cast<container*>(line)->members() > 0) {
+        nucleo* last = static_cast<container*>(line)->last();
+        if (!last->composition() || static_cast<container*>(last)->members() == 0) break;
+        line = static_cast<container*>(last)->last();
+    }
+    return line;
+}
+
 RunResult calculateText(const std::string& text) {
+    RunResult r;
+    linearReading reading = readLinear(text);
+    if (!reading) {
+        r.exitCode = 2;
+        r.error = "cannot read the text at column " + std::to_string(reading.column) + ": " + reading.reason;
+        return r;
+    }
     HeadlessSession session;
     session.newDocument();
     session.click(POINT{10, 10});
-    // The text is typed as it is: braces are characters here.
-    for (size_t i = 0; i < text.size();) {
-        unsigned char byte = static_cast<unsigned char>(text[i]);
-        int n = byte >= 0x80 ? cp1252FromUtf8(std::string_view(text).substr(i), byte) : 0;
-        session.type(byte);
-        i += n > 0 ? size_t(n) : 1;
-    }
     CVelmorView& view = session.view();
-    if (nucleo* f = view.focused()) f->expression()->focusRight();
-    if (view.isEnabled(cmd::Calculate))
+    container* base = session.doc().base();
+    nucleo* item = view.focused();
+    if (!base || !item || !item->replaceWith(reading.tree.get())) {
+        r.exitCode = 2;
+        r.error = "cannot place the text in a new document";
+        return r;
+    }
+    nucleo* tree = reading.tree.release();
+    tree->update();
+    // Calculate as the user would, again and again with the caret after the
+    // latest value, until a step changes nothing.
+    constexpr int kMaxSteps = 100;
+    for (int step = 0; step < kMaxSteps; ++step) {
+        nucleo* value = lastValue(base);
+        if (!value) break;
+        value->focusRight();
+        if (!view.isEnabled(cmd::Calculate)) {
+            if (step == 0) session.log().disabled("Calculate");
+            break;
+        }
+        const std::string before = dumpTree(*base);
         view.execute(cmd::Calculate);
-    else
-        session.log().disabled("Calculate");
-    RunResult r;
-    if (container* b = session.doc().base()) r.out = linearLines(*b);
+        if (dumpTree(*base) == before) break;
+    }
+    r.out = linearLines(*base);
     r.error = session.log().text();
     return r;
 }

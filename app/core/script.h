@@ -133,8 +133,10 @@ RunResult runScript(const RunOptions& options);
 // velmor-cli dump: opens the file and answers the event log and the dump.
 RunResult dumpFile(const std::string& path, bool geometry);
 
-// velmor-cli calc: types text into a new item, calculates the line and
-// answers the document's lines in linear form; the event log goes to error.
+// velmor-cli calc: reads the text as a formula on one line, places it as a
+// new item, calculates until a step changes nothing and answers the
+// document's lines in linear form; the event log goes to error. Text that is
+// not a formula: exit code 2 and the column in error.
 RunResult calculateText(const std::string& text);
 
 }  // namespace velmor

@@ -3,6 +3,7 @@
 #include "core/velmor_view.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "core/velmor_doc.h"
@@ -160,11 +161,7 @@ void CVelmorView::onLButtonDown(UINT flags, POINT clientPoint) {
             newItemAt(p);
             break;
         case EditMode:
-            // The node under the mouse may be another document's.
-            if (nucleo* on = protocol::mouseOn; on && on->getRoot() == root()) {
-                aPoint at(p);
-                on->click(at);
-            }
+            clickAt(p);
             break;
         case RegionMode:
             if (flags & MK_CONTROL) {
@@ -184,6 +181,17 @@ void CVelmorView::onLButtonDown(UINT flags, POINT clientPoint) {
         default:
             break;
     }
+}
+
+// The edit tool's click. The pending edit is validated first: that may lay
+// the line out anew and replace the node under the point, so the point is
+// looked up again before the click goes to the node found there.
+void CVelmorView::clickAt(POINT p) {
+    if (focused_ && !focused_->isGroup()) focused_->revalidate();
+    aPoint at(p);
+    container* b = base();
+    if (!b->mouseMove(at)) protocol::mouseOn = b;
+    if (nucleo* on = protocol::mouseOn; on && on->getRoot() == root()) on->click(at);
 }
 
 // A new item: an empty name at the point, last member of the root container,
@@ -411,10 +419,15 @@ void CVelmorView::onKeyDown(int key) {
     }
 }
 
+// Only a character that changed the tree marks the document modified: one
+// that was refused (a beep) or only moved the caret leaves the flag alone.
+// Every change of the tree moves some node's box.
 void CVelmorView::onChar(int c) {
     if (!focused_ || !keyPassed_ || !root()) return;
-    root()->setModified(true);
+    CVelmorProtocol* r = root();
+    const std::uint64_t before = nucleo::layoutEpoch();
     focused_->putChar(c);
+    if (nucleo::layoutEpoch() != before) r->setModified(true);
 }
 
 void CVelmorView::deleteSelection() {

@@ -102,6 +102,7 @@ private:
     void makeActive();
 
     // Mouse steps.
+    void clickAt(tovimat::POINT docPoint);
     void newItemAt(tovimat::POINT docPoint);
     void selectAt(tovimat::UINT flags, tovimat::POINT docPoint);
     void startRubberBand(tovimat::POINT clientPoint);

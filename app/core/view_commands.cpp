@@ -1,5 +1,6 @@
 // The Tools, Format and insertion commands of a view: when each is enabled
 // and what it asks of the tree.
+#include <cstring>
 #include <memory>
 
 #include "algebra/refusal.h"
@@ -228,14 +229,19 @@ bool CVelmorView::currentFont(LOGFONTA& out) const {
     return GetObjectA(focused_->getFont(), sizeof out, &out) == int(sizeof out);
 }
 
+// The font is saved with the node, so a different one is a change of the
+// document.
 void CVelmorView::onFont(const LOGFONTA& chosen) {
     nucleo* n = focused_;
     if (!n) return;
+    LOGFONTA now{};
+    const bool same = currentFont(now) && std::memcmp(&now, &chosen, sizeof now) == 0;
     HFONT f = CreateFontIndirectA(&chosen);
     if (!f) return;
     n->setFont(f);
     n->refocus();
     n->update();
+    if (!same && root()) root()->setModified(true);
 }
 
 // --- insertion toolbars -------------------------------------------------------------------------------
@@ -285,6 +291,30 @@ void CVelmorView::wrapInFunction(int id) {
     if (fn->members() > 0) fn->first()->focusLeft();
 }
 
+namespace {
+
+// After an insertion the caret waits in the first empty place of the new
+// node, so that what is typed next fills it. False when it has none.
+bool focusFirstEmpty(container* n) {
+    for (nucleo* m = n->first(); m && m->chained(); m = m->next()) {
+        if (m->isReadOnly()) continue;
+        if (!m->isGroup()) {
+            if (m->getLen() > 0) continue;
+            m->focusLeft();
+            return true;
+        }
+        auto* group = static_cast<container*>(m);
+        if (group->members() == 0) {
+            group->focusAt(1);
+            return true;
+        }
+        if (focusFirstEmpty(group)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 // log, root, power and the set relations. The focused node F becomes an
 // operand of the new operator N; where the caret was decides which one, and
 // the caret waits in the new empty operand.
@@ -316,7 +346,7 @@ void CVelmorView::insertOperator(int id) {
         n->fill();
         if (!replaceFocused()) return;
         n->remeasure();
-        n->focusRight();
+        if (!focusFirstEmpty(n)) n->focusRight();
         return;
     }
 
@@ -326,6 +356,8 @@ void CVelmorView::insertOperator(int id) {
             n->lputOrDelete(f->copy());
             if (!replaceFocused()) return;
             n->remeasure();
+            if (focusFirstEmpty(n))
+                break;
             if (n->members() < 2)
                 n->first()->focusLeft();
             else
@@ -339,7 +371,7 @@ void CVelmorView::insertOperator(int id) {
                 return;
             }
             n->remeasure();
-            n->focusRight();
+            if (!focusFirstEmpty(n)) n->focusRight();
             break;
         }
         default:  // after F: the new operand follows it
@@ -347,6 +379,8 @@ void CVelmorView::insertOperator(int id) {
             n->fill(most - 1, empty);
             if (!replaceFocused()) return;
             n->remeasure();
+            if (focusFirstEmpty(n))
+                break;
             if (n->members() < 2)
                 n->first()->focusRight();
             else

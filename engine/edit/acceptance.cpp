@@ -98,6 +98,65 @@ bool list::validChar(container* x, int c) {
     return container::validChar(x, c);
 }
 
+// --- closing brackets ------------------------------------------------------------------------------
+
+namespace {
+
+// The composite after which a closing bracket c puts the caret when c is
+// typed inside `inside`, having come up from its member `from`: a
+// parenthesis, or the argument list of a function (then the caret goes after
+// the whole function); a bracketed list; a set.
+container* closedBy(container* inside, const nucleo* from, int c) {
+    switch (c) {
+        case ')':
+            if (inside->type() == typeId::parentesis || inside->type() == typeId::argument) {
+                container* owner = inside->parent();
+                return owner && owner->isFunc() ? owner : inside;
+            }
+            // A user function without an argument list draws the parentheses
+            // itself; its name is not inside them.
+            if (inside->type() == typeId::userFunc && from != inside->head()) return inside;
+            return nullptr;
+        case ']':
+            return inside->type() == typeId::list ? inside : nullptr;
+        case '}':
+            return inside->type() == typeId::enumSet ? inside : nullptr;
+        default:
+            return nullptr;
+    }
+}
+
+// The innermost composite around the caret at n that c closes. A composite
+// with the caret inside its empty member chain counts as around it.
+container* enclosingClosedBy(nucleo* n, int c) {
+    const nucleo* from = n;
+    container* inside = n->parent();
+    if (n->isGroup() && n->getIndex() == 1) {
+        from = nullptr;
+        inside = static_cast<container*>(n);
+    }
+    for (; inside; from = inside, inside = inside->parent())
+        if (container* closed = closedBy(inside, from, c)) return closed;
+    return nullptr;
+}
+
+}  // namespace
+
+bool nucleo::closeBracket(int c) {
+    if (c != ')' && c != ']' && c != '}') return false;
+    protocol* root = rootDoc;
+    if (!root || !enclosingClosedBy(this, c)) {
+        MessageBeep(0);
+        return true;
+    }
+    // Validation may put another node in this one's place, and gives it the
+    // caret when it can: the search starts again from there.
+    nucleo* now = isGroup() ? this : revalidate();
+    if (nucleo* focus = root->focused()) now = focus;
+    if (container* closed = enclosingClosedBy(now, c)) closed->focusRight();
+    return true;
+}
+
 // --- a prototype taking a character typed in a field ----------------------------------------------
 
 bool container::chkChar(field* f, int c) const {
@@ -223,7 +282,11 @@ bool container::chkChar(container* x, int c) const {
 
     if (!head.empty() && c == (unsigned char)head[0]) {
         if (head.size() > 1) return false;
-        if (priority() < owner->priority() && (x != owner->last() || at != 2)) return true;  // swallowed
+        if (priority() < owner->priority() && (x != owner->last() || at != 2)) {
+            // No place for an operator this loose here: the key is refused.
+            MessageBeep(0);
+            return true;
+        }
         if (at == 2 && separatorNode.getLen() == 0) {
             container* directive = conjugacao();
             if (!directive) return false;
@@ -324,6 +387,11 @@ bool negation::chkChar(field* f, int c) const {
 
 bool negation::toPlusOrMinus(nucleo* child, int c) {
     if (c != '/' || child->getIndex() != 0 || child != first()) return false;
+    if (type() == typeId::plusOrMinus) {
+        // Already plus-or-minus: nothing to turn into.
+        MessageBeep(0);
+        return true;
+    }
     _detachIt(child, false, true);
     auto* pm = new plusOrMinus();
     pm->entre(child, pm->last(), pm->tail());

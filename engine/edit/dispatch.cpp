@@ -56,7 +56,8 @@ bool container::putKey(int key) {
     }
 }
 
-bool container::putChar(int) {
+bool container::putChar(int c) {
+    if (closeBracket(c)) return false;
     MessageBeep(MB_ICONERROR);
     return false;
 }
@@ -168,6 +169,7 @@ bool list::deleteWhole(bool backspace) {
 }
 
 bool list::putChar(int c) {
+    if (closeBracket(c)) return false;
     const int at = getIndex();
     if (at == 1) {
         auto* f = new field("");
@@ -199,7 +201,9 @@ bool list::putChar(int c) {
         fn->head()->putChar(c);
         return true;
     }
-    if (parentNode) parentNode->validChar(this, c);
+    // A character that no operator takes next to a composite would be text,
+    // and a composite has none.
+    if (!parentNode || parentNode->validChar(this, c)) MessageBeep(0);
     return false;
 }
 
@@ -244,7 +248,11 @@ void compos::xform(resolution* target, unaryOp* replacement) {
 }
 
 bool compos::putChar(int c) {
-    if (c == '<' || c == '=' || c == '>') return false;
+    if (c == '<' || c == '=' || c == '>') {
+        // No pair that this relation makes with c.
+        MessageBeep(0);
+        return false;
+    }
     return container::putChar(c);
 }
 

@@ -31,11 +31,16 @@ nucleo* field::validate() { return parentNode ? parentNode->validate(this) : thi
 
 nucleo* field::revalidate() { return changed ? validate() : this; }
 
-// A pending edit is validated when the caret leaves; the field lets the
-// caret go only when validation kept it in place.
+// A pending edit is validated when the caret leaves, and the caret goes in
+// any case, also from a node that validation put in the field's place. The
+// answer says whether the field itself still stands.
 bool field::focusOut() {
     if (length == 0 || !changed) return nucleo::focusOut();
-    return validate() == this;
+    protocol* root = rootDoc;
+    if (validate() == this) return nucleo::focusOut();
+    if (root)
+        if (nucleo* now = root->focused()) now->focusOut();
+    return false;
 }
 
 // --- inserts ----------------------------------------------------------------------------------
@@ -126,6 +131,10 @@ void field::delKey() {
     // first leaf takes the caret. Moving the members may validate them into
     // other nodes, so that leaf is found again from where they went.
     if (!successor() || !parentNode) return;
+    // The name is validated first. Completed into a known function, that
+    // function takes the user function's place with the caret, and there is
+    // nothing left to dissolve.
+    if (revalidate() != this) return;
     if (rootDoc)
         if (nucleo* f = rootDoc->focused()) f->focusOut();
     nucleo* anchor = nullptr;
@@ -223,6 +232,7 @@ bool field::putChar(int c) {
         MessageBeep(0);
         return false;
     }
+    if (closeBracket(c)) return false;
     if (parentNode && !parentNode->validChar(this, c)) return false;
     insertChar(char(c));
     return true;
@@ -257,6 +267,7 @@ bool field::staticKeys(int key) {
 }
 
 bool field::staticChars(int c) {
+    if (closeBracket(c)) return false;
     if (parentNode && parentNode->validChar(this, c)) MessageBeep(0);
     return false;
 }
@@ -293,6 +304,7 @@ bool nucleo::putChar(int c) {
         MessageBeep(0);
         return false;
     }
+    if (closeBracket(c)) return false;
     auto* f = new field(*this);
     if (!replaceWith(f)) {
         delete f;

@@ -26,16 +26,25 @@ void nucleo::focusAt(int index) {
 }
 
 void nucleo::focusAt(int index, int x) {
-    if (!rootDoc) return;
-    if (rootDoc->focused() != this) {
-        // The node that holds the caret may refuse to let it go.
-        if (nucleo* current = rootDoc->focused(); current && !current->focusOut()) return;
-        rootDoc->createCaret(3, rect.bottom - rect.top);
-        rootDoc->setFocused(this);
-        rootDoc->showCaret();
+    protocol* root = rootDoc;
+    if (!root) return;
+    if (nucleo* current = root->focused(); current && current != this) {
+        // Letting go validates the pending edit of the node that holds the
+        // caret. That may restructure the line around it, delete this node or
+        // take it out of the document: then nothing is left to take the caret.
+        nodeWatch self(this);
+        const bool stood = current->focusOut();
+        if (!self.alive() || (!parentNode && this != root->getBase())) return;
+        // Otherwise the line has been laid out anew: measure the place again.
+        if (!stood && root->focused() != this) return focusAt(index);
     }
-    if (int* caret = rootDoc->caretIndexRef()) *caret = index;
-    rootDoc->setCaretPos(rect.left + x, rect.top);
+    if (root->focused() != this) {
+        root->createCaret(3, rect.bottom - rect.top);
+        root->setFocused(this);
+        root->showCaret();
+    }
+    if (int* caret = root->caretIndexRef()) *caret = index;
+    root->setCaretPos(rect.left + x, rect.top);
 }
 
 void nucleo::refocus() {

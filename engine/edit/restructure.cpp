@@ -244,8 +244,15 @@ bool container::joinPrevious(field* f) {
         if (!pred) return false;
         const int oldLen = pred->getLen();
         pred->insert(f->getText(), f->getLen(), oldLen);
+        // Validating the joined text may validate f as well, or fold the
+        // line so that f's leaving takes the joined node with it.
+        nodeWatch fStays(f);
+        nodeWatch predStays(pred);
         nucleo* now = pred->validate();
-        delete f;
+        if (now == pred && !predStays.alive()) now = nullptr;
+        nodeWatch nowStays(now);
+        if (fStays.alive()) delete f;
+        if (!now || !nowStays.alive()) return true;
         now->update();
         now->focusAt(std::min(oldLen, now->getLen()));
         return true;

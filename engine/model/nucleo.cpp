@@ -14,6 +14,17 @@ int nodeMessage(const nucleo* n, const char* text, const char* caption, UINT sty
     return MessageBoxA(nullptr, text, caption, style);
 }
 
+nodeWatch* nodeWatch::innermost = nullptr;
+
+nodeWatch::nodeWatch(const nucleo* n) : node(n), outer(innermost) { innermost = this; }
+
+nodeWatch::~nodeWatch() { innermost = outer; }
+
+void nodeWatch::forget(const nucleo* n) {
+    for (nodeWatch* w = innermost; w; w = w->outer)
+        if (w->node == n) w->node = nullptr;
+}
+
 nucleo::nucleo(protocol* root) : font(stockDefaultFont()), rootDoc(root) {
     if (!font) throw std::runtime_error("the platform has no device-default font");
 }
@@ -22,6 +33,7 @@ nucleo::~nucleo() {
     // Nothing shared may go on pointing at a deleted node.
     if (protocol::mouseOn == this) protocol::mouseOn = nullptr;
     if (protocol::dropTarget == this) protocol::dropTarget = nullptr;
+    nodeWatch::forget(this);
     if (rootDoc) {
         rootDoc->invalidate(this);
         if (rootDoc->focused() == this) killFocus();

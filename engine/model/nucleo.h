@@ -114,6 +114,11 @@ public:
     virtual bool putKey(int key);
     // True when the character was consumed by inserting something.
     virtual bool putChar(int c);
+    // A closing bracket typed with the caret at this node: the pending edit
+    // is validated and the caret goes right after the innermost bracket pair
+    // around it that c closes; with none, a beep and nothing else. False
+    // when c is not a closing bracket.
+    bool closeBracket(int c);
     // Hover: sets protocol::mouseOn to the deepest node under the point.
     virtual bool mouseMove(aPoint& point);
     virtual bool click(aPoint& point);
@@ -231,5 +236,26 @@ private:
 // Shows a message box through the node's document root when it has one, and
 // directly otherwise.
 int nodeMessage(const nucleo* n, const char* text, const char* caption, UINT style);
+
+// Tells whether a node outlives a step that may delete it, such as the
+// validation of a pending edit, which can restructure the whole line: the
+// node's destructor clears every watch on it. Watches live on the stack and
+// end in the reverse order of their start.
+class nodeWatch {
+public:
+    explicit nodeWatch(const nucleo* n);
+    ~nodeWatch();
+    nodeWatch(const nodeWatch&) = delete;
+    nodeWatch& operator=(const nodeWatch&) = delete;
+    bool alive() const { return node != nullptr; }
+    // Called by the destructor of n.
+    static void forget(const nucleo* n);
+
+private:
+    const nucleo* node;
+    nodeWatch* outer;
+    static nodeWatch* innermost;
+};
+
 
 }  // namespace tovimat
