@@ -1,7 +1,7 @@
 #include "gui_document.h"
 
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 
 #include "store/file_io.h"
 #include "store/stream.h"
@@ -27,7 +27,8 @@ bool writeDocumentFile(CVelmorDoc& doc, const QString& path, QString* error) {
     if (!doc.root() || !doc.root()->save(bytes))
         return fail(QStringLiteral("the document could not be written"));
     std::string reason;
-    if (!replaceFile(QFile::encodeName(path).toStdString(), bytes.bytes().data(), bytes.bytes().size(), reason))
+    if (!replaceFile(QFile::encodeName(path).toStdString(), bytes.bytes().data(), bytes.bytes().size(),
+                     reason))
         return fail(QString::fromLocal8Bit(reason));
     return true;
 }

@@ -8,8 +8,8 @@
 //                                           into OUT the way File > Save As
 //                                           does, without opening a window
 #include <QApplication>
-#include <QFile>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
@@ -66,11 +66,12 @@ int saveAsMain(int argc, char** argv) {
 }
 
 void describe(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral("Desktop editor for mathematical expressions.\n"
-                                                    "velmor --export FILE.vlm OUT.svg|png|pdf draws a "
-                                                    "document into a file without opening a window.\n"
-                                                    "velmor --save-as FILE.vlm OUT.vlm saves a document "
-                                                    "into OUT without opening a window."));
+    parser.setApplicationDescription(
+        QStringLiteral("Desktop editor for mathematical expressions.\n"
+                       "velmor --export FILE.vlm OUT.svg|png|pdf draws a "
+                       "document into a file without opening a window.\n"
+                       "velmor --save-as FILE.vlm OUT.vlm saves a document "
+                       "into OUT without opening a window."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Documents to open."),
