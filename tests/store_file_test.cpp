@@ -121,7 +121,9 @@ TEST_F(FileTest, TargetsThatCannotBeReplacedSayWhy) {
     EXPECT_FALSE(replace(dir_ / "loop.vlm", "x"));
     EXPECT_EQ(reason_, "Too many levels of symbolic links");
     EXPECT_EQ(names(), (Names{"folder.vlm", "loop.vlm"}));
+}
 
+TEST_F(FileTest, ReadOnlyFolderKeepsTheOldFile) {
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     writeFile(dir_ / "doc.vlm", "old");
     fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
