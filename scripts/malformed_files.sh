@@ -30,14 +30,16 @@ import os, subprocess, sys, time
 cli, work, files = sys.argv[1], sys.argv[2], sys.argv[3:]
 prefix = os.path.join(work, "prefix.vlm")
 
+err_file, rss_file = os.path.join(work, "err"), os.path.join(work, "rss")
+
 def dump(path):
     """Exit status, standard error and peak memory in KiB of one dump."""
-    with open(os.path.join(work, "err"), "wb") as err:
-        p = subprocess.Popen(["timeout", "20", cli, "dump", path], stdout=subprocess.DEVNULL, stderr=err)
-        # The usage wait4 answers covers the children timeout waited for.
-        _, status, usage = os.wait4(p.pid, 0)
-        p.returncode = os.waitstatus_to_exitcode(status)
-    return p.returncode, open(os.path.join(work, "err"), "rb").read().decode("latin-1"), usage.ru_maxrss
+    # /usr/bin/time measures the command alone (a child forked from this
+    # script would count the script's own memory from before the exec).
+    with open(err_file, "wb") as err:
+        status = subprocess.call(["/usr/bin/time", "-f", "%M", "-o", rss_file, "timeout", "20", cli, "dump", path],
+                                 stdout=subprocess.DEVNULL, stderr=err)
+    return status, open(err_file, "rb").read().decode("latin-1"), int(open(rss_file).read().split()[-1])
 
 failures = total = 0
 peak = 0
