@@ -11,7 +11,6 @@
 //   sets_logic.vlm   set operations and logic, decided
 #pragma once
 
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "model/document.h"
 #include "platform/messages.h"
 #include "platform/nominal_dc.h"
+#include "store/file_io.h"
 #include "store/stream.h"
 
 namespace velmor::examples {
@@ -235,9 +235,8 @@ inline std::vector<std::pair<std::string, std::vector<std::uint8_t>>> allFiles()
 // Writes every file into dir; answers false when one could not be written.
 inline bool writeAll(const std::string& dir) {
     for (const auto& [file, bytes] : allFiles()) {
-        std::ofstream out(dir + "/" + file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        if (!out) return false;
+        std::string reason;
+        if (!tovimat::replaceFile(dir + "/" + file, bytes.data(), bytes.size(), reason)) return false;
     }
     return true;
 }

@@ -153,7 +153,10 @@ TEST(CoreDocument, UnreadableRecordsOpenAnEmptyDocumentAfterTheLoaderMessages) {
         writeInt(out, 99);  // no class has this type id
     }
     velmor::HeadlessSession s;
-    EXPECT_TRUE(s.open(odd.string()));
+    // The session refuses to go on with it; the document still opened.
+    EXPECT_FALSE(s.open(odd.string()));
+    EXPECT_TRUE(s.doc().openedDamaged());
+    EXPECT_EQ(s.error(), odd.string() + " is damaged: the loader aborted, nothing of it could be read");
     ASSERT_NE(s.doc().base(), nullptr);
     EXPECT_EQ(s.doc().base()->members(), 0);
     EXPECT_NE(s.log().text().find("Loader aborted!"), std::string::npos) << s.log().text();

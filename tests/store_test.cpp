@@ -477,9 +477,16 @@ TEST_F(StoreTest, TruncatedAtEveryOffset) {
         }
         ASSERT_TRUE(loaded);
         ASSERT_EQ(events(), Lines{abandoned});
+        EXPECT_TRUE(host.loadAborted());
         expectEmptyUsableDocument(host);
         if (HasFatalFailure()) return;
     }
+    // The mark goes with the next load that reads everything.
+    TestHost host;
+    ASSERT_TRUE(loadBytes(host, Bytes(file.begin(), file.end() - 1)));
+    EXPECT_TRUE(host.loadAborted());
+    ASSERT_TRUE(loadBytes(host, file));
+    EXPECT_FALSE(host.loadAborted());
 }
 
 TEST_F(StoreTest, LengthsAndCountsAreNotTrusted) {

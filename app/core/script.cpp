@@ -11,6 +11,7 @@
 #include "model/dump.h"
 #include "platform/codepages.h"
 #include "platform/vkeys.h"
+#include "store/file_io.h"
 #include "text/linear_reader.h"
 
 using namespace tovimat;
@@ -243,12 +244,29 @@ void HeadlessSession::newDocument() {
 }
 
 bool HeadlessSession::open(const std::string& path) {
-    const bool opened = doc_.onOpenDocument(path);
+    error_.clear();
+    bool opened = false;
+    if (path == "-") {
+        std::vector<std::uint8_t> bytes;
+        std::string reason;
+        if (readWholeDescriptor(0, bytes, reason))
+            opened = doc_.onOpenBytes(std::move(bytes), "standard input");
+        else
+            error_ = "cannot read standard input: " + reason;
+    } else {
+        opened = doc_.onOpenDocument(path);
+    }
+    if (opened && doc_.openedDamaged()) error_ = doc_.lastError();
+    if (!opened && error_.empty()) error_ = doc_.lastError();
     start();
-    return opened;
+    return opened && !doc_.openedDamaged();
 }
 
-bool HeadlessSession::save(const std::string& path) { return doc_.onSaveDocument(path); }
+bool HeadlessSession::save(const std::string& path) {
+    if (doc_.onSaveDocument(path)) return true;
+    error_ = doc_.lastError();
+    return false;
+}
 
 POINT HeadlessSession::toClient(POINT p) const {
     const POINT s = window_.scrollPosition();
@@ -320,7 +338,7 @@ void HeadlessSession::play(const ScriptAction& a) {
 bool HeadlessSession::play(const std::vector<ScriptAction>& actions, std::string& error) {
     for (const ScriptAction& a : actions) {
         if (a.kind == ScriptAction::Save && !save(a.word)) {
-            error = "cannot write " + a.word;
+            error = error_;
             return false;
         }
         if (a.kind != ScriptAction::Save) play(a);
@@ -342,11 +360,6 @@ std::string HeadlessSession::output(bool geometry) const {
 
 namespace {
 
-bool readable(const std::string& path) {
-    std::ifstream probe(path, std::ios::binary);
-    return probe.good();
-}
-
 RunResult failure(std::string error, std::string out = {}) {
     RunResult r;
     r.exitCode = 2;
@@ -361,27 +374,25 @@ RunResult runScript(const RunOptions& options) {
     std::vector<ScriptAction> actions;
     std::string error;
     if (!parseScript(options.script, actions, error)) return failure("malformed script: " + error);
-    if (!options.openPath.empty() && !readable(options.openPath))
-        return failure("cannot read " + options.openPath);
-
     HeadlessSession session;
     if (options.openPath.empty()) {
         session.newDocument();
     } else if (!session.open(options.openPath)) {
-        return failure(options.openPath + " is not a Velmor document", session.log().text());
+        // A damaged document is not played on: a save would put the empty
+        // stand-in in place of what is left of the file.
+        return failure(session.error(), session.log().text());
     }
     if (!session.play(actions, error)) return failure(error, session.output(options.geometry));
     if (!options.savePath.empty() && !session.save(options.savePath))
-        return failure("cannot write " + options.savePath, session.output(options.geometry));
+        return failure(session.error(), session.output(options.geometry));
     RunResult r;
     r.out = session.output(options.geometry);
     return r;
 }
 
 RunResult dumpFile(const std::string& path, bool geometry) {
-    if (!readable(path)) return failure("cannot read " + path);
     HeadlessSession session;
-    if (!session.open(path)) return failure(path + " is not a Velmor document", session.log().text());
+    if (!session.open(path)) return failure(session.error(), session.log().text());
     RunResult r;
     r.out = session.output(geometry);
     return r;

@@ -83,9 +83,15 @@ public:
     HeadlessSession& operator=(const HeadlessSession&) = delete;
 
     void newDocument();
-    // False when the document refuses the file; the reason is in the log.
+    // Opens a document file, "-" standard input. False when the file cannot
+    // be read, its header is refused, or its records broke off (the
+    // document is then the empty stand-in); error() names the file and why.
     bool open(const std::string& path);
+    // Replaces the file with the document; false (see error()) leaves the
+    // file as it was.
     bool save(const std::string& path);
+    // Why the last open or save failed.
+    const std::string& error() const { return error_; }
     // Plays the actions; false (with error) when a Save fails.
     bool play(const std::vector<ScriptAction>& actions, std::string& error);
     void play(const ScriptAction& action);
@@ -108,6 +114,7 @@ private:
     tovimat::POINT toClient(tovimat::POINT docPoint) const;
 
     EventLog log_;
+    std::string error_;
     CVelmorDoc doc_;
     CHeadlessWindow window_;
     std::unique_ptr<CVelmorView> view_;

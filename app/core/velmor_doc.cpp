@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/velmor_view.h"
+#include "store/file_io.h"
 #include "store/stream.h"
 
 using namespace tovimat;
@@ -27,13 +28,26 @@ bool CVelmorDoc::onNewDocument() {
 }
 
 bool CVelmorDoc::onOpenDocument(const std::string& path) {
-    algStream file(path.c_str(), std::ios::in);
-    if (!file.is_open()) return false;
-    file.seekg(0);
+    std::vector<std::uint8_t> bytes;
+    std::string reason;
+    if (!readWholeFile(path, bytes, reason)) {
+        error_ = "cannot read " + path + ": " + reason;
+        return false;
+    }
+    return onOpenBytes(std::move(bytes), path);
+}
+
+bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string& name) {
+    memStor file(std::move(bytes));
     std::unique_ptr<CVelmorProtocol> opened = makeRoot();
     // A refused header: the new root goes with its empty tree and the
     // current document stays as it was.
-    if (!opened->load(file)) return false;
+    if (!opened->load(file)) {
+        error_ = name + " is not a Velmor document";
+        return false;
+    }
+    damaged_ = opened->loadAborted();
+    error_ = damaged_ ? name + " is damaged: the loader aborted, nothing of it could be read" : std::string();
     deleteContents();
     root_ = std::move(opened);
     modified_ = false;
@@ -43,12 +57,17 @@ bool CVelmorDoc::onOpenDocument(const std::string& path) {
 }
 
 bool CVelmorDoc::onSaveDocument(const std::string& path) {
-    if (!root_) return false;
-    algStream file(path.c_str(), std::ios::out | std::ios::trunc);
-    if (!file.is_open()) return false;
-    if (!root_->save(file)) return false;
-    file.flush();
-    return bool(file);
+    if (!root_) {
+        error_ = "cannot write " + path + ": there is no document";
+        return false;
+    }
+    const bool wasModified = modified_;
+    if (!saveDocumentFile(*root_, path, error_)) {
+        modified_ = wasModified;
+        return false;
+    }
+    error_.clear();
+    return true;
 }
 
 void CVelmorDoc::onCloseDocument() {

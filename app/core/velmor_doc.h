@@ -3,6 +3,7 @@
 // list of views that show it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,11 +32,21 @@ public:
 
     // A new, empty document.
     bool onNewDocument();
-    // Opens a document file. A refused header fails and keeps the current
+    // Opens a document file, read whole first, so pipes open too. A file
+    // that cannot be read or a refused header fails and keeps the current
     // document; unreadable records leave an empty document after the
-    // loader's messages.
+    // loader's messages, and openedDamaged() tells so.
     bool onOpenDocument(const std::string& path);
+    // The same for a file already read; name stands for it in messages.
+    bool onOpenBytes(std::vector<std::uint8_t> bytes, const std::string& name);
+    // Replaces the file at path with the document, or leaves it as it was.
     bool onSaveDocument(const std::string& path);
+    // Why the last open or save failed, or why the opened document is
+    // damaged, naming the file; empty after a clean open or save.
+    const std::string& lastError() const { return error_; }
+    // The last open read a file whose records broke off: the document holds
+    // only the empty document that stands in for them.
+    bool openedDamaged() const { return damaged_; }
     // Tells the views the document is closing, then deletes the tree and its
     // root. The views stay registered until they are destroyed.
     void onCloseDocument();
@@ -65,4 +76,6 @@ private:
     std::unique_ptr<CVelmorProtocol> root_;
     std::vector<CVelmorView*> views_;
     bool modified_ = false;
+    bool damaged_ = false;
+    std::string error_;
 };

@@ -24,8 +24,14 @@ public:
     // The file of the document; empty until it has been opened or saved.
     QString path() const { return path_; }
     void setPath(const QString& path) { path_ = path; }
-    // The file name without folders, or the untitled name.
+    // The file name without folders, or the untitled name; an untitled
+    // document recovered from a damaged file says which one.
     QString title() const;
+    // The name a Save As dialog starts with.
+    QString suggestedFileName() const;
+    // Marks an untitled document as what could be read of the damaged file
+    // name (a file name without folders).
+    void setRecoveredFrom(const QString& name) { recoveredFrom_ = name; }
     bool isModified() const { return core_.isModified(); }
 
     // Saves into path: the file is replaced only once the whole document has
@@ -36,11 +42,12 @@ public:
 private:
     CVelmorDoc core_;
     QString path_;
+    QString recoveredFrom_;
     int number_;
 };
 
 // Writes the document's file through a temporary file that replaces the old
-// one only when everything was written.
+// one only when everything was written; error is the system's reason.
 bool writeDocumentFile(CVelmorDoc& doc, const QString& path, QString* error);
 
 // Test hook: while set, writing a document file fails once `bytes` more bytes

@@ -4,8 +4,12 @@
 //   velmor --export FILE.vlm OUT.svg|png|pdf
 //                                           draws the document into OUT and
 //                                           quits without opening a window
+//   velmor --save-as FILE.vlm OUT.vlm       opens the document and saves it
+//                                           into OUT the way File > Save As
+//                                           does, without opening a window
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
@@ -37,10 +41,37 @@ int exportMain(int argc, char** argv) {
     return 0;
 }
 
+// Opens and saves a document through the desktop program's own document
+// class, so its save can be driven (and tested) without a window.
+int saveAsMain(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4 || args.indexOf(QStringLiteral("--save-as")) != 1) {
+        std::fputs("usage: velmor --save-as FILE.vlm OUT.vlm\n", stderr);
+        return 2;
+    }
+    velmor::gui::CGuiDocument doc(1);
+    CVelmorDoc& core = doc.core();
+    if (!core.onOpenDocument(QFile::encodeName(args[2]).toStdString()) || core.openedDamaged()) {
+        std::fprintf(stderr, "velmor: %s\n", core.lastError().c_str());
+        return 2;
+    }
+    QString error;
+    if (!doc.save(args[3], &error)) {
+        std::fprintf(stderr, "velmor: cannot write %s: %s\n", qPrintable(args[3]), qPrintable(error));
+        return 2;
+    }
+    return 0;
+}
+
 void describe(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral("Desktop editor for mathematical expressions.\n"
-                                                    "velmor --export FILE.vlm OUT.svg|png|pdf draws a "
-                                                    "document into a file without opening a window."));
+    parser.setApplicationDescription(
+        QStringLiteral("Desktop editor for mathematical expressions.\n"
+                       "velmor --export FILE.vlm OUT.svg|png|pdf draws a "
+                       "document into a file without opening a window.\n"
+                       "velmor --save-as FILE.vlm OUT.vlm saves a document "
+                       "into OUT without opening a window."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Documents to open."),
@@ -59,6 +90,8 @@ bool asksForHelp(int argc, char** argv) {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--export") == 0) return exportMain(argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--save-as") == 0) return saveAsMain(argc, argv);
     // Help and version need no display.
     if (asksForHelp(argc, argv)) {
         QCoreApplication app(argc, argv);

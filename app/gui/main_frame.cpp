@@ -648,10 +648,20 @@ CGuiDocument* CMainFrame::openDocument(const QString& path) {
         scheduleUpdate();
         return nullptr;
     }
-    doc->setPath(file);
+    if (doc->core().openedDamaged()) {
+        // What could be read opens untitled, so that no Save writes over
+        // the damaged file unless the user picks it in the Save As dialog.
+        doc->setRecoveredFrom(info.fileName());
+    } else {
+        doc->setPath(file);
+        addRecentFile(file);
+    }
     frame->initialUpdate();
     showFrame(mdi_, frame);
-    addRecentFile(file);
+    if (doc->core().openedDamaged())
+        report(QStringLiteral("%1\nThe file is damaged and could not be read. What could be read opens as "
+                              "a new untitled document; the file is left as it is.")
+                   .arg(QDir::toNativeSeparators(file)));
     scheduleUpdate();
     return doc;
 }
@@ -666,8 +676,8 @@ bool CMainFrame::saveDocument(CGuiDocument* doc) {
     if (!doc) return false;
     QString path = doc->path();
     if (path.isEmpty()) {
-        path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"),
-                                            doc->title() + QStringLiteral(".vlm"), kFileFilter);
+        path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), doc->suggestedFileName(),
+                                            kFileFilter);
         if (path.isEmpty()) return false;
     }
     return saveDocumentAs(doc, path);
@@ -676,8 +686,8 @@ bool CMainFrame::saveDocument(CGuiDocument* doc) {
 void CMainFrame::onSaveAs() {
     CGuiDocument* doc = activeDocument();
     if (!doc) return;
-    const QString start = doc->path().isEmpty() ? doc->title() + QStringLiteral(".vlm") : doc->path();
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), start, kFileFilter);
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), doc->suggestedFileName(), kFileFilter);
     if (!path.isEmpty()) saveDocumentAs(doc, path);
 }
 

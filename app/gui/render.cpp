@@ -159,8 +159,8 @@ QByteArray renderSvg(const Picture& picture, const QString& title) {
 
 // Pixels are 1/96 inch, as on the screen: a page of w by h pixels is
 // w * 0.75 by h * 0.75 points.
-bool writePdf(const Picture& picture, const QString& path, const QString& title) {
-    QPdfWriter writer(path);
+bool writePdf(const Picture& picture, QIODevice* device, const QString& title) {
+    QPdfWriter writer(device);
     writer.setResolution(96);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Velmor"));
@@ -188,17 +188,27 @@ bool exportDocument(const QString& in, const QString& out, QString* error) {
 
     COffscreenDocument document;
     if (!document.open(in)) return fail(QStringLiteral("%1 is not a Velmor document").arg(in));
+    if (document.doc().openedDamaged())
+        return fail(QStringLiteral("%1 is damaged: the loader aborted, nothing was drawn").arg(in));
     const Picture picture = documentPicture(document.doc());
     const QString title = QFileInfo(in).completeBaseName();
 
-    if (format == QLatin1String("png")) {
-        if (!renderImage(picture).save(out, "PNG")) return fail(QStringLiteral("cannot write %1").arg(out));
-    } else if (format == QLatin1String("svg")) {
-        QSaveFile file(out);
-        if (!file.open(QIODevice::WriteOnly) || file.write(renderSvg(picture, title)) < 0 || !file.commit())
-            return fail(QStringLiteral("cannot write %1").arg(out));
-    } else if (!writePdf(picture, out, title)) {
-        return fail(QStringLiteral("cannot write %1").arg(out));
+    // Every format replaces OUT only once all of it is written.
+    QSaveFile file(out);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+    bool written = false;
+    if (format == QLatin1String("png"))
+        written = renderImage(picture).save(&file, "PNG");
+    else if (format == QLatin1String("svg"))
+        written = file.write(renderSvg(picture, title)) >= 0;
+    else
+        written = writePdf(picture, &file, title);
+    if (!written || !file.commit()) {
+        const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QString();
+        file.cancelWriting();
+        return fail(why.isEmpty() ? QStringLiteral("cannot write %1").arg(out)
+                                  : QStringLiteral("cannot write %1: %2").arg(out, why));
     }
     return true;
 }

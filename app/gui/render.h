@@ -15,6 +15,7 @@
 #include "core/velmor_view.h"
 #include "qt_dc.h"
 
+class QIODevice;
 class QMimeData;
 class QPainter;
 
@@ -88,7 +89,7 @@ void paintTree(QPainter& p, CVelmorDoc& doc, const QRect& area);
 
 QImage renderImage(const Picture& picture);
 QByteArray renderSvg(const Picture& picture, const QString& title);
-bool writePdf(const Picture& picture, const QString& path, const QString& title);
+bool writePdf(const Picture& picture, QIODevice* device, const QString& title);
 
 // velmor --export: opens in and writes out as SVG, PNG or PDF, chosen by
 // out's extension. On failure error says why.

@@ -97,6 +97,9 @@ public:
 
     bool save(algStor& s);
     bool load(algStor& s);
+    // True when the last load was abandoned: the records could not all be
+    // read and the document is the empty one that stands in for them.
+    bool loadAborted() const { return aborted; }
     // Paints the whole tree.
     void paint(HDC dc, aRect& area);
     // Puts an algebra result into the document; answers the number of changes.
@@ -132,6 +135,8 @@ protected:
     container* base;
 
 private:
+    bool aborted = false;
+
     static void forgetRoot(nucleo* n);
     // Drops every reference the shared state keeps into tree, and detaches
     // tree from this root, before it is deleted.

@@ -40,11 +40,13 @@ bool protocol::load(algStor& s) {
         delete base;
         base = nullptr;
     }
+    aborted = false;
     try {
         std::unique_ptr<nucleo> read(loader::readRecord(s));
         if (!read->isGroup()) throw loader::aborted{};
         base = static_cast<container*>(read.release());
     } catch (const loader::aborted&) {
+        aborted = true;
         message("Problem loading file\r\nLoader aborted!", "Error", 16);
         base = new container("", "", "");
     }

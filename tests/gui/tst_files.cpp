@@ -119,6 +119,10 @@ private slots:
         QVERIFY(!frame.saveDocument(doc));
         QCOMPARE(sink.boxes.size(), size_t(1));
         QCOMPARE(sink.boxes[0].style & 0xF0, tovimat::MB_ICONERROR);
+        // The box names the file and the system's reason.
+        QVERIFY2(sink.boxes[0].text.find("kept.vlm") != std::string::npos, sink.boxes[0].text.c_str());
+        QVERIFY2(sink.boxes[0].text.find("No space left on device") != std::string::npos,
+                 sink.boxes[0].text.c_str());
         QCOMPARE(readAll(path), before);
         QVERIFY(doc->isModified());
         QCOMPARE(QDir(scratch_.path()).entryList(QDir::Files), QStringList{"kept.vlm"});
@@ -135,6 +139,40 @@ private slots:
         QCOMPARE(QString::fromStdString(tovimat::dumpTree(*again.doc().base())),
                  QString::fromStdString(saved).remove(QRegularExpression(" <caret \\d+>")));
         doc->core().setModifiedFlag(false);
+    }
+
+    // A file whose records break off opens untitled, as what could be read of
+    // it, so that Save cannot write over it unasked.
+    void damagedFileOpensAsARecoveredUntitledDocument() {
+        test::AnsweringSink sink;
+        CMainFrame frame;
+        frame.show();
+        const QString path = scratch_.filePath("cut.vlm");
+        const QByteArray cut = readAll(example()).left(1000);
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(cut);
+        }
+        CGuiDocument* doc = frame.openDocument(path);
+        QVERIFY(doc);
+        QVERIFY(doc->path().isEmpty());
+        QVERIFY2(doc->title().endsWith(QStringLiteral(" (recovered from cut.vlm)")),
+                 qPrintable(doc->title()));
+        QVERIFY(doc->suggestedFileName().endsWith(QStringLiteral(".vlm")));
+        QVERIFY(!doc->suggestedFileName().contains(QStringLiteral("recovered")));
+        QVERIFY(sink.boxes.size() >= 2);
+        QVERIFY(sink.boxes.front().text.find("Loader aborted!") != std::string::npos);
+        QVERIFY2(sink.boxes.back().text.find("cut.vlm") != std::string::npos, sink.boxes.back().text.c_str());
+        QCOMPARE(readAll(path), cut);
+
+        // Saving it where the user says makes it an ordinary document.
+        const QString saved = scratch_.filePath("recovered.vlm");
+        QVERIFY(frame.saveDocumentAs(doc, saved));
+        QCOMPARE(doc->title(), QStringLiteral("recovered.vlm"));
+        QCOMPARE(readAll(path), cut);
+        // A second open of the damaged file is another recovered copy.
+        QVERIFY(frame.openDocument(path) != doc);
     }
 
     void exportWritesEachFormat() {
@@ -174,6 +212,38 @@ private slots:
         p.start(QStringLiteral(VELMOR_PROGRAM), {QStringLiteral("--export"), example()});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 2);
+
+        // A damaged document draws nothing and says which file it is.
+        const QString cut = scratch_.filePath("cut-export.vlm");
+        {
+            QFile f(cut);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(readAll(example()).left(500));
+        }
+        p.start(QStringLiteral(VELMOR_PROGRAM), {QStringLiteral("--export"), cut, png});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(QString::fromLocal8Bit(p.readAllStandardError()).contains(cut + " is damaged"));
+    }
+
+    // velmor --save-as saves through the desktop program's own document,
+    // without a window: the file opens again to the same tree.
+    void saveAsFromTheCommandLine() {
+        const QString out = scratch_.filePath("cli-saved.vlm");
+        QProcess p;
+        p.start(QStringLiteral(VELMOR_PROGRAM), {QStringLiteral("--save-as"), example(), out});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        COffscreenDocument original, again;
+        QVERIFY(original.open(example()));
+        QVERIFY(again.open(out));
+        QCOMPARE(tovimat::dumpTree(*again.doc().base()), tovimat::dumpTree(*original.doc().base()));
+
+        p.start(QStringLiteral(VELMOR_PROGRAM),
+                {QStringLiteral("--save-as"), example(), scratch_.filePath("no/such/folder.vlm")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(QString::fromLocal8Bit(p.readAllStandardError()).contains("No such file or directory"));
     }
 
     // Copy takes the selection, or the whole document, as SVG, PNG and text.
