@@ -57,17 +57,19 @@ public:
     int* caretIndexRef() override { return &index; }
     aRect* selectionRect() override { return &rubberBand; }
 
-    // Deletes the tree and puts fresh in its place, with the caret, the
-    // selection and the counters as a new host has them: what one document
-    // did leaves nothing behind for the next.
+    // Deletes the tree and puts fresh (or nothing) in its place, with the
+    // caret, the selection and the counters as a new host has them: what one
+    // document did leaves nothing behind for the next.
     void reset(container* fresh) {
         selected.clear();
         focus = nullptr;
         index = 0;
         delete releaseBase();
         base = fresh;
-        base->setRoot(this);
-        base->setReadOnly(true);
+        if (base) {
+            base->setRoot(this);
+            base->setReadOnly(true);
+        }
         rubberBand = aRect();
         modified = true;
         caretShown = false;
