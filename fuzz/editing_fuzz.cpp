@@ -13,6 +13,7 @@
 // written to roundtrip-<n> in the current folder (the first 100
 // kinds) and the run goes on, so a
 // known difference does not hide the memory errors behind it.
+// VELMOR_FUZZ_TRACE prints each keystroke as it is typed.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -66,9 +67,11 @@ testing::RandomEditor& editorFor(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool trace = std::getenv("VELMOR_FUZZ_TRACE") != nullptr;
     testing::RandomEditor& editor = editorFor(data, size);
     for (size_t i = 1; i + 1 < size; i += 2) {
-        editor.step(unsigned(data[i]) | unsigned(data[i + 1]) << 8);
+        const std::string what = editor.step(unsigned(data[i]) | unsigned(data[i + 1]) << 8);
+        if (trace) std::fprintf(stderr, "%s\n", what.c_str());
         if (std::string p = editor.treeProblems(); !p.empty()) fail(p);
     }
     if (std::string p = editor.problems(); !p.empty()) {

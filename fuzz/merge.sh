@@ -15,7 +15,8 @@ for t in "$@"; do
     merged=$(mktemp -d build-fuzz/merge-"$t".XXXXXX)
     sources=(fuzz/corpus/"$t")
     [[ -d build-fuzz/corpus/$t ]] && sources+=(build-fuzz/corpus/"$t")
-    "$fuzzer" -merge=1 ${VELMOR_FUZZ_OPTIONS:-} "$merged" "${sources[@]}"
+    # Absolute paths: a target may change its current folder.
+    "$fuzzer" -merge=1 ${VELMOR_FUZZ_OPTIONS:-} "$PWD/$merged" "${sources[@]/#/$PWD/}"
     rm -rf fuzz/corpus/"$t"
     mv "$merged" fuzz/corpus/"$t"
     chmod 755 fuzz/corpus/"$t"

@@ -35,6 +35,7 @@ for t in "${targets[@]}"; do
         cp -n fuzz/corpus/"$t"/* "$corpus"/ 2>/dev/null || true
     fi
     echo "== $t for ${seconds}s"
+    # Absolute paths: a target may change its current folder.
     build-fuzz/fuzz/"$t" -max_total_time="$seconds" -print_final_stats=1 ${VELMOR_FUZZ_OPTIONS:-} \
-        -artifact_prefix=build-fuzz/artifacts/"$t"- "$corpus"
+        -artifact_prefix="$PWD"/build-fuzz/artifacts/"$t"- "$PWD/$corpus"
 done

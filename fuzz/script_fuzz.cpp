@@ -7,9 +7,14 @@
 // sharing, and closing it frees every shared value.
 //
 // {Save FILE} is skipped: a fuzzer must not write files where the input says.
+// The run works in a folder of its own that holds a copy of the example rule
+// file, so {TestRule} and {UseConstants} have rules to apply.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -73,6 +78,21 @@ bool playable(const ScriptAction& a) {
 }
 
 }  // namespace
+
+// Give the fuzzer absolute paths for the corpus and the artifacts: they are
+// read and written after this changes the current folder.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    static char folder[] = "/tmp/script_fuzz.XXXXXX";
+    if (!mkdtemp(folder)) return 0;
+    std::error_code ignored;
+    std::filesystem::copy_file(VELMOR_SOURCE_DIR "/examples/rules.vlm", std::string(folder) + "/rules.vlm", ignored);
+    if (chdir(folder) != 0) std::perror(folder);
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    });
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > kMaxScript) return 0;
