@@ -10,7 +10,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 (($# > 0)) || { echo "usage: fuzz/merge.sh TARGET..." >&2; exit 2; }
 for t in "$@"; do
-    fuzzer=build-fuzz/fuzz/$t
+    fuzzer=$PWD/build-fuzz/fuzz/$t
     [[ -x $fuzzer ]] || { echo "$fuzzer is not built; run fuzz/run.sh first" >&2; exit 1; }
     merged=$(mktemp -d build-fuzz/merge-"$t".XXXXXX)
     sources=(fuzz/corpus/"$t")

@@ -36,6 +36,6 @@ for t in "${targets[@]}"; do
     fi
     echo "== $t for ${seconds}s"
     # Absolute paths: a target may change its current folder.
-    build-fuzz/fuzz/"$t" -max_total_time="$seconds" -print_final_stats=1 ${VELMOR_FUZZ_OPTIONS:-} \
+    "$PWD"/build-fuzz/fuzz/"$t" -max_total_time="$seconds" -print_final_stats=1 ${VELMOR_FUZZ_OPTIONS:-} \
         -artifact_prefix="$PWD"/build-fuzz/artifacts/"$t"- "$PWD/$corpus"
 done

@@ -79,18 +79,16 @@ bool playable(const ScriptAction& a) {
 
 }  // namespace
 
-// Give the fuzzer absolute paths for the corpus and the artifacts: they are
-// read and written after this changes the current folder.
+// Give the fuzzer absolute paths for itself, the corpus and the artifacts:
+// they are used after this changes the current folder. The folder is the same
+// for every run, so a crashing run leaves nothing new behind.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static char folder[] = "/tmp/script_fuzz.XXXXXX";
-    if (!mkdtemp(folder)) return 0;
     std::error_code ignored;
-    std::filesystem::copy_file(VELMOR_SOURCE_DIR "/examples/rules.vlm", std::string(folder) + "/rules.vlm", ignored);
-    if (chdir(folder) != 0) std::perror(folder);
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    });
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(ignored) / "velmor_script_fuzz";
+    std::filesystem::create_directories(folder, ignored);
+    std::filesystem::copy_file(VELMOR_SOURCE_DIR "/examples/rules.vlm", folder / "rules.vlm",
+                               std::filesystem::copy_options::overwrite_existing, ignored);
+    if (chdir(folder.c_str()) != 0) std::perror(folder.c_str());
     return 0;
 }
 
