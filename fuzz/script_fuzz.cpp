@@ -67,7 +67,8 @@ std::string roundTripProblems(HeadlessSession& s) {
     std::unique_ptr<nucleo> loaded(algLoad(bytes));
     if (!loaded) return "the saved document does not load";
     if (bytes.position() != bytes.bytes().size()) return "the saved document has bytes left over";
-    if (testing::sharingOf(*base) != testing::sharingOf(*loaded)) return "the loaded document shares differently";
+    if (testing::sharingOf(*base) != testing::sharingOf(*loaded))
+        return "the loaded document shares differently";
     return {};
 }
 
