@@ -2,7 +2,9 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each one for
 # SECONDS (default 60), starting from its seeds in fuzz/corpus/<target>/.
 # The seeds are copied to build-fuzz/corpus/<target>/ first, so the committed
-# corpus does not grow; crashes are written to build-fuzz/artifacts/.
+# corpus does not grow (fuzz/merge.sh minimises what it found back into it);
+# crashes are written to build-fuzz/artifacts/. VELMOR_FUZZ_OPTIONS adds
+# libFuzzer options, e.g. VELMOR_FUZZ_OPTIONS="-timeout=10 -max_len=8192".
 #   fuzz/run.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -33,6 +35,7 @@ for t in "${targets[@]}"; do
         cp -n fuzz/corpus/"$t"/* "$corpus"/ 2>/dev/null || true
     fi
     echo "== $t for ${seconds}s"
-    build-fuzz/fuzz/"$t" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix=build-fuzz/artifacts/"$t"- "$corpus"
+    # Absolute paths: a target may change its current folder.
+    "$PWD"/build-fuzz/fuzz/"$t" -max_total_time="$seconds" -print_final_stats=1 ${VELMOR_FUZZ_OPTIONS:-} \
+        -artifact_prefix="$PWD"/build-fuzz/artifacts/"$t"- "$PWD/$corpus"
 done

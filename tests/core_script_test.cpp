@@ -2,6 +2,8 @@
 // of `velmor-cli calc`.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/linear_text.h"
 #include "core/script.h"
 #include "platform/vkeys.h"
@@ -92,12 +94,14 @@ TEST(CoreScript, MalformedScriptsAreRefused) {
     for (const char* bad :
          {"{", "ab{Click 1 2", "{}", "{Frobnicate}", "{Click 1}", "{Click 1 x}", "{Click 1 2 meta}",
           "{Move 1 2 ctrl}", "{Drag 1 2 3}", "{Enter now}", "{Font Arial}", "{Font Arial big}",
-          "{Font Arial 12 wide}", "{Save}", "{Save a b}", "{sin x}"}) {
+          "{Font Arial 12 wide}", "{Save}", "{Save a b}", "{sin x}", "{Click\n 10 er}", "{No\x01pe\xff\r}"}) {
         std::vector<velmor::ScriptAction> actions;
         std::string error;
         EXPECT_FALSE(velmor::parseScript(bad, actions, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
-        EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
+        // One printable line, whatever bytes the bad token holds.
+        EXPECT_TRUE(std::all_of(error.begin(), error.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }))
+            << "one line: " << error;
     }
 }
 

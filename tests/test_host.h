@@ -57,6 +57,27 @@ public:
     int* caretIndexRef() override { return &index; }
     aRect* selectionRect() override { return &rubberBand; }
 
+    // Deletes the tree and puts fresh (or nothing) in its place, with the
+    // caret, the selection and the counters as a new host has them: what one
+    // document did leaves nothing behind for the next.
+    void reset(container* fresh) {
+        selected.clear();
+        focus = nullptr;
+        index = 0;
+        delete releaseBase();
+        base = fresh;
+        if (base) {
+            base->setRoot(this);
+            base->setReadOnly(true);
+        }
+        rubberBand = aRect();
+        modified = true;
+        caretShown = false;
+        caretWidth = caretHeight = 0;
+        caretPos = POINT{0, 0};
+        invalidations = focusFrames = 0;
+    }
+
     // One keystroke as the view delivers it: the key-down to the node with
     // the caret, then the character when the key was passed on.
     void type(int vk, int ch) {

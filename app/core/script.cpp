@@ -10,6 +10,7 @@
 #include "core/linear_text.h"
 #include "model/dump.h"
 #include "platform/codepages.h"
+#include "platform/escape.h"
 #include "platform/vkeys.h"
 #include "store/file_io.h"
 #include "text/linear_reader.h"
@@ -90,8 +91,10 @@ bool parseToken(std::string_view inside, ScriptAction& a, std::string& error) {
         return false;
     }
     const std::string_view name = w[0];
+    // The token is quoted byte by byte as the dump writes texts, so a
+    // newline or a control byte inside it cannot break the one-line error.
     auto bad = [&](const char* why) {
-        error = "{" + std::string(inside) + "}: " + why;
+        error = "{" + escapeBytes(std::string(inside)) + "}: " + why;
         return false;
     };
 
