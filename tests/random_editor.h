@@ -66,6 +66,7 @@ public:
         nucleo* f = host_.focused();
         if (f && !inTree(f, base)) return "the caret is in a node outside the document";
         if (std::string u = unionProblem(); !u.empty()) return u;
+        if (std::string l = layoutProblems(*base, host_.focused()); !l.empty()) return l;
         return roundTripProblem();
     }
 

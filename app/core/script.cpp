@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "core/commands.h"
@@ -171,14 +172,14 @@ bool readScriptFile(const std::string& path, std::string& script) {
     return true;
 }
 
-bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error) {
-    actions.clear();
+bool forEachScriptAction(std::string_view text, const std::function<bool(const ScriptAction&)>& visit,
+                         std::string& error) {
     size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '{') {
             if (i + 1 < text.size() && text[i + 1] == '{') {
-                actions.push_back(typed('{'));
+                if (!visit(typed('{'))) return false;
                 i += 2;
                 continue;
             }
@@ -189,16 +190,27 @@ bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std:
             }
             ScriptAction a;
             if (!parseToken(text.substr(i + 1, close - i - 1), a, error)) return false;
-            actions.push_back(std::move(a));
+            if (!visit(a)) return false;
             i = close + 1;
             continue;
         }
         unsigned char byte = c;
         int n = c >= 0x80 ? cp1252FromUtf8(text.substr(i), byte) : 0;
-        actions.push_back(typed(byte));
+        if (!visit(typed(byte))) return false;
         i += n > 0 ? size_t(n) : 1;
     }
     return true;
+}
+
+bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error) {
+    actions.clear();
+    return forEachScriptAction(
+        text,
+        [&](const ScriptAction& a) {
+            actions.push_back(a);
+            return true;
+        },
+        error);
 }
 
 // --- the session -------------------------------------------------------------------------------
@@ -297,15 +309,24 @@ void HeadlessSession::play(const ScriptAction& a) {
     }
 }
 
-bool HeadlessSession::play(const std::vector<ScriptAction>& actions, std::string& error) {
-    for (const ScriptAction& a : actions) {
-        if (a.kind == ScriptAction::Save && !save(a.word)) {
-            error = "cannot write " + a.word;
-            return false;
-        }
-        if (a.kind != ScriptAction::Save) play(a);
+bool HeadlessSession::playChecked(const ScriptAction& a, std::string& error) {
+    if (a.kind != ScriptAction::Save) {
+        play(a);
+        return true;
     }
+    if (save(a.word)) return true;
+    error = "cannot write " + a.word;
+    return false;
+}
+
+bool HeadlessSession::play(const std::vector<ScriptAction>& actions, std::string& error) {
+    for (const ScriptAction& a : actions)
+        if (!playChecked(a, error)) return false;
     return true;
+}
+
+bool HeadlessSession::play(std::string_view script, std::string& error) {
+    return forEachScriptAction(script, [&](const ScriptAction& a) { return playChecked(a, error); }, error);
 }
 
 std::string HeadlessSession::output(bool geometry) const {
@@ -338,9 +359,11 @@ RunResult failure(std::string error, std::string out = {}) {
 }  // namespace
 
 RunResult runScript(const RunOptions& options) {
-    std::vector<ScriptAction> actions;
+    // The script is checked whole before anything is played, then read
+    // again action by action: a long script is never held as actions.
     std::string error;
-    if (!parseScript(options.script, actions, error)) return failure("malformed script: " + error);
+    if (!forEachScriptAction(options.script, [](const ScriptAction&) { return true; }, error))
+        return failure("malformed script: " + error);
     if (!options.openPath.empty() && !readable(options.openPath))
         return failure("cannot read " + options.openPath);
 
@@ -350,7 +373,7 @@ RunResult runScript(const RunOptions& options) {
     } else if (!session.open(options.openPath)) {
         return failure(options.openPath + " is not a Velmor document", session.log().text());
     }
-    if (!session.play(actions, error)) return failure(error, session.output(options.geometry));
+    if (!session.play(options.script, error)) return failure(error, session.output(options.geometry));
     if (!options.savePath.empty() && !session.save(options.savePath))
         return failure("cannot write " + options.savePath, session.output(options.geometry));
     RunResult r;

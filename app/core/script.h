@@ -26,6 +26,7 @@
 // and has a Windows-1252 byte; any other byte is typed as it is.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,6 +69,11 @@ bool readScriptFile(const std::string& path, std::string& script);
 // Parses a script; on a malformed script answers false with a one-line
 // reason in error.
 bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error);
+// Reads a script one action at a time, handing each to visit in order; stops
+// when visit answers false. False on a malformed script (with the reason in
+// error) or when visit stopped the reading.
+bool forEachScriptAction(std::string_view text, const std::function<bool(const ScriptAction&)>& visit,
+                         std::string& error);
 
 // A document in a headless view, with the event log of everything it shows.
 // Starts like the desktop program: the new-item tool active, nothing
@@ -85,6 +91,8 @@ public:
     bool save(const std::string& path);
     // Plays the actions; false (with error) when a Save fails.
     bool play(const std::vector<ScriptAction>& actions, std::string& error);
+    // Plays a well-formed script as it is read, without holding its actions.
+    bool play(std::string_view script, std::string& error);
     void play(const ScriptAction& action);
 
     // Types one character the way a keyboard does.
@@ -102,6 +110,7 @@ public:
 private:
     void start();
     void mouse(const ScriptAction& a);
+    bool playChecked(const ScriptAction& a, std::string& error);
     tovimat::POINT toClient(tovimat::POINT docPoint) const;
 
     EventLog log_;

@@ -55,6 +55,7 @@ void container::hookLast(nucleo* n) {
     n->nextNode = &tailNode;
     n->parentNode = this;
     ++memberCount;
+    rowMemberJoined(n);
 }
 
 bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
@@ -80,6 +81,7 @@ bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     n->parentNode = this;
     n->setRoot(rootDoc);
     ++memberCount;
+    rowMemberJoined(n);
     memberJoined(n);
 
     if (update) {

@@ -98,7 +98,10 @@ void container::setReadOnly(bool b) {
 bool container::slide(int dx, int dy, bool invalidate) {
     if (dx == 0 && dy == 0) return true;
     nucleo::slide(dx, dy, invalidate);
+    // The members keep their places relative to each other.
+    rowState.placing = true;
     for (nucleo* n = &headNode; n; n = n->next()) n->slide(dx, dy, false);
+    rowState.placing = false;
     return true;
 }
 
@@ -151,6 +154,7 @@ void container::fill() {
 }
 
 void container::unlink(nucleo* n) {
+    rowMemberLeaving(n);
     n->previousNode->nextNode = n->nextNode;
     n->nextNode->previousNode = n->previousNode;
     n->previousNode = n->nextNode = nullptr;
@@ -176,6 +180,7 @@ void container::chainAfter(nucleo* after, container* source) {
         at->nextNode = m;
         m->parentNode = this;
         ++memberCount;
+        rowMemberJoined(m);
         m->setRoot(rootDoc);
         memberJoined(m);
         at = m;

@@ -49,7 +49,10 @@ void nucleo::setRoot(protocol* root) {
 
 bool nucleo::slide(int dx, int dy, bool invalidate) {
     if (invalidate && rootDoc && dx != 0 && dy != 0) rootDoc->invalidate(this);
-    if (dx != 0 || dy != 0) boxChanged();
+    if (dx != 0 || dy != 0) {
+        boxChanging();
+        boxChanged();
+    }
     rect.OffsetRect(POINT{dx, dy});
     return true;
 }

@@ -84,6 +84,9 @@ public:
     // whether anything moved since it last laid itself out.
     static std::uint64_t layoutEpoch() { return layoutEpoch_; }
     static void boxChanged() { ++layoutEpoch_; }
+    // Every layout rule calls this before it changes the node's box or
+    // alignment line: the parent keeps track of what changed among its members.
+    void boxChanging();
     void measure();
     void remeasure();
 
