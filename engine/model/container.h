@@ -164,6 +164,19 @@ public:
     void setRoot(protocol* root) override;
     void setReadOnly(bool b) override;
     bool slide(int dx, int dy, bool invalidate = false) override;
+    // While an update climbs to the root, a container that is moved moves
+    // only its own box and owes the same move to everything inside it; the
+    // debt is paid when the climb ends, or before anything reads those boxes,
+    // so that each box moves once however many ancestors moved.
+    struct DeferredSlides {
+        DeferredSlides() { ++depth; }
+        ~DeferredSlides();
+        static inline int depth = 0;
+    };
+    // Pays every debt of moves (the highest containers first).
+    static void settleAll();
+    // Pays this container's debt of moves; done before it is laid out.
+    void settle();
     nucleo* revalidate() override;
     bool refers(nucleo* x) override;
 
@@ -315,6 +328,10 @@ protected:
         int gap = 0;                // the separator width the members were placed with
     };
     RowState rowState;
+
+    // The move this container's inner nodes still owe (see DeferredSlides).
+    POINT owed{0, 0};
+    bool owing = false;
     // The row rules' two halves. The first answers false when every member
     // must be placed again; gapBefore(m) tells whether a separator gap
     // precedes member m when it is not the first.

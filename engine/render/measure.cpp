@@ -67,6 +67,7 @@ void nucleo::invalidateArea() {
 }
 
 void nucleo::boxChanging() {
+    if (isGroup()) static_cast<container*>(this)->settle();
     if (parentNode) parentNode->memberChanging(this);
 }
 
