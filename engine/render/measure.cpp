@@ -109,8 +109,10 @@ void nucleo::remeasure(HDC dc) {
     update(dc);
 }
 
-// The subtree is laid out bottom-up once, then the path to the root.
+// The subtree is laid out bottom-up once, then the path to the root; a
+// container moved by its parent moves its inner boxes once at the end.
 void container::remeasure(HDC dc) {
+    DeferredSlides deferred;
     layoutTree(dc);
     update(dc);
 }
