@@ -273,6 +273,8 @@ TEST_F(Typing, EveryKeystrokeLeavesTheLayoutOfAFreshCopy) {
         "a-b-c+d*e*f/g",
         "1+2+3+4+5\x08\x08\x08+6/7/8",
         "x*y*z+1/2/3+4",
+        "((1+2)/(3+(4/5)))+6",
+        "(((((a*b)))))",
     };
     for (const char* text : texts) {
         host.getBase()->flush();
@@ -285,6 +287,9 @@ TEST_F(Typing, EveryKeystrokeLeavesTheLayoutOfAFreshCopy) {
             else
                 type(std::string(1, *c));
             ASSERT_EQ(testing::layoutProblems(*host.getBase()), "") << "after typing " << typed;
+            // The caret follows its node to where the layout finally put it.
+            if (nucleo* f = host.focused(); f && !f->isGroup())
+                ASSERT_EQ(host.caretPos.y, f->top()) << "after typing " << typed;
         }
         for (int left : {1, 2, 3}) {
             for (int i = 0; i < left; ++i) key(VK_LEFT);
