@@ -301,5 +301,21 @@ TEST_F(Typing, EveryKeystrokeLeavesTheLayoutOfAFreshCopy) {
     }
 }
 
+// Nesting has a bound that every walk over the tree can afford: typing an
+// opening parenthesis at the deepest level is refused with the reason, and
+// the document stays as it was.
+TEST_F(Typing, NestingStopsAtItsBoundWithAMessage) {
+    newItem();
+    for (int i = 0; i < maxNestingDepth + 5 && host.focused(); ++i) type("(");
+    int depth = 0;
+    for (const nucleo* n = host.getBase(); n->isGroup() && static_cast<const container*>(n)->members() > 0;
+         n = static_cast<const container*>(n)->first())
+        ++depth;
+    EXPECT_LE(depth, maxNestingDepth);
+    EXPECT_GE(depth, maxNestingDepth - 1);
+    EXPECT_NE(messages.log().find("at most 2000 levels"), std::string::npos) << messages.log();
+    EXPECT_EQ(testing::chainProblems(*host.getBase(), &host), "");
+}
+
 }  // namespace
 }  // namespace tovimat

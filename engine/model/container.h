@@ -346,6 +346,9 @@ private:
     // Shows the auto-derivation message and answers true when n is this
     // container or one of its ancestors.
     bool refusesCycle(const nucleo* n) const;
+    // Shows why and answers true when n's subtree placed here would nest
+    // deeper than maxNestingDepth.
+    bool nestsTooDeep(const nucleo* n) const;
     void unlink(nucleo* n);
     void collapseInto(nucleo* last);
     void dissolveInto(container* p);

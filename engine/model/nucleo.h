@@ -12,6 +12,12 @@
 
 namespace tovimat {
 
+// Nodes nest at most this many levels below a document's base container.
+// Walks over trees recurse (layout, painting, saving, copying, algebra,
+// destruction), and this depth keeps every one of them within the stack of
+// every build, the sanitized one included.
+constexpr int maxNestingDepth = 2000;
+
 class algStor;
 class container;
 class field;
