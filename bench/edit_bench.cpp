@@ -63,7 +63,76 @@ void BM_BaselineLayoutOfOneLine(benchmark::State& state) {
     for (auto _ : state) layOut(lineNode, &dc);
 }
 
+// A keystroke at the end of one line of n terms 1 + 1 + ... + 1: typing a
+// digit into the last term and deleting it again. The time should not grow
+// with n; compare the 100,000-term line with the 100-term one.
+struct LongLine {
+    explicit LongLine(int terms) {
+        auto* line = new sum(*new nominal(1.0), *new nominal(1.0));
+        for (int i = 2; i < terms; ++i) line->linkLast(new nominal(1.0));
+        line->moveTo(10, 10);
+        host.getBase()->linkLast(line);
+        host.remeasureOn(host.getBase());
+        last = static_cast<field*>(line->last());
+        last->focusAt(1);
+    }
+    testing::TestHost host;
+    field* last;
+};
+
+void BM_KeystrokeAtTheEndOfALongLine(benchmark::State& state) {
+    LongLine doc(int(state.range(0)));
+    for (auto _ : state) {
+        doc.host.type('2', '2');   // 1 -> 12
+        doc.host.type(VK_BACK, 8);  // 12 -> 1
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+
+// A document of one number inside `depth` nested parentheses. A keystroke in
+// the number lays out every level on its way to the root, so its time grows
+// with the depth, but no faster: compare the time per level at 1,000 and at
+// 10,000 levels. Laying the whole document out is likewise linear.
+struct Nested {
+    explicit Nested(int depth) {
+        number = new nominal(1.0);
+        nucleo* inner = number;
+        for (int i = 0; i < depth; ++i) {
+            auto* p = new parentesis();
+            p->linkLast(inner);
+            inner = p;
+        }
+        inner->moveTo(10, 10);
+        host.getBase()->linkLast(inner);
+        host.remeasureOn(host.getBase());
+        number->focusAt(1);
+    }
+    testing::TestHost host;
+    field* number;
+};
+
+void BM_KeystrokeAtTheBottomOfNesting(benchmark::State& state) {
+    Nested doc(int(state.range(0)));
+    for (auto _ : state) {
+        doc.host.type('2', '2');
+        doc.host.type(VK_BACK, 8);
+    }
+    state.counters["per_level"] =
+        benchmark::Counter(double(state.iterations() * 2) * double(state.range(0)), benchmark::Counter::kIsRate |
+                                                                                     benchmark::Counter::kInvert);
+}
+
+void BM_LayoutOfNesting(benchmark::State& state) {
+    Nested doc(int(state.range(0)));
+    for (auto _ : state) doc.host.remeasureOn(doc.host.getBase());
+    state.counters["per_level"] = benchmark::Counter(double(state.iterations()) * double(state.range(0)),
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
 BENCHMARK(BM_BaselineLayoutOfOneLine)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Keystroke)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeystrokeAtTheEndOfALongLine)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeystrokeAtTheBottomOfNesting)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LayoutOfNesting)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);

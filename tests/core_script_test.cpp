@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 
 #include "core/linear_text.h"
 #include "core/script.h"
@@ -118,9 +120,23 @@ TEST(CoreScript, RunFailsWithExitTwoOnBadInput) {
     options.savePath = "/nonexistent/velmor/out.vlm";
     EXPECT_EQ(velmor::runScript(options).exitCode, 2);
     options.savePath.clear();
-    options.script = "{Click 10 10}x{Save /nonexistent/velmor/out.vlm}";
-    EXPECT_EQ(velmor::runScript(options).exitCode, 2);
+    options.script = "{Click 10 10}x{Save /nonexistent/velmor/out.vlm}y";
+    r = velmor::runScript(options);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("\"x\""), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("xy"), std::string::npos) << "nothing is played after a failed save:\n" << r.out;
     EXPECT_EQ(velmor::dumpFile("/nonexistent/velmor/file.vlm", false).exitCode, 2);
+}
+
+// The script is played as it is read, but only once all of it was read
+// well: a malformed token at the end leaves the earlier saves undone.
+TEST(CoreScript, AMalformedScriptPlaysNothing) {
+    const std::string path = ::testing::TempDir() + "velmor_not_saved.vlm";
+    std::remove(path.c_str());
+    velmor::RunOptions options;
+    options.script = "{Click 10 10}x{Save " + path + "}{Nope}";
+    EXPECT_EQ(velmor::runScript(options).exitCode, 2);
+    EXPECT_FALSE(std::ifstream(path).good()) << "the save before the bad token was played";
 }
 
 // --- linear text ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // the view, driven through a headless window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -259,6 +260,35 @@ TEST(CoreHost, InvalidationIsInClientCoordinates) {
     const RECT r = s.window().invalidated()[0];
     EXPECT_EQ(r.left, n->left() - 100);
     EXPECT_EQ(r.top, n->top() - 40);
+}
+
+// A window merges what it must repaint; the headless one keeps the areas in
+// order up to a bound and then their bounding box, so a long session does
+// not grow its record without end.
+TEST(CoreHost, TheRepaintRecordStaysBoundedAndCoversEveryArea) {
+    CHeadlessWindow w;
+    const size_t n = CHeadlessWindow::maxDamageRecord;
+    for (size_t i = 0; i < 10 * n; ++i) {
+        const LONG x = LONG(i % 500);
+        w.invalidateRect(RECT{x, 2, x + 3, 40}, true);
+        ASSERT_LE(w.invalidated().size(), n);
+    }
+    w.invalidateRect(RECT{-7, 1, 0, 2}, true);
+    LONG left = 1 << 30, top = 1 << 30, right = -(1 << 30), bottom = -(1 << 30);
+    for (const RECT& r : w.invalidated()) {
+        left = std::min(left, r.left);
+        top = std::min(top, r.top);
+        right = std::max(right, r.right);
+        bottom = std::max(bottom, r.bottom);
+    }
+    EXPECT_EQ(left, -7);
+    EXPECT_EQ(top, 1);
+    EXPECT_EQ(right, 502);
+    EXPECT_EQ(bottom, 40);
+    w.clearDamage();
+    w.invalidateRect(RECT{1, 2, 3, 4}, true);
+    ASSERT_EQ(w.invalidated().size(), 1u);
+    EXPECT_EQ(w.invalidated()[0].right, 3);
 }
 
 TEST(CoreHost, PaintingDrawsTheTreeAndTheSelectionFrames) {

@@ -9,6 +9,7 @@
 #include "model/dump.h"
 #include "platform/vkeys.h"
 #include "test_host.h"
+#include "tree_checks.h"
 
 namespace tovimat {
 namespace {
@@ -258,6 +259,63 @@ TEST_F(Typing, CarriageReturnSplitsTheLine) {
               "page\n"
               "  literal \"a\"\n"
               "  literal \"b\" <caret 0>\n");
+}
+
+// --- layout after each keystroke -----------------------------------------------------------
+
+// Typing lays out only what the keystroke changed; after every keystroke
+// the tree must stand as a fresh layout of it would. The texts mix terms of
+// different heights, signed terms, products, deletions in the middle and
+// at the end, and moves of the caret.
+TEST_F(Typing, EveryKeystrokeLeavesTheLayoutOfAFreshCopy) {
+    const char* texts[] = {
+        "1+2+3*4*5+x",
+        "1+2/3+4-5+a^2+7",
+        "a-b-c+d*e*f/g",
+        "1+2+3+4+5\x08\x08\x08+6/7/8",
+        "x*y*z+1/2/3+4",
+        "((1+2)/(3+(4/5)))+6",
+        "(((((a*b)))))",
+    };
+    for (const char* text : texts) {
+        host.getBase()->flush();
+        newItem();
+        std::string typed;
+        for (const char* c = text; *c; ++c) {
+            typed += *c;
+            if (*c == '\x08')
+                key(VK_BACK, 8);
+            else
+                type(std::string(1, *c));
+            ASSERT_EQ(testing::layoutProblems(*host.getBase()), "") << "after typing " << typed;
+            // The caret follows its node to where the layout finally put it.
+            if (nucleo* f = host.focused(); f && !f->isGroup())
+                ASSERT_EQ(host.caretPos.y, f->top()) << "after typing " << typed;
+        }
+        for (int left : {1, 2, 3}) {
+            for (int i = 0; i < left; ++i) key(VK_LEFT);
+            type("9");
+            ASSERT_EQ(testing::layoutProblems(*host.getBase()), "") << "after " << typed << " and 9 inside";
+            key(VK_BACK, 8);
+            ASSERT_EQ(testing::layoutProblems(*host.getBase()), "") << "after " << typed << " and a deletion";
+        }
+    }
+}
+
+// Nesting has a bound that every walk over the tree can afford: typing an
+// opening parenthesis at the deepest level is refused with the reason, and
+// the document stays as it was.
+TEST_F(Typing, NestingStopsAtItsBoundWithAMessage) {
+    newItem();
+    for (int i = 0; i < maxNestingDepth + 5 && host.focused(); ++i) type("(");
+    int depth = 0;
+    for (const nucleo* n = host.getBase(); n->isGroup() && static_cast<const container*>(n)->members() > 0;
+         n = static_cast<const container*>(n)->first())
+        ++depth;
+    EXPECT_LE(depth, maxNestingDepth);
+    EXPECT_GE(depth, maxNestingDepth - 1);
+    EXPECT_NE(messages.log().find("at most 2000 levels"), std::string::npos) << messages.log();
+    EXPECT_EQ(testing::chainProblems(*host.getBase(), &host), "");
 }
 
 }  // namespace

@@ -76,7 +76,8 @@ public:
         if (!p.empty()) return p;
         nucleo* f = host_.focused();
         if (f && !inTree(f, base)) return "the caret is in a node outside the document";
-        return unionProblem();
+        if (std::string u = unionProblem(); !u.empty()) return u;
+        return layoutProblems(*base, host_.focused());
     }
 
     TestHost& host() { return host_; }

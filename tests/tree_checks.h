@@ -12,6 +12,7 @@
 #include "model/document.h"
 #include "model/dump.h"
 #include "refs/reference.h"
+#include "test_host.h"
 
 namespace tovimat::testing {
 
@@ -126,6 +127,48 @@ inline std::string sharingOf(const nucleo& n) {
     for (std::string l; std::getline(lines, l);)
         if (auto at = l.find(" #"); at != std::string::npos) out += l.substr(at);
     return out;
+}
+
+// A dump without the caret and selection marks.
+inline std::string withoutMarks(std::string dump) {
+    for (size_t at; (at = dump.find(" <")) != std::string::npos;) dump.erase(at, dump.find('>', at) - at + 1);
+    return dump;
+}
+
+// Boxes and alignment lines of two subtrees, node by node (a shared value's
+// places are not entered).
+inline bool sameLayout(const nucleo& a, const nucleo& b) {
+    if (a.getRect() != b.getRect() || a.getAscent() != b.getAscent()) return false;
+    if (!a.isGroup() || a.isRef() || !b.isGroup()) return true;
+    const auto& x = static_cast<const container&>(a);
+    const auto& y = static_cast<const container&>(b);
+    const nucleo* m = x.first();
+    const nucleo* n = y.first();
+    for (; m && m->chained() && n && n->chained(); m = m->next(), n = n->next())
+        if (!sameLayout(*m, *n)) return false;
+    return !(m && m->chained()) && !(n && n->chained());
+}
+
+// Layout follows each edit along the path that changed; every line must
+// stand exactly as a copy of it laid out from nothing does. (A line whose
+// copy reads differently, as a number being typed does, is passed over.)
+// With `only`, the line holding that node alone is checked.
+inline std::string layoutProblems(const container& base, nucleo* only = nullptr) {
+    DumpOptions geometry;
+    geometry.geometry = true;
+    for (nucleo* line = base.first(); line && line->chained(); line = line->next()) {
+        if (only && only->expression() != line) continue;
+        TestHost fresh;
+        nucleo* copy = line->copy();
+        fresh.getBase()->linkLast(copy);
+        copy->moveTo(line->left(), line->top());
+        fresh.remeasureOn(copy);
+        if (withoutMarks(dumpTree(*line)) != withoutMarks(dumpTree(*copy))) continue;
+        if (!sameLayout(*line, *copy))
+            return "a line is laid out unlike a fresh copy of it:\n" + dumpTree(base, geometry) + "--- the copy ---\n" +
+                   dumpTree(*fresh.getBase(), geometry);
+    }
+    return {};
 }
 
 }  // namespace tovimat::testing

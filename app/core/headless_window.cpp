@@ -14,9 +14,24 @@ bool sameRect(const RECT& a, const RECT& b) {
 
 CHeadlessWindow::CHeadlessWindow(int width, int height) : client_{width, height} {}
 
-void CHeadlessWindow::invalidateRect(const RECT& r, bool) { invalidated_.push_back(r); }
+void CHeadlessWindow::record(std::vector<RECT>& areas, const RECT& r) {
+    if (areas.size() < maxDamageRecord) {
+        areas.push_back(r);
+        return;
+    }
+    RECT all = r;
+    for (const RECT& a : areas) {
+        all.left = std::min(all.left, a.left);
+        all.top = std::min(all.top, a.top);
+        all.right = std::max(all.right, a.right);
+        all.bottom = std::max(all.bottom, a.bottom);
+    }
+    areas.assign(1, all);
+}
 
-void CHeadlessWindow::validateRect(const RECT& r) { validated_.push_back(r); }
+void CHeadlessWindow::invalidateRect(const RECT& r, bool) { record(invalidated_, r); }
+
+void CHeadlessWindow::validateRect(const RECT& r) { record(validated_, r); }
 
 void CHeadlessWindow::createSolidCaret(int width, int height) {
     // A new caret starts hidden, as on the desktop.

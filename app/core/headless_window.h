@@ -40,6 +40,10 @@ public:
     tovimat::SIZE caretSize() const { return caretSize_; }
     bool captured() const { return captured_; }
     int scrollSizeChanges() const { return scrollSizeChanges_; }
+    // The areas asked to be repainted (validated) since the last clearDamage,
+    // in order. Like a window's update region the record stays bounded: past
+    // maxDamageRecord areas they are merged into one bounding box.
+    static constexpr size_t maxDamageRecord = 1024;
     const std::vector<tovimat::RECT>& invalidated() const { return invalidated_; }
     const std::vector<tovimat::RECT>& validated() const { return validated_; }
     // The XOR frames on the screen now, in the order they were drawn.
@@ -51,6 +55,8 @@ public:
     tovimat::NominalDC& dc() { return dc_; }
 
 private:
+    static void record(std::vector<tovimat::RECT>& areas, const tovimat::RECT& r);
+
     tovimat::NominalDC dc_;
     tovimat::SIZE client_;
     tovimat::SIZE total_{0, 0};

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "core/commands.h"
@@ -180,8 +181,8 @@ bool readScriptFile(const std::string& path, std::string& script) {
     return true;
 }
 
-bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error) {
-    actions.clear();
+bool forEachScriptAction(std::string_view text, const std::function<bool(const ScriptAction&)>& visit,
+                         std::string& error) {
     if (size_t bad = firstInvalidUtf8(text); bad != std::string_view::npos) {
         error = "invalid UTF-8 at offset " + std::to_string(bad);
         return false;
@@ -191,7 +192,7 @@ bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std:
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '{') {
             if (i + 1 < text.size() && text[i + 1] == '{') {
-                actions.push_back(typed('{'));
+                if (!visit(typed('{'))) return false;
                 i += 2;
                 continue;
             }
@@ -202,7 +203,7 @@ bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std:
             }
             ScriptAction a;
             if (!parseToken(text.substr(i + 1, close - i - 1), a, error)) return false;
-            actions.push_back(std::move(a));
+            if (!visit(a)) return false;
             i = close + 1;
             continue;
         }
@@ -213,13 +214,24 @@ bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std:
             ScriptAction refused;
             refused.kind = ScriptAction::Refused;
             refused.character = int(cp);
-            actions.push_back(refused);
-        } else {
-            actions.push_back(typed(static_cast<unsigned char>(byte)));
+            if (!visit(refused)) return false;
+        } else if (!visit(typed(static_cast<unsigned char>(byte)))) {
+            return false;
         }
         i += size_t(n);
     }
     return true;
+}
+
+bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error) {
+    actions.clear();
+    return forEachScriptAction(
+        text,
+        [&](const ScriptAction& a) {
+            actions.push_back(a);
+            return true;
+        },
+        error);
 }
 
 // --- the session -------------------------------------------------------------------------------
@@ -338,15 +350,24 @@ void HeadlessSession::play(const ScriptAction& a) {
     }
 }
 
-bool HeadlessSession::play(const std::vector<ScriptAction>& actions, std::string& error) {
-    for (const ScriptAction& a : actions) {
-        if (a.kind == ScriptAction::Save && !save(a.word)) {
-            error = error_;
-            return false;
-        }
-        if (a.kind != ScriptAction::Save) play(a);
+bool HeadlessSession::playChecked(const ScriptAction& a, std::string& error) {
+    if (a.kind != ScriptAction::Save) {
+        play(a);
+        return true;
     }
+    if (save(a.word)) return true;
+    error = error_;
+    return false;
+}
+
+bool HeadlessSession::play(const std::vector<ScriptAction>& actions, std::string& error) {
+    for (const ScriptAction& a : actions)
+        if (!playChecked(a, error)) return false;
     return true;
+}
+
+bool HeadlessSession::play(std::string_view script, std::string& error) {
+    return forEachScriptAction(script, [&](const ScriptAction& a) { return playChecked(a, error); }, error);
 }
 
 std::string HeadlessSession::output(bool geometry) const {
@@ -374,9 +395,12 @@ RunResult failure(std::string error, std::string out = {}) {
 }  // namespace
 
 RunResult runScript(const RunOptions& options) {
-    std::vector<ScriptAction> actions;
+    // The script is checked whole before anything is played, then read
+    // again action by action: a long script is never held as actions.
     std::string error;
-    if (!parseScript(options.script, actions, error)) return failure("malformed script: " + error);
+    if (!forEachScriptAction(options.script, [](const ScriptAction&) { return true; }, error))
+        return failure("malformed script: " + error);
+
     HeadlessSession session;
     if (options.openPath.empty()) {
         session.newDocument();
@@ -385,7 +409,7 @@ RunResult runScript(const RunOptions& options) {
         // stand-in in place of what is left of the file.
         return failure(session.error(), session.log().text());
     }
-    if (!session.play(actions, error)) return failure(error, session.output(options.geometry));
+    if (!session.play(options.script, error)) return failure(error, session.output(options.geometry));
     if (!options.savePath.empty() && !session.save(options.savePath))
         return failure(session.error(), session.output(options.geometry));
     RunResult r;

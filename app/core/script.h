@@ -28,6 +28,7 @@
 // program refuses it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -71,6 +72,11 @@ bool readScriptFile(const std::string& path, std::string& script);
 // Parses a script; on a malformed script answers false with a one-line
 // reason in error.
 bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std::string& error);
+// Reads a script one action at a time, handing each to visit in order; stops
+// when visit answers false. False on a malformed script (with the reason in
+// error) or when visit stopped the reading.
+bool forEachScriptAction(std::string_view text, const std::function<bool(const ScriptAction&)>& visit,
+                         std::string& error);
 
 // A document in a headless view, with the event log of everything it shows.
 // Starts like the desktop program: the new-item tool active, nothing
@@ -94,6 +100,8 @@ public:
     const std::string& error() const { return error_; }
     // Plays the actions; false (with error) when a Save fails.
     bool play(const std::vector<ScriptAction>& actions, std::string& error);
+    // Plays a well-formed script as it is read, without holding its actions.
+    bool play(std::string_view script, std::string& error);
     void play(const ScriptAction& action);
 
     // Types one character the way a keyboard does.
@@ -111,6 +119,7 @@ public:
 private:
     void start();
     void mouse(const ScriptAction& a);
+    bool playChecked(const ScriptAction& a, std::string& error);
     tovimat::POINT toClient(tovimat::POINT docPoint) const;
 
     EventLog log_;

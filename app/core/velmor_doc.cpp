@@ -104,6 +104,11 @@ void CVelmorDoc::removeView(CVelmorView* view) {
 }
 
 void CVelmorDoc::updateAllViews(int hint, nucleo* node, CVelmorView* sender) {
+    // Layout sends a hint for every box it changes: a single view needs no copy.
+    if (views_.size() == 1) {
+        if (views_.front() != sender) views_.front()->onUpdate(hint, node);
+        return;
+    }
     // A view may come or go while another handles the hint: walk a copy and
     // skip the views that left.
     for (CVelmorView* v : std::vector<CVelmorView*>(views_)) {

@@ -49,6 +49,7 @@ void nucleo::focusAt(int index, int x) {
 
 void nucleo::refocus() {
     if (!rootDoc) return;
+    container::settleAll();
     int index = rootDoc->caretIndex();
     killFocus();
     focusAt(index);
@@ -80,6 +81,7 @@ void container::focusAt(int index) {
 
 void container::refocus() {
     if (!rootDoc) return;
+    settleAll();
     int index = rootDoc->caretIndex();
     focusOut();
     focusAt(index);

@@ -1,4 +1,9 @@
 // Linking nodes into member chains and taking them out again.
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "model/document.h"
 #include "platform/messages.h"
 #include "refs/reference.h"
@@ -47,6 +52,32 @@ bool container::needsParentheses(const nucleo* n) const {
     return !envolv() && n->priority() < priority() && n->isGroup() && !selfDelimiting(n);
 }
 
+namespace {
+
+// The levels of n's subtree, counted without recursion.
+int heightOf(const nucleo* n) {
+    int height = 0;
+    std::vector<std::pair<const nucleo*, int>> todo{{n, 1}};
+    while (!todo.empty()) {
+        auto [m, level] = todo.back();
+        todo.pop_back();
+        height = std::max(height, level);
+        if (!m->isGroup()) continue;
+        const auto* c = static_cast<const container*>(m);
+        for (const nucleo* k = c->first(); k && k->chained(); k = k->next()) todo.emplace_back(k, level + 1);
+    }
+    return height;
+}
+
+}  // namespace
+
+bool container::nestsTooDeep(const nucleo* n) const {
+    if (level() + heightOf(n) <= maxNestingDepth) return false;
+    static const std::string why = "An expression may nest at most " + std::to_string(maxNestingDepth) + " levels.";
+    nodeMessage(this, why.c_str(), "Velmor", MB_ICONWARNING);
+    return true;
+}
+
 void container::hookLast(nucleo* n) {
     nucleo* a = tailNode.previousNode;
     a->nextNode = n;
@@ -55,6 +86,7 @@ void container::hookLast(nucleo* n) {
     n->nextNode = &tailNode;
     n->parentNode = this;
     ++memberCount;
+    rowMemberJoined(n);
 }
 
 bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
@@ -65,6 +97,7 @@ bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
         return false;
     }
     if (refusesCycle(n)) return false;
+    if (nestsTooDeep(n)) return false;
     // A node moving within this chain leaves it without collapsing it.
     if (movingWithin)
         _detachIt(n, false, false);
@@ -80,6 +113,7 @@ bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     n->parentNode = this;
     n->setRoot(rootDoc);
     ++memberCount;
+    rowMemberJoined(n);
     memberJoined(n);
 
     if (update) {

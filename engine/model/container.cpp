@@ -7,6 +7,15 @@
 
 namespace tovimat {
 
+namespace {
+
+std::vector<container*>& owingContainers() {
+    static std::vector<container*> all;
+    return all;
+}
+
+}  // namespace
+
 container::container(const char* opening, const char* separator, const char* closing)
     : headNode(opening), separatorNode(separator), tailNode(closing) {
     color = 255;
@@ -19,6 +28,7 @@ container::container(const char* opening, const char* separator, const char* clo
 }
 
 container::~container() {
+    if (owing) std::erase(owingContainers(), this);
     // Members go first; nothing is re-measured on the way out.
     while (memberCount > 0) {
         nucleo* m = first();
@@ -95,10 +105,52 @@ void container::setReadOnly(bool b) {
     for (nucleo* m = first(); m && m->chained(); m = m->next()) m->setReadOnly(false);
 }
 
+container::DeferredSlides::~DeferredSlides() {
+    if (--depth == 0) settleAll();
+}
+
+void container::settleAll() {
+    std::vector<container*>& all = owingContainers();
+    // Containers join the list as the climb moves them, from the changed
+    // node upward: the last are the highest.
+    while (!all.empty()) {
+        container* c = all.back();
+        all.pop_back();
+        c->owing = false;
+        c->settle();
+    }
+}
+
+void container::settle() {
+    if (owed.x == 0 && owed.y == 0) return;
+    const POINT d = owed;
+    owed = POINT{0, 0};
+    rowState.placing = true;
+    for (nucleo* n = &headNode; n; n = n->next()) {
+        n->nucleo::slide(d.x, d.y, false);
+        if (!n->isGroup()) continue;
+        auto* c = static_cast<container*>(n);
+        c->owed.x += d.x;
+        c->owed.y += d.y;
+        c->settle();
+    }
+    rowState.placing = false;
+}
+
 bool container::slide(int dx, int dy, bool invalidate) {
     if (dx == 0 && dy == 0) return true;
     nucleo::slide(dx, dy, invalidate);
+    if (DeferredSlides::depth > 0) {
+        owed.x += dx;
+        owed.y += dy;
+        if (!owing) owingContainers().push_back(this);
+        owing = true;
+        return true;
+    }
+    // The members keep their places relative to each other.
+    rowState.placing = true;
     for (nucleo* n = &headNode; n; n = n->next()) n->slide(dx, dy, false);
+    rowState.placing = false;
     return true;
 }
 
@@ -151,6 +203,7 @@ void container::fill() {
 }
 
 void container::unlink(nucleo* n) {
+    rowMemberLeaving(n);
     n->previousNode->nextNode = n->nextNode;
     n->nextNode->previousNode = n->previousNode;
     n->previousNode = n->nextNode = nullptr;
@@ -176,6 +229,7 @@ void container::chainAfter(nucleo* after, container* source) {
         at->nextNode = m;
         m->parentNode = this;
         ++memberCount;
+        rowMemberJoined(m);
         m->setRoot(rootDoc);
         memberJoined(m);
         at = m;

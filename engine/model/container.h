@@ -164,6 +164,19 @@ public:
     void setRoot(protocol* root) override;
     void setReadOnly(bool b) override;
     bool slide(int dx, int dy, bool invalidate = false) override;
+    // While an update climbs to the root, a container that is moved moves
+    // only its own box and owes the same move to everything inside it; the
+    // debt is paid when the climb ends, or before anything reads those boxes,
+    // so that each box moves once however many ancestors moved.
+    struct DeferredSlides {
+        DeferredSlides() { ++depth; }
+        ~DeferredSlides();
+        static inline int depth = 0;
+    };
+    // Pays every debt of moves (the highest containers first).
+    static void settleAll();
+    // Pays this container's debt of moves; done before it is laid out.
+    void settle();
     nucleo* revalidate() override;
     bool refers(nucleo* x) override;
 
@@ -179,6 +192,9 @@ public:
     // Told by an update that one member was re-measured from box `before`;
     // the next measure may then adjust the union instead of walking all members.
     void memberRemeasured(nucleo* m, const aRect& before, std::uint64_t start);
+    // Told by a member just before its box or alignment line may change,
+    // other than by this container placing it.
+    void memberChanging(nucleo* m);
     // Reached by an update from the value a reference shows: every place that
     // shows it is laid out again. Other containers are never asked.
     virtual void updateRefs(HDC) {}
@@ -291,10 +307,48 @@ protected:
     bool unionFromChange();
     void unionFromScratch();
 
+    // What changed among the members since a row rule (members side by side
+    // on one alignment line) last placed them all: a few members changed,
+    // joined or left, all after the node `from`. The next layout then places
+    // only the members after `from` and keeps the others where they are.
+    struct RowChange {
+        nucleo* member = nullptr;
+        bool placed = false;  // it stood here at the last layout, with these extents
+        int ascent = 0;
+        int descent = 0;
+    };
+    struct RowState {
+        static constexpr int maxChanges = 4;
+        bool valid = false;    // false: the next layout places every member
+        bool placing = false;  // members move because this container moves them
+        nucleo* from = nullptr;
+        int count = 0;
+        RowChange changes[maxChanges];
+        EdgeTally ascent, descent;  // the members' greatest ascent and descent
+        int gap = 0;                // the separator width the members were placed with
+    };
+    RowState rowState;
+
+    // The move this container's inner nodes still owe (see DeferredSlides).
+    POINT owed{0, 0};
+    bool owing = false;
+    // The row rules' two halves. The first answers false when every member
+    // must be placed again; gapBefore(m) tells whether a separator gap
+    // precedes member m when it is not the first.
+    template <typename Gap>
+    bool placeRowChanges(int gap, Gap gapBefore);
+    template <typename Gap>
+    void placeRow(int gap, Gap gapBefore);
+    void rowMemberJoined(nucleo* m);
+    void rowMemberLeaving(nucleo* m);
+
 private:
     // Shows the auto-derivation message and answers true when n is this
     // container or one of its ancestors.
     bool refusesCycle(const nucleo* n) const;
+    // Shows why and answers true when n's subtree placed here would nest
+    // deeper than maxNestingDepth.
+    bool nestsTooDeep(const nucleo* n) const;
     void unlink(nucleo* n);
     void collapseInto(nucleo* last);
     void dissolveInto(container* p);

@@ -61,12 +61,18 @@ void nucleo::setRoot(protocol* root) {
 
 bool nucleo::slide(int dx, int dy, bool invalidate) {
     if (invalidate && rootDoc && dx != 0 && dy != 0) rootDoc->invalidate(this);
-    if (dx != 0 || dy != 0) boxChanged();
+    if (dx != 0 || dy != 0) {
+        if (parentNode) parentNode->memberChanging(this);
+        boxChanged();
+    }
     rect.OffsetRect(POINT{dx, dy});
     return true;
 }
 
-void nucleo::update(HDC dc) { updateFrom(dc, nullptr, aRect(), layoutEpoch()); }
+void nucleo::update(HDC dc) {
+    container::DeferredSlides deferred;
+    updateFrom(dc, nullptr, aRect(), layoutEpoch());
+}
 
 void nucleo::updateFrom(HDC dc, nucleo* changed, const aRect& before, std::uint64_t start) {
     const aRect mine = rect;
@@ -79,6 +85,8 @@ void nucleo::updateFrom(HDC dc, nucleo* changed, const aRect& before, std::uint6
         parentNode->updateRefs(dc);
     else if (parentNode)
         parentNode->updateFrom(dc, this, mine, start);
+    else
+        container::settleAll();
     if (rootDoc && rootDoc->focused() == this) refocus();
 }
 

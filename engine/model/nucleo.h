@@ -12,6 +12,12 @@
 
 namespace tovimat {
 
+// Nodes nest at most this many levels below a document's base container.
+// Walks over trees recurse (layout, painting, saving, copying, algebra,
+// destruction), and this depth keeps every one of them within the stack of
+// every build, the sanitized one included.
+constexpr int maxNestingDepth = 2000;
+
 class algStor;
 class container;
 class field;
@@ -84,6 +90,9 @@ public:
     // whether anything moved since it last laid itself out.
     static std::uint64_t layoutEpoch() { return layoutEpoch_; }
     static void boxChanged() { ++layoutEpoch_; }
+    // Every layout rule calls this before it changes the node's box or
+    // alignment line: the parent keeps track of what changed among its members.
+    void boxChanging();
     void measure();
     void remeasure();
 

@@ -276,6 +276,7 @@ POINT reference::valueOrigin() const {
 // The reference is as large as its value wherever the value stands now,
 // plus the parentheses its place may need.
 void reference::measure(HDC dc) {
+    boxChanging();
     invalidateArea();
     boxChanged();
     const aRect old = rect;

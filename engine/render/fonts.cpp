@@ -77,6 +77,9 @@ void nucleo::defineFont(const char* face) {
 
 void nucleo::calcFont(int height) {
     LOGFONTA lf = describe(font);
+    // Brackets are given their height at every layout of their container;
+    // a font that already has it stays, and so does the box measured with it.
+    if (lf.lfHeight == height && lf.lfWidth == 0) return;
     lf.lfHeight = height;
     lf.lfWidth = 0;
     if (HFONT g = CreateFontIndirectA(&lf))

@@ -25,6 +25,7 @@ class BoxChange {
 public:
     enum When { Always, IfChanged };
     BoxChange(nucleo* n, When when) : n_(n), old_(n->getRect()), when_(when) {
+        n->boxChanging();
         nucleo::boxChanged();
         invalidate();
     }
@@ -65,11 +66,17 @@ void nucleo::invalidateArea() {
     if (rootDoc) rootDoc->invalidate(this);
 }
 
+void nucleo::boxChanging() {
+    if (isGroup()) static_cast<container*>(this)->settle();
+    if (parentNode) parentNode->memberChanging(this);
+}
+
 // --- text ----------------------------------------------------------------------------
 
 // A text is as large as its extent; an empty slot is as high as the font (at
 // least 15) and a third as wide.
 void field::measure(HDC dc) {
+    boxChanging();
     invalidateArea();
     boxChanged();
     aRect old = rect;
@@ -102,8 +109,10 @@ void nucleo::remeasure(HDC dc) {
     update(dc);
 }
 
-// The subtree is laid out bottom-up once, then the path to the root.
+// The subtree is laid out bottom-up once, then the path to the root; a
+// container moved by its parent moves its inner boxes once at the end.
 void container::remeasure(HDC dc) {
+    DeferredSlides deferred;
     layoutTree(dc);
     update(dc);
 }
@@ -173,6 +182,140 @@ bool tallyRemove(EdgeTally& t, LONG v) {
 }
 
 }  // namespace
+
+
+// --- rows: members side by side -----------------------------------------------------------
+
+namespace {
+
+// The earlier of two nodes of one chain, when one is found a few steps
+// after the other; null otherwise.
+nucleo* earlier(nucleo* a, nucleo* b) {
+    constexpr int reach = 8;
+    if (a == b || !a->previous()) return a;
+    if (!b->previous()) return b;
+    nucleo* n = a;
+    for (int i = 0; i < reach && n; ++i, n = n->next())
+        if (n == b) return a;
+    n = b;
+    for (int i = 0; i < reach && n; ++i, n = n->next())
+        if (n == a) return b;
+    return nullptr;
+}
+
+}  // namespace
+
+void container::memberChanging(nucleo* m) {
+    RowState& r = rowState;
+    if (!r.valid || r.placing || !m->chained() || m->parent() != this) return;
+    for (int i = 0; i < r.count; ++i)
+        if (r.changes[i].member == m) return;
+    if (r.count == RowState::maxChanges) {
+        r.valid = false;
+        return;
+    }
+    r.changes[r.count++] = RowChange{m, true, m->getAscent(), m->getDescent()};
+    r.from = r.from ? earlier(r.from, m->previous()) : m->previous();
+    if (!r.from) r.valid = false;
+}
+
+void container::rowMemberJoined(nucleo* m) {
+    RowState& r = rowState;
+    if (!r.valid) return;
+    if (r.count == RowState::maxChanges) {
+        r.valid = false;
+        return;
+    }
+    r.changes[r.count++] = RowChange{m, false, 0, 0};
+    r.from = r.from ? earlier(r.from, m->previous()) : m->previous();
+    if (!r.from) r.valid = false;
+}
+
+// A member that leaves takes its extents out of the tallies, as they were
+// when it was placed.
+void container::rowMemberLeaving(nucleo* m) {
+    RowState& r = rowState;
+    if (!r.valid) return;
+    RowChange left{m, true, m->getAscent(), m->getDescent()};
+    for (int i = 0; i < r.count; ++i) {
+        if (r.changes[i].member != m) continue;
+        left = r.changes[i];
+        r.changes[i] = r.changes[--r.count];
+        break;
+    }
+    if (left.placed && !(tallyRemove(r.ascent, left.ascent) && tallyRemove(r.descent, left.descent))) {
+        r.valid = false;
+        return;
+    }
+    nucleo* before = m->previous();
+    if (r.from == m) r.from = before;
+    r.from = r.from ? earlier(r.from, before) : before;
+    if (!r.from) r.valid = false;
+}
+
+// Places every member: left to right after the head, on the greatest
+// ascent; the extents are tallied for later changes.
+template <typename Gap>
+void container::placeRow(int gap, Gap gapBefore) {
+    RowState& r = rowState;
+    r.ascent = EdgeTally();
+    r.descent = EdgeTally();
+    forMembers(this, [&](nucleo* m) {
+        tallyAdd(r.ascent, 2, m->getAscent(), true);
+        tallyAdd(r.descent, 2, m->getDescent(), true);
+    });
+    ascent = r.ascent.bestCount > 0 ? int(r.ascent.best) : 0;
+    rect.bottom = rect.top + ascent + (r.descent.bestCount > 0 ? int(r.descent.best) : 0);
+    r.placing = true;
+    bool firstMember = true;
+    forMembers(this, [&](nucleo* m) {
+        if (!firstMember && gapBefore(m)) rect.right += gap;
+        firstMember = false;
+        m->moveTo(rect.right, rect.top + ascent - m->getAscent(), true);
+        rect.right = m->right();
+    });
+    r.placing = false;
+    r.valid = true;
+    r.count = 0;
+    r.from = nullptr;
+    r.gap = gap;
+}
+
+// When the members' greatest ascent and descent and the gap are as before,
+// the members up to `from` stay where they are; the others follow it.
+template <typename Gap>
+bool container::placeRowChanges(int gap, Gap gapBefore) {
+    RowState& r = rowState;
+    if (!r.valid || gap != r.gap || memberCount == 0) return false;
+    EdgeTally up = r.ascent, down = r.descent;
+    for (int i = 0; i < r.count; ++i) {
+        const RowChange& c = r.changes[i];
+        if (c.placed && !(tallyRemove(up, c.ascent) && tallyRemove(down, c.descent))) return false;
+    }
+    for (int i = 0; i < r.count; ++i) {
+        tallyAdd(up, 2, r.changes[i].member->getAscent(), false);
+        tallyAdd(down, 2, r.changes[i].member->getDescent(), false);
+    }
+    if (up.bestCount == 0 || down.bestCount == 0) return false;
+    if (up.best != ascent || up.best + down.best != rect.Height()) return false;
+    nucleo* from = r.from ? r.from : last();
+    LONG x = from->chained() ? from->right() : rect.left;
+    bool firstMember = !from->chained();
+    r.placing = true;
+    for (nucleo* m = from->next(); m && m->chained(); m = m->next()) {
+        if (!firstMember && gapBefore(m)) x += gap;
+        firstMember = false;
+        m->moveTo(x, rect.top + ascent - m->getAscent(), true);
+        x = m->right();
+    }
+    r.placing = false;
+    rect.right = x;
+    r.ascent = up;
+    r.descent = down;
+    r.count = 0;
+    r.from = nullptr;
+    return true;
+}
 
 void container::unionFromScratch() {
     for (EdgeTally& t : unionState.edge) t = EdgeTally();
@@ -259,7 +402,17 @@ void list::measure(HDC dc) {
 // Operands side by side, aligned on their alignment lines.
 void operat::measure(HDC dc) {
     BoxChange change(this, BoxChange::Always);
+    const bool separated = separatorNode.getLen() > 0;
+    const int s = separated ? separatorWidth(dc) : 0;
+    auto gapBefore = [separated](nucleo*) { return separated; };
+    const bool delimited = headNode.getLen() > 0 || tailNode.getLen() > 0;
+    if (!delimited && placeRowChanges(s, gapBefore)) return;
     rect.right = rect.left;
+    if (!delimited && memberCount > 0) {
+        placeRow(s, gapBefore);
+        return;
+    }
+    rowState.valid = false;
     if (memberCount > 0) {
         ascent = maxAscent(this);
         rect.bottom = rect.top + ascent + maxDescent(this);
@@ -274,8 +427,6 @@ void operat::measure(HDC dc) {
         rect.right += headNode.Width();
     }
     if (tailNode.getLen() > 0) tailNode.calcFont(H);
-    const bool separated = separatorNode.getLen() > 0;
-    const int s = separated ? separatorWidth(dc) : 0;
     bool firstMember = true;
     forMembers(this, [&](nucleo* m) {
         if (!firstMember && separated) rect.right += s;
@@ -320,17 +471,11 @@ void unaryOp::measure(HDC dc) {
 // Terms side by side; a signed term brings its own sign and gets no "+".
 void sum::measure(HDC dc) {
     BoxChange change(this, BoxChange::IfChanged);
-    rect.right = rect.left;
-    ascent = maxAscent(this);
-    rect.bottom = rect.top + ascent + maxDescent(this);
     const int s = separatorWidth(dc);
-    bool firstMember = true;
-    forMembers(this, [&](nucleo* m) {
-        if (!firstMember && !m->isSign()) rect.right += s;
-        firstMember = false;
-        m->moveTo(rect.right, rect.top + ascent - m->getAscent(), true);
-        rect.right = m->right();
-    });
+    auto gapBefore = [](nucleo* m) { return !m->isSign(); };
+    if (placeRowChanges(s, gapBefore)) return;
+    rect.right = rect.left;
+    placeRow(s, gapBefore);
     if (memberCount == 0) ascent = rect.Height() / 2;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "model/document.h"
 #include "model/shared.h"
@@ -89,6 +90,9 @@ struct DepthGuard {
     DepthGuard() {
         if (++depth > maxRecordDepth) {
             --depth;
+            static const std::string why =
+                "The document nests deeper than " + std::to_string(maxNestingDepth) + " levels.";
+            MessageBoxA(nullptr, why.c_str(), "File/Format Error", MB_ICONERROR);
             throw aborted{};
         }
     }

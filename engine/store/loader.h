@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "model/nucleo.h"
 #include "platform/wintypes.h"
 #include "store/stream.h"
 
@@ -10,8 +11,9 @@ namespace tovimat {
 
 class nucleo;
 
-// Records nest no deeper than this; a deeper file is an abandoned load.
-constexpr int maxRecordDepth = 10000;
+// Records nest no deeper than this (the base record and the levels below it);
+// a deeper file is an abandoned load.
+constexpr int maxRecordDepth = maxNestingDepth + 1;
 
 // Stored positions are page coordinates; larger ones are brought back to
 // this bound so that layout arithmetic on them cannot overflow.
