@@ -42,6 +42,21 @@ TEST(Regression, SumRefusedByAnUnattachedNegationIsNotLeaked) {
     EXPECT_EQ(neg.members(), 1);
 }
 
+// The insertion rules may wrap a node (an argument list, parentheses)
+// before placing it; when the place then refuses it, the node must come
+// out of every wrapper again instead of being deleted with them.
+TEST(Regression, NodeRefusedByAUserFunctionStaysTheCallers) {
+    MessageRecorder quiet;
+    userFunc f("f");
+    literal elsewhere("y");
+    auto* s = new sum(*new literal("a"), *new literal("b"));
+    EXPECT_FALSE(f.entre(s, f.head(), &elsewhere));
+    EXPECT_FALSE(s->atached());
+    EXPECT_EQ(s->members(), 2);
+    EXPECT_EQ(f.members(), 0);
+    delete s;
+}
+
 TEST(Regression, DeletedNodeLeavesNoSharedPointerBehind) {
     TestHost host;
     auto* n = new literal("x");

@@ -35,7 +35,11 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
                 nucleo* lhsNow = k->first();
                 while (lhsNow->isGroup() && static_cast<container*>(lhsNow)->members() > 0)
                     lhsNow = static_cast<container*>(lhsNow)->last();
-                if (!entre(k, beforeLhs, b)) return giveBack(k, n);
+                if (!entre(k, beforeLhs, b)) {
+                    // The left-hand side goes back where it stood.
+                    if (takeOut(k, lhs)) _atachIt(lhs, beforeLhs, beforeLhs->next(), true);
+                    return giveBack(k, n);
+                }
                 lhsNow->update();
                 lhsNow->focusRight();
                 return true;
@@ -62,19 +66,28 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
         if ((!parentNode || n->isLogic()) && type() != typeId::parentesis &&
             n->type() != typeId::parentesis && !envolv() && !selfDelimiting(n)) {
             auto* p = new parentesis(n);
-            if (atachIt(p, a, b, true)) return true;
-            if (n->parent() == p) p->_detachIt(n, false, false);
-            delete p;
-            return false;
+            return atachIt(p, a, b, true) || giveBack(p, n);
         }
     }
     return atachIt(n, a, b, true);
 }
 
-// A wrapper that could not be placed lets its content go again.
+// A wrapper that could not be placed lets its content go again, wherever
+// the wrapper's own insertion rules put it (a parenthesis of its own, a
+// directive around a relation), so that a failed insertion never takes the
+// node with it.
 bool container::giveBack(container* wrapper, nucleo* n) {
-    if (n->parent() == wrapper) wrapper->_detachIt(n, false, false);
+    takeOut(wrapper, n);
     delete wrapper;
+    return false;
+}
+
+bool container::takeOut(container* wrapper, nucleo* n) {
+    for (container* p = n->parent(); p; p = p->parent())
+        if (p == wrapper) {
+            n->parent()->_detachIt(n, false, false);
+            return true;
+        }
     return false;
 }
 
@@ -207,8 +220,10 @@ bool power::entre(nucleo* n, nucleo* a, nucleo* b) {
             }
         }
     }
-    if (memberCount <= 1 && a == &headNode && n->priority() < priority() && n->isGroup())
-        n = new parentesis(n);
+    if (memberCount <= 1 && a == &headNode && n->priority() < priority() && n->isGroup()) {
+        auto* wrapped = new parentesis(n);
+        return container::entre(wrapped, a, b) || giveBack(wrapped, n);
+    }
     return container::entre(n, a, b);
 }
 
@@ -279,10 +294,7 @@ bool userFunc::entre(nucleo* n, nucleo* a, nucleo* b) {
     }
     auto* args = new argument();
     args->entre(n, args->last(), args->tail());
-    if (container::entre(args, a, b)) return true;
-    if (n->parent() == args) args->_detachIt(n, false, false);
-    delete args;
-    return false;
+    return container::entre(args, a, b) || giveBack(args, n);
 }
 
 // A relation put at the front of a directive gets an empty left-hand side.

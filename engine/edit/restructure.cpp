@@ -98,20 +98,14 @@ bool container::atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     if (n->composition() && (!composed() || !canConjugate(n->type()))) {
         if (container* k = n->conjugacao()) {
             k->atachIt(n, k->last(), k->tail(), update);
-            if (_atachIt(k, a, b, update)) return true;
-            if (n->parentNode == k) k->_detachIt(n, false, false);
-            delete k;
-            return false;
+            return _atachIt(k, a, b, update) || giveBack(k, n);
         }
     }
     // A composite that binds more loosely than this container and does not
     // delimit itself is wrapped in parentheses: (a + b)·c.
     if (!isRef() && needsParentheses(n)) {
         auto* p = new parentesis(n);
-        if (entre(p, a, b)) return true;
-        if (n->parentNode == p) p->_detachIt(n, false, false);
-        delete p;
-        return false;
+        return entre(p, a, b) || giveBack(p, n);
     }
     return _atachIt(n, a, b, update);
 }

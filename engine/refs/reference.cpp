@@ -40,7 +40,12 @@ void bulk::referedBy(reference* r) {
 }
 
 void bulk::recall(reference* r) {
-    if (!r || !core) return;
+    if (!r) return;
+    if (!core) {
+        // A value taken away: r is the place its new value will be typed in.
+        if (r->members() == 0) presentRef = r;
+        return;
+    }
     if (presentRef == r && core->parent() == r) return;
     if (presentRef && core->parent() == presentRef) {
         presentRef->unhook(core);
