@@ -137,25 +137,26 @@ bool list::deleteWhole(bool backspace) {
     if (!p) return false;
     nucleo* before = previousNode;
     nucleo* after = nextNode;
+    // The caret moves before this list goes: deleting it may reshape what
+    // stands around it (a shared value it showed elsewhere may go back to
+    // being a plain node, the neighbour included).
     if (p->members() > p->minMembers()) {
-        if (backspace) {
-            delete this;
-            if (before) before->focusRight();
-        } else {
-            if (after) after->focusLeft();
-            delete this;
-        }
+        if (backspace && before)
+            before->focusRight();
+        else if (!backspace && after)
+            after->focusLeft();
+        delete this;
         return false;
     }
     nucleo* first = backspace ? before : after;
     nucleo* second = backspace ? after : before;
     for (nucleo* n : {first, second}) {
         if (n && n->chained()) {
-            delete this;
             if (n == before)
                 n->focusRight();
             else
                 n->focusLeft();
+            delete this;
             return false;
         }
     }

@@ -135,6 +135,12 @@ bool container::lift(container* n, nucleo* b) {
         return n->putAfter(before);
     }
 
+    // Every part moved below is placed with the rules of the container it
+    // goes into, or else linked there as it is: nothing may be left hanging
+    // outside the document.
+    auto settle = [](container* into, nucleo* m, nucleo* a, nucleo* b) {
+        return into->atachIt(m, a, b, true) || m->atached() || into->_atachIt(m, a, b, true);
+    };
     container* left = clone();
     container* right = clone();
     const bool nHadMembers = n->members() > 0;
@@ -147,9 +153,8 @@ bool container::lift(container* n, nucleo* b) {
                 _detachIt(m, false, false);
                 left->linkLast(m);
             }
-            left->entre(nf, left->last(), left->tail());
-            n->atachIt(left, n->head(), n->first(), true);
-            left = nullptr;
+            if (!left->entre(nf, left->last(), left->tail()) && !nf->atached()) left->linkLast(nf);
+            if (settle(n, left, n->head(), n->first())) left = nullptr;
         } else {
             delete left;
             left = nullptr;
@@ -158,7 +163,7 @@ bool container::lift(container* n, nucleo* b) {
             while (memberCount > 0) {
                 nucleo* m = last();
                 _detachIt(m, false, false);
-                right->atachIt(m, right->head(), right->first(), false);
+                if (!settle(right, m, right->head(), right->first())) delete m;
             }
             if (n->composed()) {
                 auto* lastRel = asGroup(n->last());
@@ -168,20 +173,18 @@ bool container::lift(container* n, nucleo* b) {
                     // What the right part refuses stays where it was.
                     if (!right->atachIt(inner, right->head(), right->first(), true) && !inner->atached())
                         lastRel->_atachIt(inner, lastRel->head(), lastRel->first(), false);
-                    lastRel->atachIt(right, lastRel->head(), lastRel->first(), true);
-                    right = nullptr;
+                    if (settle(lastRel, right, lastRel->head(), lastRel->first())) right = nullptr;
                 }
             } else if (n->members() > 1) {
                 nucleo* nl = n->last();
                 n->_detachIt(nl, false, false);
-                right->atachIt(nl, right->head(), right->first(), true);
-                n->atachIt(right, n->last(), n->tail(), true);
-                right = nullptr;
+                if (!settle(right, nl, right->head(), right->first())) n->linkLast(nl);
+                if (settle(n, right, n->last(), n->tail())) right = nullptr;
             }
         }
     }
     delete left;
-    if (right && right->members() > 0 && nHadMembers && n->atachIt(right, n->last(), n->tail(), true))
+    if (right && right->members() > 0 && nHadMembers && settle(n, right, n->last(), n->tail()))
         right = nullptr;  // keep the rest of this container rather than lose it
     delete right;
     // n may itself be flattened into p: keep what is needed afterwards.
