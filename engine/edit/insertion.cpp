@@ -153,7 +153,9 @@ bool container::lift(container* n, nucleo* b) {
                 _detachIt(m, false, false);
                 left->linkLast(m);
             }
-            if (!left->entre(nf, left->last(), left->tail()) && !nf->atached()) left->linkLast(nf);
+            // Where the left part is full, the operand stays in n.
+            if (!left->entre(nf, left->last(), left->tail()) && !nf->atached() && !left->linkLast(nf))
+                n->_atachIt(nf, n->head(), n->first(), true);
             if (settle(n, left, n->head(), n->first())) left = nullptr;
         } else {
             delete left;
@@ -239,7 +241,8 @@ bool negation::entre(nucleo* n, nucleo* a, nucleo* b) {
             auto* wrapped = new parentesis(n);
             return container::entre(wrapped, a, b) || giveBack(wrapped, n);
         }
-        if (s->members() > 0) {
+        // Only a negation with room takes the first term.
+        if (s->members() > 0 && memberCount < maxMembers()) {
             container* p = parentNode;
             nucleo* before = previousNode;
             nucleo* after = nextNode;
@@ -247,7 +250,7 @@ bool negation::entre(nucleo* n, nucleo* a, nucleo* b) {
             p->_detachIt(this, false, true);
             nucleo* term = s->first();
             s->_detachIt(term, false, false);
-            atachIt(term, last(), &tailNode, true);
+            if (!atachIt(term, last(), &tailNode, true) && !term->atached()) s->linkLast(term);
             s->atachIt(this, s->head(), s->first(), true);
             return p->entre(s, before, after);
         }

@@ -144,6 +144,9 @@ void container::_detachIt(nucleo* n, bool fill, bool update) {
 // linked in without the parent's insertion rules, which could lift it above
 // the parent or flatten it into it while this container is being removed.
 void container::collapseInto(nucleo* d) {
+    // A place that may not hold the operand (a shared value is never the
+    // value of another) leaves the operator as it is.
+    if (!parentNode->accepts(d)) return;
     bool hadCaret = rootDoc && rootDoc->focused() == d;
     int index = hadCaret ? rootDoc->caretIndex() : 0;
     protocol* root = rootDoc;
@@ -196,7 +199,9 @@ bool container::replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withR
     detachIt(old, false);
     n->moveTo(old->left(), old->top(), true);
     if (deleteOld) delete old;
-    return withRules ? entre(n, before, after) : atachIt(n, before, after, false);
+    // The old node is gone: n takes its place, as it is if the rules refuse it.
+    if (withRules ? entre(n, before, after) : atachIt(n, before, after, false)) return true;
+    return !n->atached() && _atachIt(n, before, after, withRules);
 }
 
 // --- splitting, joining, dissolving ------------------------------------------------------------
