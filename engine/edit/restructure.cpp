@@ -199,9 +199,7 @@ bool container::replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withR
     detachIt(old, false);
     n->moveTo(old->left(), old->top(), true);
     if (deleteOld) delete old;
-    // The old node is gone: n takes its place, as it is if the rules refuse it.
-    if (withRules ? entre(n, before, after) : atachIt(n, before, after, false)) return true;
-    return !n->atached() && _atachIt(n, before, after, withRules);
+    return withRules ? entre(n, before, after) : atachIt(n, before, after, false);
 }
 
 // --- splitting, joining, dissolving ------------------------------------------------------------
