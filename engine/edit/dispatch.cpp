@@ -222,6 +222,11 @@ bool userFunc::putKey(int key) {
 void compos::xform(resolution* target, unaryOp* replacement) {
     nucleo* side = first();
     bool hasSide = side && side->chained();
+    // A side still being typed moves as it is: validating it on the way
+    // would put another node in its place, the one the caret is meant for.
+    auto* pending = hasSide && !side->isGroup() ? dynamic_cast<field*>(side) : nullptr;
+    const bool wasChanged = pending && pending->isChanged();
+    if (pending) pending->setChanged(false);
     if (hasSide) detachIt(side, false);
     if (hasSide) replacement->atachIt(side, replacement->head(), replacement->first(), true);
     target->atachIt(replacement, target->head(), target->first(), true);
@@ -238,6 +243,7 @@ void compos::xform(resolution* target, unaryOp* replacement) {
         delete target;
         return;
     }
+    if (pending) pending->setChanged(wasChanged);
     if (hasSide) {
         side->update();
         side->focusLeft();

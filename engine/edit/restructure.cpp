@@ -242,9 +242,11 @@ bool container::joinPrevious(field* f) {
         const int oldLen = pred->getLen();
         pred->insert(f->getText(), f->getLen(), oldLen);
         nucleo* now = pred->validate();
-        delete f;
+        // The caret moves before f goes: deleting f may reshape what stands
+        // around it, now included.
         now->update();
         now->focusAt(std::min(oldLen, now->getLen()));
+        delete f;
         return true;
     }
     if (prevIsMember) {
@@ -276,9 +278,9 @@ bool container::joinNext(field* f) {
         const int oldLen = f->getLen();
         f->insert(succ->getText(), succ->getLen(), oldLen);
         nucleo* now = f->validate();
-        delete succ;
         now->update();
         now->focusAt(std::min(oldLen, now->getLen()));
+        delete succ;
         return true;
     }
     if (nextIsMember) {
