@@ -5,9 +5,13 @@
 // value), the caret and every selected node must be live nodes of the
 // document, and nothing may crash; every few actions the document must load
 // back from its saved bytes with the same shape and sharing.
-// VELMOR_RANDOM_EDITS sets the actions per document.
+// VELMOR_RANDOM_EDITS sets the actions per document, VELMOR_RANDOM_SEED one
+// session to play again and VELMOR_RANDOM_SEEDS=first-last a range of them
+// (tests/random_campaign.sh runs a long campaign that way).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -31,7 +35,7 @@ using velmor::ScriptAction;
 
 int actionsPerDocument() {
     if (const char* n = std::getenv("VELMOR_RANDOM_EDITS")) return std::max(1, std::atoi(n));
-    return 150;
+    return 100;
 }
 
 ScriptAction randomAction(std::mt19937& rng) {
@@ -106,6 +110,10 @@ std::string scriptOf(const ScriptAction& a) {
     }
 }
 
+// Shared values alive before the session began: those a failed session left
+// behind must not fail the next one too.
+int bulksBefore = 0;
+
 std::string problems(velmor::HeadlessSession& s) {
     container* base = s.doc().base();
     protocol* root = s.doc().root();
@@ -117,7 +125,7 @@ std::string problems(velmor::HeadlessSession& s) {
         if (!tovimat::testing::inTree(sel.getTarget(), base)) return "a selected node is not in the document";
     std::vector<bulk*> shown;
     tovimat::testing::collectBulks(*base, shown);
-    if (int(shown.size()) != bulk::alive()) return "a shared value is no longer shown anywhere";
+    if (int(shown.size()) != bulk::alive() - bulksBefore) return "a shared value is no longer shown anywhere";
     // Every reference of a shared value stands in the document.
     std::map<const bulk*, int> places;
     std::vector<const nucleo*> todo{base};
@@ -152,31 +160,77 @@ std::string roundTripProblems(velmor::HeadlessSession& s) {
     return {};
 }
 
-TEST(RandomSession, EditingWithMouseAndCommandsKeepsTheDocumentSound) {
-    // VELMOR_RANDOM_SEED plays that one session only.
-    const char* only = std::getenv("VELMOR_RANDOM_SEED");
-    const unsigned firstSeed = only ? unsigned(std::atoi(only)) : 1, lastSeed = only ? firstSeed : 60;
-    for (unsigned seed = firstSeed; seed <= lastSeed; ++seed) {
-        std::mt19937 rng(seed);
-        velmor::HeadlessSession session;
-        session.newDocument();
-        std::string history;
-        for (int i = 0; i < actionsPerDocument(); ++i) {
-            ScriptAction a = randomAction(rng);
-            history += scriptOf(a);
-            const std::string before = dumpTree(*session.doc().base());
-            session.play(a);
-            std::string p = problems(session);
-            if (p.empty() && i % 10 == 9) p = roundTripProblems(session);
-            ASSERT_TRUE(p.empty()) << "seed " << seed << " after " << history << "\n"
-                                   << p << "\nbefore the last action:\n"
-                                   << before << "after it:\n"
-                                   << dumpTree(*session.doc().base());
+struct SessionResult {
+    std::string problem;  // empty when every action kept the document sound
+    std::string history;  // the actions played, in the script language
+    int failedAt = -1;    // the index of the action that broke it
+};
+
+// Plays `actions` random actions of session `seed`, checking after each;
+// stops at the first problem, or after action `stopAfter` when it is given.
+SessionResult playSession(unsigned seed, int actions, std::string* dumpAtStop = nullptr, int stopAfter = -1) {
+    SessionResult r;
+    std::mt19937 rng(seed);
+    bulksBefore = bulk::alive();
+    velmor::HeadlessSession session;
+    session.newDocument();
+    for (int i = 0; i < actions && i != stopAfter; ++i) {
+        ScriptAction a = randomAction(rng);
+        r.history += scriptOf(a);
+        session.play(a);
+        r.problem = problems(session);
+        if (r.problem.empty() && i % 10 == 9) r.problem = roundTripProblems(session);
+        if (!r.problem.empty()) {
+            r.failedAt = i;
+            break;
         }
-        session.doc().onCloseDocument();
-        ASSERT_EQ(bulk::alive(), 0) << "seed " << seed << ": a shared value outlived its document after "
-                                    << history;
     }
+    if (dumpAtStop) *dumpAtStop = dumpTree(*session.doc().base());
+    session.doc().onCloseDocument();
+    if (r.problem.empty() && bulk::alive() != bulksBefore) {
+        r.problem = "a shared value outlived its document";
+        r.failedAt = actions;
+    }
+    return r;
+}
+
+// The seeds to play: VELMOR_RANDOM_SEED plays one session, VELMOR_RANDOM_SEEDS
+// a range "first-last" (a long campaign); by default many short sessions.
+std::pair<unsigned, unsigned> seedRange() {
+    if (const char* one = std::getenv("VELMOR_RANDOM_SEED")) {
+        const unsigned seed = unsigned(std::strtoul(one, nullptr, 10));
+        return {seed, seed};
+    }
+    if (const char* range = std::getenv("VELMOR_RANDOM_SEEDS")) {
+        char* dash = nullptr;
+        const unsigned first = unsigned(std::strtoul(range, &dash, 10));
+        const unsigned last = dash && *dash == '-' ? unsigned(std::strtoul(dash + 1, nullptr, 10)) : first;
+        return {first, std::max(first, last)};
+    }
+    return {1, 1000};
+}
+
+TEST(RandomSession, EditingWithMouseAndCommandsKeepsTheDocumentSound) {
+    const auto [firstSeed, lastSeed] = seedRange();
+    const int actions = actionsPerDocument();
+    int failed = 0;
+    long long played = 0;
+    for (unsigned seed = firstSeed; seed <= lastSeed; ++seed) {
+        const SessionResult r = playSession(seed, actions);
+        played += r.failedAt < 0 ? actions : r.failedAt + 1;
+        if (r.problem.empty()) continue;
+        ++failed;
+        // The document as it stood before the failing action, from a replay.
+        std::string before, after;
+        playSession(seed, actions, &before, r.failedAt);
+        playSession(seed, actions, &after, r.failedAt + 1);
+        ADD_FAILURE() << "seed " << seed << " action " << r.failedAt + 1 << " after " << r.history << "\n"
+                      << r.problem << "\nbefore the last action:\n"
+                      << before << "after it:\n"
+                      << after;
+    }
+    std::printf("random sessions: seeds %u-%u, %d actions each: %lld actions played, %d of %u sessions failed\n",
+                firstSeed, lastSeed, actions, played, failed, lastSeed - firstSeed + 1);
 }
 
 }  // namespace

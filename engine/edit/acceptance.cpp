@@ -387,11 +387,17 @@ bool negation::chkChar(field* f, int c) const {
 
 bool negation::toPlusOrMinus(nucleo* child, int c) {
     if (c != '/' || child->getIndex() != 0 || child != first()) return false;
-    if (type() == typeId::plusOrMinus) {
-        // Already plus-or-minus: nothing to turn into.
+    if (type() == typeId::plusOrMinus || !chained()) {
+        // Already plus-or-minus, or not in a line: nothing to turn into.
         MessageBeep(0);
         return true;
     }
+    // The operand moves as it was typed, keeping the caret: a pending edit
+    // is validated when the caret leaves it, not as it moves here (which
+    // would put another node in its place).
+    auto* pending = child->isGroup() ? nullptr : dynamic_cast<field*>(child);
+    const bool wasChanged = pending && pending->isChanged();
+    if (pending) pending->setChanged(false);
     _detachIt(child, false, true);
     auto* pm = new plusOrMinus();
     pm->entre(child, pm->last(), pm->tail());
@@ -399,6 +405,7 @@ bool negation::toPlusOrMinus(nucleo* child, int c) {
         if (!pm->atached()) delete pm;
         return true;
     }
+    if (pending) pending->setChanged(wasChanged);
     child->focusLeft();
     return true;
 }

@@ -138,25 +138,26 @@ bool list::deleteWhole(bool backspace) {
     if (!p) return false;
     nucleo* before = previousNode;
     nucleo* after = nextNode;
+    // The caret moves before this list goes: deleting it may reshape what
+    // stands around it (a shared value it showed elsewhere may go back to
+    // being a plain node, the neighbour included).
     if (p->members() > p->minMembers()) {
-        if (backspace) {
-            delete this;
-            if (before) before->focusRight();
-        } else {
-            if (after) after->focusLeft();
-            delete this;
-        }
+        if (backspace && before)
+            before->focusRight();
+        else if (!backspace && after)
+            after->focusLeft();
+        delete this;
         return false;
     }
     nucleo* first = backspace ? before : after;
     nucleo* second = backspace ? after : before;
     for (nucleo* n : {first, second}) {
         if (n && n->chained()) {
-            delete this;
             if (n == before)
                 n->focusRight();
             else
                 n->focusLeft();
+            delete this;
             return false;
         }
     }
@@ -225,6 +226,11 @@ bool userFunc::putKey(int key) {
 void compos::xform(resolution* target, unaryOp* replacement) {
     nucleo* side = first();
     bool hasSide = side && side->chained();
+    // A side still being typed moves as it is: validating it on the way
+    // would put another node in its place, the one the caret is meant for.
+    auto* pending = hasSide && !side->isGroup() ? dynamic_cast<field*>(side) : nullptr;
+    const bool wasChanged = pending && pending->isChanged();
+    if (pending) pending->setChanged(false);
     if (hasSide) detachIt(side, false);
     if (hasSide) replacement->atachIt(side, replacement->head(), replacement->first(), true);
     target->atachIt(replacement, target->head(), target->first(), true);
@@ -241,6 +247,7 @@ void compos::xform(resolution* target, unaryOp* replacement) {
         delete target;
         return;
     }
+    if (pending) pending->setChanged(wasChanged);
     if (hasSide) {
         side->update();
         side->focusLeft();

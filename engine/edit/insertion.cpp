@@ -35,7 +35,11 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
                 nucleo* lhsNow = k->first();
                 while (lhsNow->isGroup() && static_cast<container*>(lhsNow)->members() > 0)
                     lhsNow = static_cast<container*>(lhsNow)->last();
-                if (!entre(k, beforeLhs, b)) return giveBack(k, n);
+                if (!entre(k, beforeLhs, b)) {
+                    // The left-hand side goes back where it stood.
+                    if (takeOut(k, lhs)) _atachIt(lhs, beforeLhs, beforeLhs->next(), true);
+                    return giveBack(k, n);
+                }
                 lhsNow->update();
                 lhsNow->focusRight();
                 return true;
@@ -62,19 +66,28 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
         if ((!parentNode || n->isLogic()) && type() != typeId::parentesis &&
             n->type() != typeId::parentesis && !envolv() && !selfDelimiting(n)) {
             auto* p = new parentesis(n);
-            if (atachIt(p, a, b, true)) return true;
-            if (n->parent() == p) p->_detachIt(n, false, false);
-            delete p;
-            return false;
+            return atachIt(p, a, b, true) || giveBack(p, n);
         }
     }
     return atachIt(n, a, b, true);
 }
 
-// A wrapper that could not be placed lets its content go again.
+// A wrapper that could not be placed lets its content go again, wherever
+// the wrapper's own insertion rules put it (a parenthesis of its own, a
+// directive around a relation), so that a failed insertion never takes the
+// node with it.
 bool container::giveBack(container* wrapper, nucleo* n) {
-    if (n->parent() == wrapper) wrapper->_detachIt(n, false, false);
+    takeOut(wrapper, n);
     delete wrapper;
+    return false;
+}
+
+bool container::takeOut(container* wrapper, nucleo* n) {
+    for (container* p = n->parent(); p; p = p->parent())
+        if (p == wrapper) {
+            n->parent()->_detachIt(n, false, false);
+            return true;
+        }
     return false;
 }
 
@@ -122,6 +135,12 @@ bool container::lift(container* n, nucleo* b) {
         return n->putAfter(before);
     }
 
+    // Every part moved below is placed with the rules of the container it
+    // goes into, or else linked there as it is: nothing may be left hanging
+    // outside the document.
+    auto settle = [](container* into, nucleo* m, nucleo* a, nucleo* b) {
+        return into->atachIt(m, a, b, true) || m->atached() || into->_atachIt(m, a, b, true);
+    };
     container* left = clone();
     container* right = clone();
     const bool nHadMembers = n->members() > 0;
@@ -134,9 +153,10 @@ bool container::lift(container* n, nucleo* b) {
                 _detachIt(m, false, false);
                 left->linkLast(m);
             }
-            left->entre(nf, left->last(), left->tail());
-            n->atachIt(left, n->head(), n->first(), true);
-            left = nullptr;
+            // Where the left part is full, the operand stays in n.
+            if (!left->entre(nf, left->last(), left->tail()) && !nf->atached() && !left->linkLast(nf))
+                n->_atachIt(nf, n->head(), n->first(), true);
+            if (settle(n, left, n->head(), n->first())) left = nullptr;
         } else {
             delete left;
             left = nullptr;
@@ -145,7 +165,7 @@ bool container::lift(container* n, nucleo* b) {
             while (memberCount > 0) {
                 nucleo* m = last();
                 _detachIt(m, false, false);
-                right->atachIt(m, right->head(), right->first(), false);
+                if (!settle(right, m, right->head(), right->first())) delete m;
             }
             if (n->composed()) {
                 auto* lastRel = asGroup(n->last());
@@ -155,20 +175,18 @@ bool container::lift(container* n, nucleo* b) {
                     // What the right part refuses stays where it was.
                     if (!right->atachIt(inner, right->head(), right->first(), true) && !inner->atached())
                         lastRel->_atachIt(inner, lastRel->head(), lastRel->first(), false);
-                    lastRel->atachIt(right, lastRel->head(), lastRel->first(), true);
-                    right = nullptr;
+                    if (settle(lastRel, right, lastRel->head(), lastRel->first())) right = nullptr;
                 }
             } else if (n->members() > 1) {
                 nucleo* nl = n->last();
                 n->_detachIt(nl, false, false);
-                right->atachIt(nl, right->head(), right->first(), true);
-                n->atachIt(right, n->last(), n->tail(), true);
-                right = nullptr;
+                if (!settle(right, nl, right->head(), right->first())) n->linkLast(nl);
+                if (settle(n, right, n->last(), n->tail())) right = nullptr;
             }
         }
     }
     delete left;
-    if (right && right->members() > 0 && nHadMembers && n->atachIt(right, n->last(), n->tail(), true))
+    if (right && right->members() > 0 && nHadMembers && settle(n, right, n->last(), n->tail()))
         right = nullptr;  // keep the rest of this container rather than lose it
     delete right;
     // n may itself be flattened into p: keep what is needed afterwards.
@@ -207,8 +225,10 @@ bool power::entre(nucleo* n, nucleo* a, nucleo* b) {
             }
         }
     }
-    if (memberCount <= 1 && a == &headNode && n->priority() < priority() && n->isGroup())
-        n = new parentesis(n);
+    if (memberCount <= 1 && a == &headNode && n->priority() < priority() && n->isGroup()) {
+        auto* wrapped = new parentesis(n);
+        return container::entre(wrapped, a, b) || giveBack(wrapped, n);
+    }
     return container::entre(n, a, b);
 }
 
@@ -221,7 +241,8 @@ bool negation::entre(nucleo* n, nucleo* a, nucleo* b) {
             auto* wrapped = new parentesis(n);
             return container::entre(wrapped, a, b) || giveBack(wrapped, n);
         }
-        if (s->members() > 0) {
+        // Only a negation with room takes the first term.
+        if (s->members() > 0 && memberCount < maxMembers()) {
             container* p = parentNode;
             nucleo* before = previousNode;
             nucleo* after = nextNode;
@@ -229,7 +250,7 @@ bool negation::entre(nucleo* n, nucleo* a, nucleo* b) {
             p->_detachIt(this, false, true);
             nucleo* term = s->first();
             s->_detachIt(term, false, false);
-            atachIt(term, last(), &tailNode, true);
+            if (!atachIt(term, last(), &tailNode, true) && !term->atached()) s->linkLast(term);
             s->atachIt(this, s->head(), s->first(), true);
             return p->entre(s, before, after);
         }
@@ -279,10 +300,7 @@ bool userFunc::entre(nucleo* n, nucleo* a, nucleo* b) {
     }
     auto* args = new argument();
     args->entre(n, args->last(), args->tail());
-    if (container::entre(args, a, b)) return true;
-    if (n->parent() == args) args->_detachIt(n, false, false);
-    delete args;
-    return false;
+    return container::entre(args, a, b) || giveBack(args, n);
 }
 
 // A relation put at the front of a directive gets an empty left-hand side.

@@ -132,20 +132,14 @@ bool container::atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     if (n->composition() && (!composed() || !canConjugate(n->type()))) {
         if (container* k = n->conjugacao()) {
             k->atachIt(n, k->last(), k->tail(), update);
-            if (_atachIt(k, a, b, update)) return true;
-            if (n->parentNode == k) k->_detachIt(n, false, false);
-            delete k;
-            return false;
+            return _atachIt(k, a, b, update) || giveBack(k, n);
         }
     }
     // A composite that binds more loosely than this container and does not
     // delimit itself is wrapped in parentheses: (a + b)·c.
     if (!isRef() && needsParentheses(n)) {
         auto* p = new parentesis(n);
-        if (entre(p, a, b)) return true;
-        if (n->parentNode == p) p->_detachIt(n, false, false);
-        delete p;
-        return false;
+        return entre(p, a, b) || giveBack(p, n);
     }
     return _atachIt(n, a, b, update);
 }
@@ -184,6 +178,9 @@ void container::_detachIt(nucleo* n, bool fill, bool update) {
 // linked in without the parent's insertion rules, which could lift it above
 // the parent or flatten it into it while this container is being removed.
 void container::collapseInto(nucleo* d) {
+    // A place that may not hold the operand (a shared value is never the
+    // value of another) leaves the operator as it is.
+    if (!parentNode->accepts(d)) return;
     bool hadCaret = rootDoc && rootDoc->focused() == d;
     int index = hadCaret ? rootDoc->caretIndex() : 0;
     protocol* root = rootDoc;
@@ -284,11 +281,13 @@ bool container::joinPrevious(field* f) {
         nodeWatch predStays(pred);
         nucleo* now = pred->validate();
         if (now == pred && !predStays.alive()) now = nullptr;
-        nodeWatch nowStays(now);
+        // The caret moves before f goes: deleting f may reshape what stands
+        // around it, now included.
+        if (now) {
+            now->update();
+            now->focusAt(std::min(oldLen, now->getLen()));
+        }
         if (fStays.alive()) delete f;
-        if (!now || !nowStays.alive()) return true;
-        now->update();
-        now->focusAt(std::min(oldLen, now->getLen()));
         return true;
     }
     if (prevIsMember) {
@@ -320,9 +319,9 @@ bool container::joinNext(field* f) {
         const int oldLen = f->getLen();
         f->insert(succ->getText(), succ->getLen(), oldLen);
         nucleo* now = f->validate();
-        delete succ;
         now->update();
         now->focusAt(std::min(oldLen, now->getLen()));
+        delete succ;
         return true;
     }
     if (nextIsMember) {

@@ -276,6 +276,8 @@ protected:
     bool saveMembers(algStor& s, bool withPositions) const;
     // A wrapper that could not be placed lets its content go again; false.
     static bool giveBack(container* wrapper, nucleo* n);
+    // Unlinks n when it stands anywhere inside wrapper; true when it did.
+    static bool takeOut(container* wrapper, nucleo* n);
     // Link n at the end, or take it out, exactly as it is: no rule, no layout,
     // no change of root or focus. For a value moving between the places that
     // show it.

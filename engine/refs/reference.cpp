@@ -10,6 +10,13 @@ namespace tovimat {
 
 namespace {
 
+// True when n stands somewhere inside group.
+bool encloses(const nucleo* group, const nucleo* n) {
+    for (const nucleo* p = n->parent(); p; p = p->parent())
+        if (p == group) return true;
+    return false;
+}
+
 bool inside(const nucleo* n, const aPoint& p) {
     RECT r = n->getRect();
     return PtInRect(&r, POINT(p));
@@ -40,7 +47,12 @@ void bulk::referedBy(reference* r) {
 }
 
 void bulk::recall(reference* r) {
-    if (!r || !core) return;
+    if (!r) return;
+    if (!core) {
+        // A value taken away: r is the place its new value will be typed in.
+        if (r->members() == 0) presentRef = r;
+        return;
+    }
     if (presentRef == r && core->parent() == r) return;
     if (presentRef && core->parent() == presentRef) {
         presentRef->unhook(core);
@@ -111,14 +123,31 @@ void bulk::dissolve(reference* last) {
     const bool vacant = core == nullptr;
     nucleo* value = vacant ? new field("") : core;
     core = nullptr;
+    // The last place stands inside the value itself (only a damaged file
+    // builds that): no document shows the value any more, and it goes
+    // together with that place instead of holding itself.
+    if (!vacant && !value->parent() && value->isGroup() && encloses(value, last)) {
+        delete value;
+        if (!pinned) delete this;
+        return;
+    }
     // A selected place stays selected as the value that takes it.
     protocol* root = last->getRoot();
     selection* chosen = root ? root->selectionList() : nullptr;
     selector* choice = chosen ? chosen->find(last) : nullptr;
+    // So does a caret beside the place.
+    const bool hadCaret = root && root->focused() == last;
+    const bool caretRight = hadCaret && root->caretIndex() != 0;
     // Put back exactly as it is (in parentheses where it binds more loosely
     // than its place), never lifted above or flattened into it.
     if (last->parent()->_replace(last, value, true)) {
         if (choice) choice->retarget(value);
+        if (hadCaret && value->getRoot()) {
+            if (caretRight)
+                value->focusRight();
+            else
+                value->focusLeft();
+        }
         if (!pinned) delete this;
         return;
     }
