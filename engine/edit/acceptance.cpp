@@ -202,10 +202,9 @@ bool container::chkChar(field* f, int c) const {
         }
         return false;
     }
-    if (!f->chained()) {
-        MessageBeep(0);
-        return false;
-    }
+    // A field outside a chain (the editable name of a user function) takes
+    // every character as text: no operator is built there.
+    if (!f->chained()) return false;
     container* owner = f->parent();
 
     // A one-character opening: "(", "[", "{", "-"... and the relations.

@@ -208,7 +208,7 @@ std::int32_t readCoordinate(algStor& s) {
 
 }  // namespace
 
-bool container::loadMembers(algStor& s, bool withPositions) {
+bool container::loadMembers(algStor& s, bool withPositions, bool frontAsSaved) {
     std::int32_t n = readInt(s);
     if (n < 0) throw loader::aborted{};
     for (std::int32_t i = 0; i < n; ++i) {
@@ -223,7 +223,9 @@ bool container::loadMembers(algStor& s, bool withPositions) {
         }
         nucleo* m = member.release();
         // The class's own insertion rules apply while loading.
-        if (!entre(m, last(), tail()) && !m->atached()) delete m;
+        const bool asSaved = frontAsSaved && i == 0 && m->composition() && canConjugate(m->type());
+        const bool in = asSaved ? atachIt(m, last(), tail(), true) : entre(m, last(), tail());
+        if (!in && !m->atached()) delete m;
     }
     return true;
 }
@@ -235,6 +237,10 @@ bool container::load(algStor& s) { return loadMembers(s, true); }
 bool list::save(algStor& s) const { return nucleo::save(s) && saveMembers(s, false); }
 
 bool list::load(algStor& s) { return loadMembers(s, false); }
+
+// A directive saved with a relation in front (its left-hand side deleted, or
+// never typed) loads back that way, without a new empty left-hand side.
+bool resolution::load(algStor& s) { return loadMembers(s, false, true); }
 
 bool userFunc::save(algStor& s) const { return nucleo::save(s) && headNode.save(s) && saveMembers(s, false); }
 
