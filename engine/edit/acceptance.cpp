@@ -324,14 +324,20 @@ bool negation::chkChar(field* f, int c) const {
 
 bool negation::toPlusOrMinus(nucleo* child, int c) {
     if (c != '/' || child->getIndex() != 0 || child != first()) return false;
-    _detachIt(child, false, true);
+    // Moving the operand settles its pending edit, which replaces the leaf
+    // the caret goes back to: settle it first, while it stays in place, and
+    // hold on to the validated leaf at its left end.
+    child->revalidate();
+    nucleo* operand = first();
+    nucleo* caretAt = edgeLeaf(operand, false);
+    _detachIt(operand, false, true);
     auto* pm = new plusOrMinus();
-    pm->entre(child, pm->last(), pm->tail());
+    pm->entre(operand, pm->last(), pm->tail());
     if (!replaceWith(pm)) {
         if (!pm->atached()) delete pm;
         return true;
     }
-    child->focusLeft();
+    caretAt->focusLeft();
     return true;
 }
 
