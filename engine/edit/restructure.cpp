@@ -245,9 +245,12 @@ bool container::joinPrevious(field* f) {
         const int oldLen = pred->getLen();
         pred->insert(f->getText(), f->getLen(), oldLen);
         nucleo* now = pred->validate();
-        delete f;
+        // Deleting the emptied field lets its container collapse, and the
+        // insertion rules may consume what validation left: settle the caret
+        // first; the deletion lays out what remains.
         now->update();
         now->focusAt(std::min(oldLen, now->getLen()));
+        delete f;
         return true;
     }
     if (prevIsMember) {
@@ -279,9 +282,11 @@ bool container::joinNext(field* f) {
         const int oldLen = f->getLen();
         f->insert(succ->getText(), succ->getLen(), oldLen);
         nucleo* now = f->validate();
-        delete succ;
+        // As in joinPrevious: nothing may use what validation left once the
+        // emptied successor has gone.
         now->update();
         now->focusAt(std::min(oldLen, now->getLen()));
+        delete succ;
         return true;
     }
     if (nextIsMember) {
