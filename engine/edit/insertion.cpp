@@ -219,10 +219,10 @@ bool power::entre(nucleo* n, nucleo* a, nucleo* b) {
         nucleo* content = par->first();
         if (content && content->chained()) {
             par->_detachIt(content, false, false);
-            if (replace(par, content, true)) {
-                b = content;
-                a = content->previous();
-            }
+            // The content may arrive wrapped again (a logic operand gets new
+            // parentheses): what now follows a stands in the parentheses' place.
+            replace(par, content, true);
+            b = a->next();
         }
     }
     if (memberCount <= 1 && a == &headNode && n->priority() < priority() && n->isGroup()) {
