@@ -23,6 +23,7 @@
 #include "core/script.h"
 #include "model/dump.h"
 #include "platform/vkeys.h"
+#include "random_actions.h"
 #include "refs/reference.h"
 #include "store/loader.h"
 #include "store/stream.h"
@@ -38,77 +39,9 @@ int actionsPerDocument() {
     return 100;
 }
 
-ScriptAction randomAction(std::mt19937& rng) {
-    static const std::string chars = "ab12x+-*/^=<(),. \r";
-    static const char* const commands[] = {"NewItemTool", "EditTool", "SelectorTool", "True",
-                                           "sin",         "power",    "root",         "log",
-                                           "union",       "belongs",  "-Infinity"};
-    static const int keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_DELETE, VK_BACK};
-    ScriptAction a;
-    auto point = [&] { return POINT{LONG(rng() % 160), LONG(rng() % 120)}; };
-    switch (rng() % 10) {
-        case 0:
-        case 1: {
-            a.kind = ScriptAction::Mouse;
-            a.press = true;
-            a.points = {point()};
-            if (rng() % 2) a.points.push_back(point());  // a drag
-            const unsigned m = rng() % 8;
-            if (m == 1) a.modifiers = velmor::MK_CONTROL;
-            if (m == 2) a.modifiers = velmor::MK_SHIFT;
-            if (m == 4 || m == 5) a.modifiers = velmor::MK_ALT;
-            a.rightAtRelease = m == 3;
-            return a;
-        }
-        case 2: {
-            a.kind = ScriptAction::Command;
-            a.word = commands[rng() % std::size(commands)];
-            a.command = velmor::cmd::findCommand(a.word)->id;
-            return a;
-        }
-        case 3:
-            a.kind = ScriptAction::Key;
-            a.key = keys[rng() % std::size(keys)];
-            return a;
-        default: {
-            unsigned char c = chars[rng() % chars.size()];
-            a.kind = ScriptAction::Type;
-            a.character = c;
-            a.key = c == '\r' ? VK_RETURN : keyForChar(c).vk;
-            return a;
-        }
-    }
-}
-
-// The action as velmor-cli's script language writes it, so that a failing
-// history can be played again with `velmor-cli run`.
-std::string scriptOf(const ScriptAction& a) {
-    switch (a.kind) {
-        case ScriptAction::Type:
-            if (a.character == '\r') return "{Enter}";
-            if (a.character == '{') return "{{";
-            return std::string(1, char(a.character));
-        case ScriptAction::Key: {
-            static const std::pair<int, const char*> names[] = {
-                {VK_LEFT, "Left"}, {VK_RIGHT, "Right"}, {VK_UP, "Up"},      {VK_DOWN, "Down"},
-                {VK_HOME, "Home"}, {VK_END, "End"},     {VK_DELETE, "Del"}, {VK_BACK, "Back"}};
-            for (auto [key, name] : names)
-                if (key == a.key) return std::string("{") + name + "}";
-            return "{?}";
-        }
-        case ScriptAction::Mouse: {
-            std::string out = a.points.size() == 2 ? "{Drag" : "{Click";
-            for (const POINT& p : a.points) out += " " + std::to_string(p.x) + " " + std::to_string(p.y);
-            if (a.modifiers & velmor::MK_CONTROL) out += " ctrl";
-            if (a.modifiers & velmor::MK_SHIFT) out += " shift";
-            if (a.modifiers & velmor::MK_ALT) out += " alt";
-            if (a.rightAtRelease) out += " right";
-            return out + "}";
-        }
-        default:
-            return "{" + a.word + "}";
-    }
-}
+const char* const sessionCommands[] = {"NewItemTool", "EditTool", "SelectorTool", "True",  "sin",      "power",
+                                       "root",        "log",      "union",        "belongs", "-Infinity"};
+const tovimat::testing::ActionMix sessionMix{"ab12x+-*/^=<(),. \r", sessionCommands};
 
 // Shared values alive before the session began: those a failed session left
 // behind must not fail the next one too.
@@ -175,8 +108,8 @@ SessionResult playSession(unsigned seed, int actions, std::string* dumpAtStop = 
     velmor::HeadlessSession session;
     session.newDocument();
     for (int i = 0; i < actions && i != stopAfter; ++i) {
-        ScriptAction a = randomAction(rng);
-        r.history += scriptOf(a);
+        ScriptAction a = tovimat::testing::randomAction(rng, sessionMix);
+        r.history += tovimat::testing::scriptOf(a);
         session.play(a);
         r.problem = problems(session);
         if (r.problem.empty() && i % 10 == 9) r.problem = roundTripProblems(session);
