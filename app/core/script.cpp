@@ -54,17 +54,6 @@ bool number(std::string_view w, int& out) {
     return ec == std::errc() && p == end;
 }
 
-// Length of the UTF-8 sequence at s (2 to 4) whose character has a
-// Windows-1252 byte, which goes to byte; 0 when there is none.
-int cp1252FromUtf8(std::string_view s, unsigned char& byte) {
-    char32_t cp = 0;
-    const int n = utf8Sequence(s.data(), s.size(), cp);
-    const int mapped = n > 1 ? unicodeToCp1252(cp) : -1;
-    if (mapped < 0x80) return 0;
-    byte = static_cast<unsigned char>(mapped);
-    return n;
-}
-
 // Offset of the first byte that is not well-formed UTF-8, or npos.
 size_t firstInvalidUtf8(std::string_view text) {
     char32_t cp = 0;
@@ -469,9 +458,11 @@ RunResult calculateText(const std::string& text) {
             if (step == 0) session.log().disabled("Calculate");
             break;
         }
-        const std::string before = dumpTree(*base);
+        // The lines, not the dump: the caret moves even when nothing else
+        // does (a result that cannot be placed).
+        const std::string before = linearLines(*base);
         view.execute(cmd::Calculate);
-        if (dumpTree(*base) == before) break;
+        if (linearLines(*base) == before) break;
     }
     r.out = linearLines(*base);
     r.error = session.log().text();

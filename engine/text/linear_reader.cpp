@@ -11,8 +11,10 @@ namespace {
 
 using node = std::unique_ptr<nucleo>;
 
-// Deep enough for anything typed, shallow enough for the stack.
-constexpr int kMaxDepth = 200;
+// A bracket or an operator nests the text by one level of the tree and
+// passes through at most three of the rules that call themselves; deeper
+// text could not be placed in a document anyway.
+constexpr int kMaxDepth = 3 * maxNestingDepth;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
