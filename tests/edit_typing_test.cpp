@@ -289,8 +289,9 @@ TEST_F(Typing, EveryKeystrokeLeavesTheLayoutOfAFreshCopy) {
                 type(std::string(1, *c));
             ASSERT_EQ(testing::layoutProblems(*host.getBase()), "") << "after typing " << typed;
             // The caret follows its node to where the layout finally put it.
-            if (nucleo* f = host.focused(); f && !f->isGroup())
+            if (nucleo* f = host.focused(); f && !f->isGroup()) {
                 ASSERT_EQ(host.caretPos.y, f->top()) << "after typing " << typed;
+            }
         }
         for (int left : {1, 2, 3}) {
             for (int i = 0; i < left; ++i) key(VK_LEFT);
