@@ -153,6 +153,7 @@ bool nucleo::closeBracket(int c) {
     // caret when it can: the search starts again from there.
     nucleo* now = isGroup() ? this : revalidate();
     if (nucleo* focus = root->focused()) now = focus;
+    if (!now) return true;
     if (container* closed = enclosingClosedBy(now, c)) closed->focusRight();
     return true;
 }

@@ -278,9 +278,7 @@ bool container::joinPrevious(field* f) {
         // Validating the joined text may validate f as well, or fold the
         // line so that f's leaving takes the joined node with it.
         nodeWatch fStays(f);
-        nodeWatch predStays(pred);
         nucleo* now = pred->validate();
-        if (now == pred && !predStays.alive()) now = nullptr;
         // The caret moves before f goes: deleting f may reshape what stands
         // around it, now included.
         if (now) {
@@ -318,10 +316,13 @@ bool container::joinNext(field* f) {
         if (!succ) return false;
         const int oldLen = f->getLen();
         f->insert(succ->getText(), succ->getLen(), oldLen);
-        nucleo* now = f->validate();
-        now->update();
-        now->focusAt(std::min(oldLen, now->getLen()));
-        delete succ;
+        // As in joinPrevious: validation may take f or succ with it.
+        nodeWatch succStays(succ);
+        if (nucleo* now = f->validate()) {
+            now->update();
+            now->focusAt(std::min(oldLen, now->getLen()));
+        }
+        if (succStays.alive()) delete succ;
         return true;
     }
     if (nextIsMember) {

@@ -12,13 +12,21 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Whether n took f's place. A refused n is deleted, and `left` is what then
+// stands in f's place: f, or nothing, since replacing deletes f before n
+// goes in.
+bool tookPlace(field* f, nucleo* n, nucleo*& left) {
+    nodeWatch fStays(f);
+    if (f->replaceWith(n)) return true;
+    delete n;
+    left = fStays.alive() ? f : nullptr;
+    return false;
+}
+
 // The new node takes the field's place; the caret, when the field had it,
 // stays at the same index as far as the new text allows.
 nucleo* takePlace(field* f, nucleo* n, bool hadCaret, int caret) {
-    if (!f->replaceWith(n)) {
-        delete n;
-        return f;
-    }
+    if (nucleo* left = nullptr; !tookPlace(f, n, left)) return left;
     n->update();
     if (hadCaret) n->focusAt(std::min(caret, n->getLen()));
     return n;
@@ -67,10 +75,7 @@ nucleo* container::validate(field* f) {
         rest->copyFont(f);
         auto* neg = new negation();
         neg->entre(rest, neg->last(), neg->tail());
-        if (!f->replaceWith(neg)) {
-            delete neg;
-            return f;
-        }
+        if (nucleo* left = nullptr; !tookPlace(f, neg, left)) return left;
         return neg;
     }
 
@@ -90,10 +95,7 @@ nucleo* container::validate(field* f) {
             // The exponent stays text until it is next validated.
             pw->linkLast(exponent);
             auto* product = new multiplication(*mantissa, *pw);
-            if (!f->replaceWith(product)) {
-                delete product;
-                return f;
-            }
+            if (nucleo* left = nullptr; !tookPlace(f, product, left)) return left;
             mantissa->update();
             ten->update();
             // The exponent may have been validated on the way in: take
@@ -108,10 +110,7 @@ nucleo* container::validate(field* f) {
         auto* name = unchangedLeaf(new literal(t + prefix, len - prefix), f);
         // 2x: an implicit product.
         auto* product = new multiplication(*number, *name);
-        if (!f->replaceWith(product)) {
-            delete product;
-            return f;
-        }
+        if (nucleo* left = nullptr; !tookPlace(f, product, left)) return left;
         number->update();
         name->update();
         if (hadCaret) name->focusAt(1);
@@ -149,9 +148,10 @@ nucleo* function::validate(field* f) {
         } else {
             made->insertAfterFrom(made->head(), first(), memberCount);
         }
+        nodeWatch stays(this);
         if (!replaceWith(made)) {
             if (!made->atached()) delete made;
-            return this;
+            return stays.alive() ? this : nullptr;
         }
         made->remeasure();
         if (made->members() > 0) made->first()->focusLeft();

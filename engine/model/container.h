@@ -124,7 +124,8 @@ public:
     using nucleo::chkChar;
     bool chkChar(field* f, int c) const override;
     virtual bool chkChar(container* x, int c) const;
-    // Turns a field's text into structure; answers the node now in its place.
+    // Turns a field's text into structure; answers the node now in its place,
+    // or nullptr when a refused replacement left nothing there.
     virtual nucleo* validate(field* f);
     virtual bool joinPrevious(field* f);
     virtual bool joinNext(field* f);

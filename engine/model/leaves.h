@@ -59,7 +59,8 @@ public:
     bool click(aPoint& point) override;
     bool drop(nucleo* n) override;
     nucleo* revalidate() override;
-    // The parent's validation of this field: the node now in its place.
+    // The parent's validation of this field: the node now in its place, or
+    // nullptr when a refused replacement left nothing there.
     nucleo* validate();
     // Inserts at the caret, moves the caret behind the text and validates.
     void insert(const char* s);
