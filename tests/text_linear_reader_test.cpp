@@ -63,6 +63,12 @@ TEST(LinearReader, MalformedTextNamesTheColumn) {
     EXPECT_EQ(readAsDump("1 ++ 2"), "error at 4: operand expected");
     EXPECT_EQ(readAsDump("2x"), "error at 2: unexpected 'x'");
     EXPECT_EQ(readAsDump("a)"), "error at 2: unexpected ')'");
+    // Characters outside printable ASCII are named by code point, or by byte
+    // where the text is not UTF-8, so the reason stays one plain line.
+    EXPECT_EQ(readAsDump("{1, 2} \u222a [a, b]"), "error at 8: unexpected character U+222A");
+    EXPECT_EQ(readAsDump("1 \xe2\x88"), "error at 3: unexpected byte 0xE2");
+    EXPECT_EQ(readAsDump(std::string("1\0", 3)), "error at 2: unexpected byte 0x00");
+    EXPECT_EQ(readAsDump("1\x07"), "error at 2: unexpected character U+0007");
     EXPECT_EQ(readAsDump(std::string(1000, '(') + "1").substr(0, 9), "error at ");
 }
 

@@ -1,6 +1,7 @@
 #include "text/linear_reader.h"
 
 #include <cctype>
+#include <cstdio>
 #include <utility>
 
 #include "model/document.h"
@@ -78,7 +79,7 @@ public:
         linearReading out;
         node tree = line();
         skipSpaces();
-        if (tree && pos_ < text_.size()) fail("unexpected '" + std::string(1, text_[pos_]) + "'");
+        if (tree && pos_ < text_.size()) fail("unexpected " + characterAt(pos_));
         if (!failed_) {
             out.tree = std::move(tree);
             return out;
@@ -113,6 +114,37 @@ private:
             reason_ = std::move(why);
         }
         return nullptr;
+    }
+
+    // The character at `at` as a message shows it: printable ASCII quoted,
+    // anything else by its code point (or its byte, when the text is not
+    // UTF-8 there), so that a reason stays one plain line.
+    std::string characterAt(size_t at) const {
+        const auto c = static_cast<unsigned char>(text_[at]);
+        if (c >= 0x20 && c < 0x7F) return "'" + std::string(1, char(c)) + "'";
+        char buf[32];
+        if (char32_t cp = codePointAt(at)) {
+            std::snprintf(buf, sizeof buf, "character U+%04X", unsigned(cp));
+        } else {
+            std::snprintf(buf, sizeof buf, "byte 0x%02X", unsigned(c));
+        }
+        return buf;
+    }
+
+    // The code point of a well-formed UTF-8 sequence at `at`, or 0.
+    char32_t codePointAt(size_t at) const {
+        const auto lead = static_cast<unsigned char>(text_[at]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        if (length == 0 || at + length > text_.size()) return 0;
+        char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+        for (int i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(text_[at + i]);
+            if ((next & 0xC0) != 0x80) return 0;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < least[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return 0;
+        return cp;
     }
 
     bool expect(std::string_view s) {
