@@ -42,6 +42,24 @@ TEST(LinearReader, OrdinaryPrecedenceAndLeftGrouping) {
               "logicOr\n  logicAnd\n    literal \"a\"\n    literal \"b\"\n  literal \"c\"\n");
 }
 
+// Comparisons bind more tightly than & and |, as the tree's priorities have
+// it; the directive relations => and <=> more loosely; a set relation sits
+// between the comparisons and the sums.
+TEST(LinearReader, RelationsLogicAndSetsBindAsTheTreeDoes) {
+    EXPECT_EQ(readAsDump("x = 7 & y"),
+              "logicAnd\n  simplification\n    literal \"x\"\n    equal\n      nominal \"7\"\n  literal \"y\"\n");
+    EXPECT_EQ(readAsDump("a | b => c"),
+              "resolution\n  logicOr\n    literal \"a\"\n    literal \"b\"\n  implication\n    literal \"c\"\n");
+    EXPECT_EQ(readAsDump("x <=> y = 1"), "resolution\n  literal \"x\"\n  equivalence\n    simplification\n"
+                                         "      literal \"y\"\n      equal\n        nominal \"1\"\n");
+    EXPECT_EQ(readAsDump("{1, 2} \u222a {2} = {1, 2}"),
+              "simplification\n  junction\n    enumSet\n      nominal \"1\"\n      nominal \"2\"\n"
+              "    enumSet\n      nominal \"2\"\n  equal\n    enumSet\n      nominal \"1\"\n      nominal \"2\"\n");
+    EXPECT_EQ(readAsDump("x + 1 \u2208 S"),
+              "belongs\n  sum\n    literal \"x\"\n    nominal \"1\"\n  literal \"S\"\n");
+    EXPECT_EQ(readAsDump("A \u2229 B \u2229 C"), "error at 9: unexpected character U+2229");
+}
+
 TEST(LinearReader, NamesFunctionsAndBrackets) {
     EXPECT_EQ(readAsDump("sin (0) + 1"),
               "sum\n  algSin\n    parentesis\n      nominal \"0\"\n  nominal \"1\"\n");
@@ -65,7 +83,7 @@ TEST(LinearReader, MalformedTextNamesTheColumn) {
     EXPECT_EQ(readAsDump("a)"), "error at 2: unexpected ')'");
     // Characters outside printable ASCII are named by code point, or by byte
     // where the text is not UTF-8, so the reason stays one plain line.
-    EXPECT_EQ(readAsDump("{1, 2} \u222a [a, b]"), "error at 8: unexpected character U+222A");
+    EXPECT_EQ(readAsDump("{1, 2} \u2261 [a, b]"), "error at 8: unexpected character U+2261");
     EXPECT_EQ(readAsDump("1 \xe2\x88"), "error at 3: unexpected byte 0xE2");
     EXPECT_EQ(readAsDump(std::string("1\0", 3)), "error at 2: unexpected byte 0x00");
     EXPECT_EQ(readAsDump("1\x07"), "error at 2: unexpected character U+0007");

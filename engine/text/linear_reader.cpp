@@ -38,18 +38,38 @@ node group(Group* made, node a = nullptr, node b = nullptr) {
 struct relationOp {
     std::string_view text;
     nucleo* (*make)();
+    // Joins statements into a directive (=> and <=>) rather than comparing.
+    bool directive = false;
 };
 
-// Longest first, so that ">=" is not read as ">" and "=".
+// Longest first, so that ">=" is not read as ">" and "=", nor "<=>" as "<=".
 const relationOp kRelations[] = {
-    {"<=>", [] { return static_cast<nucleo*>(new equivalence()); }},
-    {"=>", [] { return static_cast<nucleo*>(new implication()); }},
+    {"<=>", [] { return static_cast<nucleo*>(new equivalence()); }, true},
+    {"=>", [] { return static_cast<nucleo*>(new implication()); }, true},
     {">=", [] { return static_cast<nucleo*>(new greatOrEqual()); }},
     {"<=", [] { return static_cast<nucleo*>(new lessOrEqual()); }},
     {"!=", [] { return static_cast<nucleo*>(new notEqual()); }},
     {"=", [] { return static_cast<nucleo*>(new equal()); }},
     {">", [] { return static_cast<nucleo*>(new greater()); }},
     {"<", [] { return static_cast<nucleo*>(new lessThan()); }},
+};
+
+struct setOp {
+    std::string_view text;
+    container* (*make)();
+};
+
+// The set relations by the signs the linear text writer gives them.
+const setOp kSetRelations[] = {
+    {"\u2282", [] { return static_cast<container*>(new contains()); }},
+    {"\u2283", [] { return static_cast<container*>(new contained()); }},
+    {"\u2284", [] { return static_cast<container*>(new notContain()); }},
+    {"\u2286", [] { return static_cast<container*>(new refers()); }},
+    {"\u2287", [] { return static_cast<container*>(new refered()); }},
+    {"\u2208", [] { return static_cast<container*>(new belongs()); }},
+    {"\u2209", [] { return static_cast<container*>(new notBelong()); }},
+    {"\u222a", [] { return static_cast<container*>(new junction()); }},
+    {"\u2229", [] { return static_cast<container*>(new intersection()); }},
 };
 
 struct trigName {
@@ -169,15 +189,23 @@ private:
 
     // --- the rules, loosest first ---------------------------------------------------------------
 
-    // a = b: the left side and each relation with its right side, in the
-    // container the first relation asks for.
-    node line() {
-        node left = logicalOr();
+    // a => b, a <=> b: the loosest relations join whole statements into a
+    // directive, each relation with its right side.
+    node line() { return relationChain(&reader::logicalOr, true); }
+
+    // a = b, a < b, …: comparisons bind more tightly than & and |, so
+    // "x = 1 & y = 2" is the conjunction of two comparisons.
+    node comparison() { return relationChain(&reader::setRelation, false); }
+
+    // The left side and each relation of the wanted kind with its right
+    // side, in the container the first relation asks for.
+    node relationChain(node (reader::*side)(), bool directives) {
+        node left = (this->*side)();
         if (!left) return nullptr;
         std::unique_ptr<container> line;
-        while (const relationOp* op = relationAhead()) {
+        while (const relationOp* op = relationAhead(directives)) {
             pos_ += op->text.size();
-            node right = logicalOr();
+            node right = (this->*side)();
             if (!right) return nullptr;
             auto* rel = static_cast<container*>(op->make());
             node made = group(rel, std::move(right));
@@ -190,10 +218,24 @@ private:
         return line ? node(line.release()) : std::move(left);
     }
 
-    const relationOp* relationAhead() {
+    const relationOp* relationAhead(bool directives) {
         for (const relationOp& op : kRelations)
-            if (ahead(op.text)) return &op;
+            if (ahead(op.text)) return op.directive == directives ? &op : nullptr;
         return nullptr;
+    }
+
+    // a ∪ b, x ∈ S, …: one set relation between two sums; a chain of them
+    // needs parentheses, as the linear text writes it.
+    node setRelation() {
+        node left = additive();
+        if (!left) return nullptr;
+        for (const setOp& op : kSetRelations) {
+            if (!accept(op.text)) continue;
+            node right = additive();
+            if (!right) return nullptr;
+            return group(op.make(), std::move(left), std::move(right));
+        }
+        return left;
     }
 
     template <typename Group>
@@ -211,7 +253,7 @@ private:
     }
 
     node logicalOr() { return chain<logicOr>(&reader::logicalAnd, "|"); }
-    node logicalAnd() { return chain<logicAnd>(&reader::additive, "&"); }
+    node logicalAnd() { return chain<logicAnd>(&reader::comparison, "&"); }
 
     // a - b is the sum of a and the negation of b.
     node additive() {

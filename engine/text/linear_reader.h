@@ -2,8 +2,9 @@
 // linear text writer produces and that people type: "2 + 3 * 4",
 // "sin (0) + 1", "f(x, y)", "log_2 8", "sqrt(x)", "[1, 2]", "x = 3".
 //
-// Ordinary precedence, loosest first: relations (= > < >= <= != => <=>),
-// |, &, + and -, unary - and ±, * and /, ^, then the atoms: numbers, names,
+// Ordinary precedence, loosest first: the directive relations => and <=>,
+// |, &, the comparisons = > < >= <= !=, one set relation (⊂ ⊃ ⊄ ⊆ ⊇ ∈ ∉ ∪ ∩),
+// + and -, unary - and ±, * and /, ^, then the atoms: numbers, names,
 // True, False, ?, ∞ and −∞, (…), […], {…}, the functions sin cos tan cotan
 // asin acos atan (followed by one atom), sqrt(x), root(n, x), log x and
 // log_b x (the base one atom, the argument a power or an atom), and user
