@@ -35,8 +35,9 @@ TEST(LinearReader, OrdinaryPrecedenceAndLeftGrouping) {
     EXPECT_EQ(readAsDump("a*b*c"), "multiplication\n  literal \"a\"\n  literal \"b\"\n  literal \"c\"\n");
     EXPECT_EQ(readAsDump("2*3^2"),
               "multiplication\n  nominal \"2\"\n  power\n    nominal \"3\"\n    nominal \"2\"\n");
-    EXPECT_EQ(readAsDump("(1+2)*3"),
-              "multiplication\n  parentesis\n    sum\n      nominal \"1\"\n      nominal \"2\"\n  nominal \"3\"\n");
+    EXPECT_EQ(
+        readAsDump("(1+2)*3"),
+        "multiplication\n  parentesis\n    sum\n      nominal \"1\"\n      nominal \"2\"\n  nominal \"3\"\n");
     EXPECT_EQ(readAsDump("-a*b"), "negation\n  multiplication\n    literal \"a\"\n    literal \"b\"\n");
     EXPECT_EQ(readAsDump("a & b | c"),
               "logicOr\n  logicAnd\n    literal \"a\"\n    literal \"b\"\n  literal \"c\"\n");
@@ -46,18 +47,39 @@ TEST(LinearReader, OrdinaryPrecedenceAndLeftGrouping) {
 // it; the directive relations => and <=> more loosely; a set relation sits
 // between the comparisons and the sums.
 TEST(LinearReader, RelationsLogicAndSetsBindAsTheTreeDoes) {
-    EXPECT_EQ(readAsDump("x = 7 & y"),
-              "logicAnd\n  simplification\n    literal \"x\"\n    equal\n      nominal \"7\"\n  literal \"y\"\n");
-    EXPECT_EQ(readAsDump("a | b => c"),
-              "resolution\n  logicOr\n    literal \"a\"\n    literal \"b\"\n  implication\n    literal \"c\"\n");
-    EXPECT_EQ(readAsDump("x <=> y = 1"), "resolution\n  literal \"x\"\n  equivalence\n    simplification\n"
-                                         "      literal \"y\"\n      equal\n        nominal \"1\"\n");
-    EXPECT_EQ(readAsDump("{1, 2} \u222a {2} = {1, 2}"),
-              "simplification\n  junction\n    enumSet\n      nominal \"1\"\n      nominal \"2\"\n"
-              "    enumSet\n      nominal \"2\"\n  equal\n    enumSet\n      nominal \"1\"\n      nominal \"2\"\n");
+    EXPECT_EQ(
+        readAsDump("x = 7 & y"),
+        "logicAnd\n  simplification\n    literal \"x\"\n    equal\n      nominal \"7\"\n  literal \"y\"\n");
+    EXPECT_EQ(
+        readAsDump("a | b => c"),
+        "resolution\n  logicOr\n    literal \"a\"\n    literal \"b\"\n  implication\n    literal \"c\"\n");
+    EXPECT_EQ(readAsDump("x <=> y = 1"),
+              "resolution\n  literal \"x\"\n  equivalence\n    simplification\n"
+              "      literal \"y\"\n      equal\n        nominal \"1\"\n");
+    EXPECT_EQ(
+        readAsDump("{1, 2} \u222a {2} = {1, 2}"),
+        "simplification\n  junction\n    enumSet\n      nominal \"1\"\n      nominal \"2\"\n"
+        "    enumSet\n      nominal \"2\"\n  equal\n    enumSet\n      nominal \"1\"\n      nominal \"2\"\n");
     EXPECT_EQ(readAsDump("x + 1 \u2208 S"),
               "belongs\n  sum\n    literal \"x\"\n    nominal \"1\"\n  literal \"S\"\n");
     EXPECT_EQ(readAsDump("A \u2229 B \u2229 C"), "error at 9: unexpected character U+2229");
+}
+
+// Where the linear text would write parentheses that the text read has not,
+// the reading holds them, so that the text written reads back the same.
+TEST(LinearReader, ParenthesesTheLinearTextWouldWriteAreRead) {
+    const char* texts[] = {"a*b/c", "8/2*28/2*2", "8/2/2",   "2^3^4",
+                           "2^-1",  "log x^2",    "-a - -b", "x = 7 & y != 2 | z >= 0"};
+    for (const char* text : texts) {
+        linearReading first = readLinear(text);
+        ASSERT_TRUE(first) << text;
+        const std::string written = velmor::linearText(*first.tree);
+        linearReading again = readLinear(written);
+        ASSERT_TRUE(again) << written;
+        EXPECT_EQ(dumpTree(*again.tree), dumpTree(*first.tree)) << text << " written as " << written;
+    }
+    EXPECT_EQ(velmor::linearText(*readLinear("a*b/c").tree), "(a * b) / c");
+    EXPECT_EQ(velmor::linearText(*readLinear("2^3^4").tree), "2^(3^4)");
 }
 
 TEST(LinearReader, NamesFunctionsAndBrackets) {
@@ -167,7 +189,8 @@ bool complete(const nucleo& n) {
             if (count < 1) return false;
             break;
         case typeId::userFunc:
-            if (count != 1 || c.first()->type() != typeId::argument || !isWord(c.head()->view())) return false;
+            if (count != 1 || c.first()->type() != typeId::argument || !isWord(c.head()->view()))
+                return false;
             break;
         default:
             return false;

@@ -5,6 +5,7 @@
 #include "model/document.h"
 #include "platform/codepages.h"
 #include "refs/reference.h"
+#include "text/linear_syntax.h"
 
 using namespace tovimat;
 
@@ -26,52 +27,18 @@ std::vector<const nucleo*> membersOf(const container& c) {
     return out;
 }
 
-// Nodes whose text needs no parentheses wherever it stands.
-bool selfDelimiting(const nucleo& n) {
-    if (!n.isGroup()) return true;
-    switch (n.type()) {
-        case typeId::parentesis:
-        case typeId::list:
-        case typeId::enumSet:
-        case typeId::argument:
-        case typeId::userFunc:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// An operand of an operator of the given priority: in parentheses when it
-// binds less tightly (or as tightly, with orEqual).
-std::string operand(const nucleo& m, int priority, bool orEqual = false) {
+// A member of c, in parentheses where its binding needs them.
+std::string operand(const container& c, const nucleo& m, bool first) {
     std::string text = linearText(m);
-    if (selfDelimiting(m)) return text;
-    const bool looser = orEqual ? m.priority() <= priority : m.priority() < priority;
-    return looser ? "(" + text + ")" : text;
+    return writtenInParentheses(c, m, first) ? "(" + text + ")" : text;
 }
 
-// Sums, products and the logic operators take any number of operands, so
-// one of them nested as an operand of its own kind is shown as such.
-bool nestedInItsKind(const container& c, const nucleo& m) {
-    switch (c.type()) {
-        case typeId::sum:
-        case typeId::multiplication:
-        case typeId::logicAnd:
-        case typeId::logicOr:
-            return m.type() == c.type();
-        default:
-            return false;
-    }
-}
-
-// Operators group to the left, so an operand after the first that binds as
-// tightly as the operator goes in parentheses: a * (b / c), not a * b / c.
-std::string joined(const container& c, const std::string& separator, int priority, bool orEqual = false) {
+std::string joined(const container& c, const std::string& separator) {
     std::string out;
     bool first = true;
     for (const nucleo* m : membersOf(c)) {
         if (!first) out += separator;
-        out += operand(*m, priority, orEqual || !first || nestedInItsKind(c, *m));
+        out += operand(c, *m, first);
         first = false;
     }
     return out;
@@ -86,10 +53,10 @@ std::string sumText(const container& c) {
             const auto& neg = static_cast<const container&>(*m);
             const nucleo* term = neg.first();
             out += " - ";
-            out += term && term->chained() ? operand(*term, 14) : std::string();
+            out += term && term->chained() ? operand(neg, *term, true) : std::string();
         } else {
             if (!first) out += " + ";
-            out += operand(*m, c.priority(), !first || nestedInItsKind(c, *m));
+            out += operand(c, *m, first);
         }
         first = false;
     }
@@ -98,62 +65,60 @@ std::string sumText(const container& c) {
 
 // A relation prefixes its right-hand side: "= 7".
 std::string relationText(const container& c, const char* op) {
-    std::string rhs = joined(c, " ", c.priority());
+    std::string rhs = joined(c, " ");
     return rhs.empty() ? std::string(op) : std::string(op) + " " + rhs;
 }
 
 std::string functionText(const container& c, const std::string& name) {
-    std::string arg = joined(c, ", ", c.priority());
+    std::string arg = joined(c, ", ");
     return name + " " + arg;
 }
 
 std::string groupText(const container& c) {
-    const int p = c.priority();
     switch (c.type()) {
         case typeId::container:
-            return joined(c, "; ", p);
+            return joined(c, "; ");
         case typeId::page:
-            return joined(c, "\n", p);
+            return joined(c, "\n");
         case typeId::sentence:
         case typeId::resolution:
         case typeId::simplification:
-            return joined(c, " ", p);
+            return joined(c, " ");
         case typeId::sum:
             return sumText(c);
         case typeId::multiplication:
-            return joined(c, " * ", p);
+            return joined(c, " * ");
         case typeId::quocient:  // and fracao
-            return joined(c, " / ", p, true);
+            return joined(c, " / ");
         case typeId::power:
-            return joined(c, "^", p, true);
+            return joined(c, "^");
         case typeId::radical: {
             auto m = membersOf(c);
             if (m.size() == 1) return "sqrt(" + linearText(*m[0]) + ")";
-            return "root(" + joined(c, ", ", 0) + ")";
+            return "root(" + joined(c, ", ") + ")";
         }
         case typeId::logaritm: {
             auto m = membersOf(c);
-            if (m.size() != 2) return "log " + joined(c, " ", p);
-            std::string base = linearText(*m[0]);
-            std::string arg = operand(*m[1], p);
-            return base.empty() ? "log " + arg : "log_" + operand(*m[0], p, true) + " " + arg;
+            if (m.size() != 2) return "log " + joined(c, " ");
+            std::string arg = operand(c, *m[1], false);
+            return linearText(*m[0]).empty() ? "log " + arg : "log_" + operand(c, *m[0], true) + " " + arg;
         }
         case typeId::negation:
-            return "-" + joined(c, "", p);
+            return "-" + joined(c, "");
         case typeId::plusOrMinus:
-            return "\u00b1" + joined(c, "", p);
+            return "\u00b1" + joined(c, "");
         case typeId::parentesis:
-            return "(" + joined(c, "", 0) + ")";
+            return "(" + joined(c, "") + ")";
         case typeId::list:
-            return "[" + joined(c, ", ", 0) + "]";
+            return "[" + joined(c, ", ") + "]";
         case typeId::enumSet:
-            return "{" + joined(c, ", ", 0) + "}";
+            return "{" + joined(c, ", ") + "}";
         case typeId::argument:
-            return "(" + joined(c, ", ", 0) + ")";
+            return "(" + joined(c, ", ") + ")";
         case typeId::logicAnd:
-            return joined(c, " & ", p);
+            return joined(c, " & ");
         case typeId::logicOr:
-            return joined(c, " | ", p);
+            return joined(c, " | ");
         case typeId::algSin:
             return functionText(c, "sin");
         case typeId::algCos:
@@ -172,7 +137,7 @@ std::string groupText(const container& c) {
             std::string name = textOf(*c.head());
             auto m = membersOf(c);
             if (m.size() == 1 && m[0]->type() == typeId::argument) return name + linearText(*m[0]);
-            return name + "(" + joined(c, ", ", 0) + ")";
+            return name + "(" + joined(c, ", ") + ")";
         }
         case typeId::equal:
         case typeId::passEqual:
@@ -201,7 +166,7 @@ std::string groupText(const container& c) {
         case typeId::junction:
         case typeId::intersection:
             // Infix, with the relation's own glyph.
-            return joined(c, " " + textOf(*c.separator()) + " ", p, true);
+            return joined(c, " " + textOf(*c.separator()) + " ");
         case typeId::reference: {
             // The shared value, wherever it stands now, in the place's own
             // parentheses if it has any.
@@ -210,7 +175,7 @@ std::string groupText(const container& c) {
         }
         default:
             // Any other composite: its delimiters around its members.
-            return textOf(*c.head()) + joined(c, textOf(*c.separator()), p) + textOf(*c.tail());
+            return textOf(*c.head()) + joined(c, textOf(*c.separator())) + textOf(*c.tail());
     }
 }
 

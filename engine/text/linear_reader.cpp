@@ -1,10 +1,13 @@
 #include "text/linear_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "model/document.h"
+#include "text/linear_syntax.h"
 
 namespace tovimat {
 
@@ -26,13 +29,37 @@ node leaf(Leaf* made) {
     return node(made);
 }
 
-// Appends the members in order, as they are, without the insertion rules.
-template <typename Group>
-node group(Group* made, node a = nullptr, node b = nullptr) {
-    std::unique_ptr<Group> owner(made);
+node group(container* made, node a = nullptr, node b = nullptr);
+
+// Appends m as the last member of c, without the insertion rules, in a
+// parenthesis node where the linear text of c would write parentheses
+// around it: so "a * b / c" reads as "(a * b) / c" and is written so.
+void place(container& c, node& m) {
+    if (writtenInParentheses(c, *m, c.members() == 0)) m = group(new parentesis(), std::move(m));
+    if (c.linkLast(m.get())) m.release();
+}
+
+// Appends the members in order.
+node group(container* made, node a, node b) {
+    std::unique_ptr<container> owner(made);
     for (node* m : {&a, &b})
-        if (*m && owner->linkLast(m->get())) m->release();
+        if (*m) place(*owner, *m);
     return node(owner.release());
+}
+
+// The depth of the deepest node below n, n itself at depth 1.
+int treeDepth(const nucleo& n) {
+    int deepest = 0;
+    std::vector<std::pair<const nucleo*, int>> todo{{&n, 1}};
+    while (!todo.empty()) {
+        auto [at, depth] = todo.back();
+        todo.pop_back();
+        deepest = std::max(deepest, depth);
+        if (!at->isGroup()) continue;
+        const auto& c = static_cast<const container&>(*at);
+        for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) todo.emplace_back(m, depth + 1);
+    }
+    return deepest;
 }
 
 struct relationOp {
@@ -100,6 +127,12 @@ public:
         node tree = line();
         skipSpaces();
         if (tree && pos_ < text_.size()) fail("unexpected " + characterAt(pos_));
+        // The parentheses the reading adds can nest the tree more deeply
+        // than the text; no document holds more than this.
+        if (tree && !failed_ && treeDepth(*tree) > maxNestingDepth) {
+            pos_ = 0;
+            fail("nested too deeply");
+        }
         if (!failed_) {
             out.tree = std::move(tree);
             return out;
@@ -154,7 +187,11 @@ private:
     // The code point of a well-formed UTF-8 sequence at `at`, or 0.
     char32_t codePointAt(size_t at) const {
         const auto lead = static_cast<unsigned char>(text_[at]);
-        const int length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        const int length = lead < 0x80                   ? 1
+                           : lead >= 0xF0 && lead < 0xF5 ? 4
+                           : lead >= 0xE0                ? 3
+                           : lead >= 0xC2                ? 2
+                                                         : 0;
         if (length == 0 || at + length > text_.size()) return 0;
         char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
         for (int i = 1; i < length; ++i) {
@@ -211,9 +248,9 @@ private:
             node made = group(rel, std::move(right));
             if (!line) {
                 line.reset(rel->conjugacao());
-                if (line->linkLast(left.get())) left.release();
+                place(*line, left);
             }
-            if (line->linkLast(made.get())) made.release();
+            place(*line, made);
         }
         return line ? node(line.release()) : std::move(left);
     }
@@ -243,11 +280,11 @@ private:
         node first = (this->*operand)();
         if (!first || !ahead(op)) return first;
         auto made = std::make_unique<Group>();
-        if (made->linkLast(first.get())) first.release();
+        place(*made, first);
         while (accept(op)) {
             node next = (this->*operand)();
             if (!next) return nullptr;
-            if (made->linkLast(next.get())) next.release();
+            place(*made, next);
         }
         return node(made.release());
     }
@@ -269,9 +306,9 @@ private:
             if (!plus) term = group(new negation(), std::move(term));
             if (!made) {
                 made = std::make_unique<sum>();
-                if (made->linkLast(first.get())) first.release();
+                place(*made, first);
             }
-            if (made->linkLast(term.get())) term.release();
+            place(*made, term);
         }
         return made ? node(made.release()) : std::move(first);
     }
@@ -304,7 +341,7 @@ private:
             node right = powerOf();
             if (!right) return nullptr;
             if (times && extendable) {
-                if (static_cast<container*>(result.get())->linkLast(right.get())) right.release();
+                place(static_cast<container&>(*result), right);
                 continue;
             }
             if (times)
@@ -382,11 +419,11 @@ private:
             ++pos_;
             node base = atom();
             if (!base) return nullptr;
-            if (made->linkLast(base.get())) base.release();
+            place(*made, base);
         }
         node arg = powerOf();
         if (!arg) return nullptr;
-        if (made->linkLast(arg.get())) arg.release();
+        place(*made, arg);
         return node(made.release());
     }
 
@@ -397,7 +434,7 @@ private:
             if (i > 0 && !expect(",")) return nullptr;
             node m = line();
             if (!m) return nullptr;
-            if (made->linkLast(m.get())) m.release();
+            place(*made, m);
         }
         if (!expect(")")) return nullptr;
         return node(made.release());
@@ -407,7 +444,7 @@ private:
         std::unique_ptr<container> owner(made);
         node inside = line();
         if (!inside || !expect(closing)) return nullptr;
-        if (owner->linkLast(inside.get())) inside.release();
+        place(*owner, inside);
         return node(owner.release());
     }
 
@@ -418,7 +455,7 @@ private:
         do {
             node m = line();
             if (!m) return nullptr;
-            if (owner->linkLast(m.get())) m.release();
+            place(*owner, m);
         } while (accept(","));
         if (!expect(closing)) return nullptr;
         return node(owner.release());
