@@ -94,6 +94,8 @@ TEST(LinearReader, NamesFunctionsAndBrackets) {
     EXPECT_EQ(readAsDump("True"), "booleano \"True\"\n");
     EXPECT_EQ(readAsDump("x >= 3"), "simplification\n  literal \"x\"\n  greatOrEqual\n    nominal \"3\"\n");
     EXPECT_EQ(readAsDump("\u2212\u221e"), "infinit \"-\\xa5\"\n");
+    EXPECT_EQ(readAsDump("+\u221e"), readAsDump("\u221e"));
+    EXPECT_EQ(readAsDump("1 + +\u221e"), "sum\n  nominal \"1\"\n  infinit \"+\\xa5\"\n");
 }
 
 TEST(LinearReader, MalformedTextNamesTheColumn) {

@@ -116,6 +116,8 @@ const trigName kTrig[] = {
 
 constexpr std::string_view kInfinity = "\u221e";
 constexpr std::string_view kMinusInfinity = "\u2212\u221e";
+// How the linear text writes positive infinity.
+constexpr std::string_view kPlusInfinity = "+\u221e";
 constexpr std::string_view kPlusMinus = "\u00b1";
 
 class reader {
@@ -376,7 +378,7 @@ private:
         if (accept("[")) return listOf(new list(), "]");
         if (accept("{")) return listOf(new enumSet(), "}");
         if (accept("?")) return leaf(new preference("?"));
-        if (accept(kInfinity)) return leaf(new infinit(true));
+        if (accept(kInfinity) || accept(kPlusInfinity)) return leaf(new infinit(true));
         if (accept(kMinusInfinity)) return leaf(new infinit(false));
         return fail("operand expected");
     }
