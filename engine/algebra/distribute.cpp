@@ -214,14 +214,29 @@ void container::_nonCommon(container* b, refCol& out) {
 
 container* container::uniao(container* b) { return uniao(b, clone()); }
 
-// A union: every member of this group, then each member of b that the
-// union so far does not contain.
+namespace {
+
+// True when some member of g equals x. Unlike contem, a group x is looked
+// for as one member, never as a part of g.
+bool holdsMember(container* g, nucleo* x) {
+    for (nucleo* m = g->first(); m && m->chained(); m = m->next())
+        if (*m == *x) return true;
+    return false;
+}
+
+void appendNew(container* g, container* out) {
+    for (nucleo* m = g->first(); m && m->chained(); m = m->next())
+        if (!holdsMember(out, m)) out->linkLast(alg::rawCopy(m));
+}
+
+}  // namespace
+
+// A union: the members of this group, then those of b, each member once
+// (members are the same when they are equal expressions).
 container* container::uniao(container* b, container* out) {
     if (!out) return out;
-    for (nucleo* m = first(); m && m->chained(); m = m->next()) out->linkLast(alg::rawCopy(m));
-    if (b)
-        for (nucleo* m = b->first(); m && m->chained(); m = m->next())
-            if (!out->contem(m)) out->linkLast(alg::rawCopy(m));
+    appendNew(this, out);
+    if (b) appendNew(b, out);
     return out;
 }
 
