@@ -216,17 +216,11 @@ container* container::uniao(container* b) { return uniao(b, clone()); }
 
 namespace {
 
-// True when some member of g equals x. Unlike contem, a group x is looked
-// for as one member, never as a part of g.
-bool holdsMember(container* g, nucleo* x) {
-    for (nucleo* m = g->first(); m && m->chained(); m = m->next())
-        if (*m == *x) return true;
-    return false;
-}
-
+// Appends to out a copy of each member of g that out does not hold yet (a
+// group member is looked for as one member, never as a part of out).
 void appendNew(container* g, container* out) {
     for (nucleo* m = g->first(); m && m->chained(); m = m->next())
-        if (!holdsMember(out, m)) out->linkLast(alg::rawCopy(m));
+        if (!out->contains(m)) out->linkLast(alg::rawCopy(m));
 }
 
 }  // namespace
