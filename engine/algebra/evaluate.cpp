@@ -238,18 +238,19 @@ nucleo* groupRel::eval(nucleo* a, nucleo* b) {
             return ga ? new booleano(ga->contem(b)) : nullptr;
         case typeId::notContain:
             return ga ? new booleano(!ga->contem(b)) : nullptr;
-        // a refers b (drawn as subset-or-equal) asks whether a mentions b:
-        // a is b, or b stands anywhere inside a (refere, at any depth, where
-        // contains looks one level down). refered asks it the other way round.
+        // a refers b holds when b is nowhere in a: a is not b and no node at
+        // any depth below a is b. It is the negation of refere ("a mentions
+        // b"), which contains and belongs do not share: they look one level
+        // down only. refered asks the same with the operands swapped.
         case typeId::refers:
-            return ga ? new booleano(ga->refere(b)) : nullptr;
+            return ga ? new booleano(!ga->refere(b)) : nullptr;
         case typeId::contained:
         case typeId::belongs:
             return gb ? new booleano(gb->contem(a)) : nullptr;
         case typeId::notBelong:
             return gb ? new booleano(!gb->contem(a)) : nullptr;
         case typeId::refered:
-            return gb ? new booleano(gb->refere(a)) : nullptr;
+            return gb ? new booleano(!gb->refere(a)) : nullptr;
         case typeId::junction:
             // Two groups of one class stay in that class; any other pair of
             // groups gives a set. Either way each member is listed once.
