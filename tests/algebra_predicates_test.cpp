@@ -59,23 +59,20 @@ TEST(AlgebraEquality, NamesCompareTextAndFace) {
 
 TEST(AlgebraOrder, ByValueTextThenTypeOrAddress) {
     owned two(N(2)), three(N(3)), a(L("a")), b(L("b")), ab(L("ab"));
-    EXPECT_TRUE(*two < *three);
-    EXPECT_FALSE(*three < *two);
-    EXPECT_TRUE(*a < *b);
-    EXPECT_FALSE(*a < *ab);  // compared over the shorter length only
-    EXPECT_FALSE(*two < *a) << "a number is only smaller than numbers";
+    EXPECT_TRUE(two->menorQue(three.get()));
+    EXPECT_FALSE(three->menorQue(two.get()));
+    EXPECT_FALSE(two->menorQue(two.get()));
+    EXPECT_TRUE(a->menorQue(b.get()));
+    EXPECT_FALSE(a->menorQue(ab.get()));  // compared over the shorter length only
+    EXPECT_FALSE(two->menorQue(a.get())) << "a number is only smaller than numbers";
     owned t(B(true));
-    EXPECT_TRUE(*a < *t) << "literal (id 3) against booleano (id 4) follows the ids";
-    EXPECT_FALSE(*t < *a);
-    EXPECT_TRUE(*two <= *two);
-    EXPECT_TRUE(*three > *two);
-    EXPECT_FALSE(*two > *two);
-    EXPECT_TRUE(*three >= *two);
+    EXPECT_TRUE(a->menorQue(t.get())) << "literal (id 3) against booleano (id 4) follows the ids";
+    EXPECT_FALSE(t->menorQue(a.get()));
     owned s1(S(L("a"), L("b"))), s2(S(L("a"), L("b")));
-    EXPECT_NE(*s1 < *s2, *s2 < *s1);
-    EXPECT_EQ(*s1 < *s2, s1.get() < s2.get());
+    EXPECT_NE(s1->menorQue(s2.get()), s2->menorQue(s1.get()));
+    EXPECT_EQ(s1->menorQue(s2.get()), s1.get() < s2.get());
     owned q(Any()), q2(Any());
-    EXPECT_FALSE(*q < *q2) << "equal placeholders are not ordered";
+    EXPECT_FALSE(q->menorQue(q2.get())) << "equal placeholders are not ordered";
 }
 
 TEST(AlgebraMembership, GroupsContainMembersAndSubMultisets) {
@@ -88,8 +85,6 @@ TEST(AlgebraMembership, GroupsContainMembersAndSubMultisets) {
     EXPECT_FALSE(set->contem(three2.get()));
     EXPECT_TRUE(set->contem(two.get()));
     EXPECT_FALSE(set->contem(five.get()));
-    EXPECT_TRUE(two->estaContido(set));
-    EXPECT_TRUE(static_cast<container*>(two2.get())->contido(set));
     EXPECT_EQ(dump(set), dump(owned(Set(N(1), N(2), N(2))).get())) << "containment leaves the group as it was";
 }
 

@@ -607,6 +607,13 @@ TEST(ChainCopies, AddchainRebuildsTheParentAroundANewNode) {
     EXPECT_EQ(alone.addchain(fresh.get()), fresh.get()) << "without a parent there is nothing to rebuild";
 }
 
+// A copy of the whole tree around `at` with n in its place: addchain on
+// every level up to the top.
+nucleo* broadcopy(nucleo* at, nucleo* n) {
+    for (nucleo* cur = at; cur->parent(); cur = cur->parent()) n = cur->addchain(n);
+    return n;
+}
+
 //   s (sum)
 //   ├── a
 //   └── q (quocient)
@@ -615,7 +622,7 @@ TEST(ChainCopies, AddchainRebuildsTheParentAroundANewNode) {
 TEST(ChainCopies, BroadcopyAndCopychainKeepOperandOrder) {
     auto* q = with<quocient>({lit("num"), lit("den")});
     std::unique_ptr<sum> s(with<sum>({lit("a"), q}));
-    std::unique_ptr<nucleo> rebuilt(q->last()->broadcopy(lit("new")));
+    std::unique_ptr<nucleo> rebuilt(broadcopy(q->last(), lit("new")));
     EXPECT_EQ(shape(rebuilt.get()), "sum[a,quo[num,new]]");
     EXPECT_EQ(shape(s.get()), "sum[a,quo[num,den]]");
     expectChainSound(*static_cast<container*>(rebuilt.get()));

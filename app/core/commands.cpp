@@ -13,7 +13,7 @@ constexpr Command kCommands[] = {
     {EditTool, Kind::Tool, "EditTool", "Edit tool, click to positionate cursor"},
     {MainToolbarSpare, Kind::NoHandler, "", ""},
     {Isolate, Kind::NoHandler, "", "Isolate member on hilited expression"},
-    {UseConstants, Kind::GroupCommand, "UseConstants", "Use constants defined on \"rule.vlm\" file"},
+    {UseConstants, Kind::GroupCommand, "UseConstants", "Use constants defined on \"rules.vlm\" file"},
     {InsertTrue, Kind::Constant, "True", "Inserts boolean 'True'"},
     {InsertSin, Kind::Function, "sin", "Insert sin function"},
     {InsertCos, Kind::Function, "cos", "Insert cos function"},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "algebra/sets.h"
 #include "algebra/support.h"
 
 namespace tovimat {
@@ -152,8 +153,6 @@ results simplification::distribute() {
 
 // --- set operations ------------------------------------------------------------------------------
 
-container* container::intercepcao(container* b) { return intercepcao(b, clone()); }
-
 // The members of the smaller group that the larger contains, each once.
 container* container::intercepcao(container* b, container* out) {
     if (!b || !out) return out;
@@ -164,31 +163,35 @@ container* container::intercepcao(container* b, container* out) {
     return out;
 }
 
-container* container::disjuncao(container* b) { return disjuncao(b, clone()); }
+}  // namespace tovimat
 
-// The members of either group that the other does not contain, each once.
-container* container::disjuncao(container* b, container* out) {
-    if (!b || !out) return out;
-    _disjuncao(b, out);
-    b->_disjuncao(this, out);
+namespace tovimat::alg {
+
+namespace {
+
+// Appends to out a copy of each member of a that neither out nor b contains.
+void appendUnshared(container* a, container* b, container* out) {
+    for (nucleo* m = a->first(); m && m->chained(); m = m->next())
+        if (!out->contem(m) && !b->contem(m)) out->linkLast(rawCopy(m));
+}
+
+}  // namespace
+
+container* disjuncao(container* a, container* b) {
+    if (!a) return nullptr;
+    container* out = a->clone();
+    if (!b) return out;
+    appendUnshared(a, b, out);
+    appendUnshared(b, a, out);
     return out;
 }
 
-container* container::_disjuncao(container* b, container* out) {
-    for (nucleo* m = first(); m && m->chained(); m = m->next())
-        if (!out->contem(m) && !b->contem(m)) out->linkLast(alg::rawCopy(m));
-    return out;
-}
-
-void container::nonCommon(container* b, refCol& out) {
-    if (b) _nonCommon(b, out);
-}
-
-// The members of both groups without an equal partner in the other one:
-// each member of the smaller group takes away one equal member of the larger.
-void container::_nonCommon(container* b, refCol& out) {
-    container* small = b->members() < members() ? b : this;
-    container* large = small == this ? b : this;
+// Each member of the smaller group takes away one equal member of the
+// larger; what is left of a, then what is left of b, each in its order.
+void nonCommon(container* a, container* b, refCol& out) {
+    if (!a || !b) return;
+    container* small = b->members() < a->members() ? b : a;
+    container* large = small == a ? b : a;
     std::vector<nucleo*> smallMembers, largeMembers;
     for (nucleo* m = small->first(); m && m->chained(); m = m->next()) smallMembers.push_back(m);
     for (nucleo* m = large->first(); m && m->chained(); m = m->next()) largeMembers.push_back(m);
@@ -201,27 +204,37 @@ void container::_nonCommon(container* b, refCol& out) {
             }
         }
     }
-    // This group's members first, then b's, each in its order.
     auto keep = [&](container* g) {
         auto& ms = g == small ? smallMembers : largeMembers;
         auto& paired = g == small ? smallPaired : largePaired;
         for (size_t i = 0; i < ms.size(); ++i)
             if (!paired[i]) out.add(ms[i]);
     };
-    keep(this);
-    if (b != this) keep(b);
+    keep(a);
+    if (b != a) keep(b);
 }
 
-container* container::uniao(container* b) { return uniao(b, clone()); }
+}  // namespace tovimat::alg
 
-// A union: every member of this group, then each member of b that the
-// union so far does not contain.
+namespace tovimat {
+
+namespace {
+
+// Appends to out a copy of each member of g that out does not hold yet (a
+// group member is looked for as one member, never as a part of out).
+void appendNew(container* g, container* out) {
+    for (nucleo* m = g->first(); m && m->chained(); m = m->next())
+        if (!out->contains(m)) out->linkLast(alg::rawCopy(m));
+}
+
+}  // namespace
+
+// A union: the members of this group, then those of b, each member once
+// (members are the same when they are equal expressions).
 container* container::uniao(container* b, container* out) {
     if (!out) return out;
-    for (nucleo* m = first(); m && m->chained(); m = m->next()) out->linkLast(alg::rawCopy(m));
-    if (b)
-        for (nucleo* m = b->first(); m && m->chained(); m = m->next())
-            if (!out->contem(m)) out->linkLast(alg::rawCopy(m));
+    appendNew(this, out);
+    if (b) appendNew(b, out);
     return out;
 }
 

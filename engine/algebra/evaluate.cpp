@@ -238,6 +238,10 @@ nucleo* groupRel::eval(nucleo* a, nucleo* b) {
             return ga ? new booleano(ga->contem(b)) : nullptr;
         case typeId::notContain:
             return ga ? new booleano(!ga->contem(b)) : nullptr;
+        // a refers b holds when b is nowhere in a: a is not b and no node at
+        // any depth below a is b. It is the negation of refere ("a mentions
+        // b"), which contains and belongs do not share: they look one level
+        // down only. refered asks the same with the operands swapped.
         case typeId::refers:
             return ga ? new booleano(!ga->refere(b)) : nullptr;
         case typeId::contained:
@@ -247,19 +251,11 @@ nucleo* groupRel::eval(nucleo* a, nucleo* b) {
             return gb ? new booleano(!gb->contem(a)) : nullptr;
         case typeId::refered:
             return gb ? new booleano(!gb->refere(a)) : nullptr;
-        case typeId::junction: {
-            if (!ga) return nullptr;
-            container* out;
-            if (a->type() == b->type()) {
-                out = static_cast<container*>(alg::rawCopy(a));
-            } else {
-                if (!gb) return nullptr;
-                out = new enumSet();
-                for (nucleo* m = ga->first(); m && m->chained(); m = m->next()) out->linkLast(alg::rawCopy(m));
-            }
-            for (nucleo* m = gb->first(); m && m->chained(); m = m->next()) out->linkLast(alg::rawCopy(m));
-            return out;
-        }
+        case typeId::junction:
+            // Two groups of one class stay in that class; any other pair of
+            // groups gives a set. Either way each member is listed once.
+            if (!ga || !gb) return nullptr;
+            return ga->uniao(gb, a->type() == b->type() ? ga->clone() : new enumSet());
         case typeId::intersection:
             return ga && gb ? ga->intercepcao(gb, ga->clone()) : nullptr;
         default:

@@ -13,16 +13,6 @@ namespace tovimat {
 using alg::isNumber;
 using alg::numberValue;
 
-// --- operators of nucleo -------------------------------------------------------------------------
-
-bool nucleo::estaContido(nucleo* x) { return x->contem(this); }
-bool nucleo::operator<(nucleo& x) { return menorQue(&x); }
-bool nucleo::operator<=(nucleo& x) { return *this < x || *this == x; }
-bool nucleo::operator>(nucleo& x) { return !(*this < x) && !(*this == x); }
-bool nucleo::operator>=(nucleo& x) { return *this == x || !(*this < x || *this == x); }
-
-bool container::contido(nucleo* x) { return x->contem(this); }
-
 // --- equality ------------------------------------------------------------------------------------
 
 bool literal::igualA(nucleo* x) {

@@ -45,18 +45,21 @@ public:
     int distributive() const override { return 1; }
     double complexity() const override;
 
-    // Both delimiters are visible: the members are enclosed.
+    // "Wraps": both delimiters are visible, so the members are enclosed.
     virtual bool envolv() const;
     // A new, empty container of the same class with the same texts.
     virtual container* clone() const;
     virtual int maxMembers() const { return 2147483647; }
     virtual int minMembers() const { return 0; }
     virtual bool canDelete(nucleo* n);
+    // Plain membership: some member equals key (contem also takes sub-groups).
     virtual bool contains(nucleo* key);
     // The key that opens this operator: the separator's first byte as a
     // signed char, 0 without separator.
     virtual int openingKey() const;
+    // A directive that takes relations of this type id into its chain.
     virtual bool canConjugate(int) const { return false; }
+    // Commutative: members in another order still make an equal group.
     virtual bool comut() const { return true; }
     // The neutral element, newly allocated for the caller; null when none.
     virtual nucleo* neutral() const { return nullptr; }
@@ -75,7 +78,6 @@ public:
     bool refere(nucleo* x) override;
     // Membership, or multiset containment when x is a group.
     bool contem(nucleo* x) override;
-    bool contido(nucleo* x);
     results calculate() override;
     results simplify(int budget) override;
     int colectRefs(nucleo* var, refCol& found) override;
@@ -90,15 +92,11 @@ public:
     // of this member's members, with that member in this one's place.
     container* distributeIt();
     container* distributeIt(container* group);
-    container* intercepcao(container* b);
+    // Intersection: adds to out the members of the smaller group that the
+    // larger contains, each once; answers out.
     container* intercepcao(container* b, container* out);
-    container* disjuncao(container* b);
-    container* disjuncao(container* b, container* out);
-    container* _disjuncao(container* b, container* out);
-    void nonCommon(container* b, refCol& out);
-    void _nonCommon(container* b, refCol& out);
-    // The members of this group followed by those of b it does not contain.
-    container* uniao(container* b);
+    // Union: adds to out the members of this group, then those of b, each
+    // member once; answers out.
     container* uniao(container* b, container* out);
     // Links n between after and before as it is, never flattened or lifted;
     // a composite that binds more loosely than this container there is
@@ -213,7 +211,6 @@ public:
     int members() const { return memberCount; }
     nucleo* operator[](int i) const;
     nucleo* findNext(nucleo* key, nucleo* start);
-    nucleo* findFirst(nucleo* key) { return findNext(key, first()); }
 
     // --- insertion ---------------------------------------------------------------------------
     using nucleo::_putAfter;
@@ -221,7 +218,6 @@ public:
     using nucleo::putAfter;
     using nucleo::putBefore;
     bool fput(nucleo& n) { return entre(&n, &headNode, first()); }
-    bool _fput(nucleo& n) { return atachIt(&n, &headNode, first(), true); }
     bool lput(nucleo& n) { return entre(&n, last(), &tailNode); }
     bool add(nucleo& n) { return lput(n); }
     // Appends n with this class's rules; n is deleted when it found no place.
@@ -233,7 +229,6 @@ public:
     bool putBefore(nucleo* n, nucleo* x) { return entre(n, x->previousNode, x); }
     bool _putAfter(nucleo* n, nucleo* x) { return atachIt(n, x, x->nextNode, true); }
     bool _putBefore(nucleo* n, nucleo* x) { return atachIt(n, x->previousNode, x, true); }
-    bool _atEnd_(nucleo* n) { return atachIt(n, last(), &tailNode, false); }
     // Links n at the end exactly as it is, without any structural rule.
     bool linkLast(nucleo* n) { return _atachIt(n, last(), &tailNode, false); }
 

@@ -102,7 +102,10 @@ public:
     bool loadAborted() const { return aborted; }
     // Paints the whole tree.
     void paint(HDC dc, aRect& area);
-    // Puts an algebra result into the document; answers the number of changes.
+    // Commits an algebra result into the document (despite the name it does
+    // more than check): appends it to the focused line or chain, or puts it
+    // in the focused node's place, and moves the caret. Answers the number
+    // of changes; r.value is taken over.
     int chkPass(results& r);
 
     // --- host operations, implemented by the application ---------------------------

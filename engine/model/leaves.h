@@ -36,9 +36,12 @@ public:
     const char* setText(const char* s, int n);
     field& operator=(const char* s);
     field& operator=(const field* f);
+    // Empties the text and frees its buffer.
     void zap();
+    // The whole text is s, ignoring the case of ASCII letters.
     bool chkText(const char* s) const;
 
+    // The text has not changed since it was last validated.
     bool same() const { return !changed; }
     bool isChanged() const { return changed; }
     void setChanged(bool c) { changed = c; }

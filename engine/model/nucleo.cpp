@@ -226,11 +226,6 @@ nucleo* nucleo::addchain(nucleo* n) {
     return clone;
 }
 
-nucleo* nucleo::broadcopy(nucleo* n) {
-    for (nucleo* cur = this; cur->parentNode; cur = cur->parentNode) n = cur->addchain(n);
-    return n;
-}
-
 int nucleo::getIndex() const {
     if (!rootDoc) {
         MessageBoxA(nullptr, "no root", "Debug", MB_ICONERROR);

@@ -40,6 +40,8 @@ public:
     virtual bool isGroup() const { return false; }
     virtual bool composition() const { return false; }
     virtual bool composed() const { return false; }
+    // "Conjugation": a new, empty container that must hold this node and the
+    // one before it (a relation's directive, a sum for a negation); null if none.
     virtual container* conjugacao() const { return nullptr; }
     virtual bool isLogic() const { return false; }
     virtual bool isSign() const { return false; }
@@ -146,13 +148,15 @@ public:
     void unselect();
 
     // --- algebra hooks with model-level defaults ------------------------------
+    // x equals this node or, in a group, some node below; unlike refere, a
+    // group is not compared itself and a variable answers for its value.
     virtual bool refers(nucleo* x);
     virtual nucleo* revalidate() { return this; }
     virtual results simplify(int budget);
     virtual results calculate();
     virtual bool chkChar(field*, int) const { return true; }
-    virtual void colectVars(container&) {}
-    // Literal identity by default; leaves and groups compare by content.
+    // "Equal to", reached through operator==: literal identity by default;
+    // leaves and groups compare by content.
     virtual bool igualA(nucleo* x) { return x == this; }
 
     bool operator==(nucleo& x);
@@ -163,15 +167,14 @@ public:
     virtual bool chkRule(nucleo* target, container& bindings, nucleo* exclude);
     // Collects the nodes of this subtree equal to var; answers how many.
     virtual int colectRefs(nucleo* var, class refCol& found);
+    // "Less than": numbers by value, names by text, others by type id and
+    // then by address.
     virtual bool menorQue(nucleo* x);
-    // This node is x, or (for a group) mentions x somewhere below.
+    // This node is x, or (for a group) mentions x somewhere below; not the
+    // same test as refers.
     virtual bool refere(nucleo* x);
+    // "Contains": for a leaf, equality; containers answer membership.
     virtual bool contem(nucleo* x);
-    bool estaContido(nucleo* x);
-    bool operator<(nucleo& x);
-    bool operator<=(nucleo& x);
-    bool operator>(nucleo& x);
-    bool operator>=(nucleo& x);
 
     // --- chain position ---------------------------------------------------------
     bool chained() const { return previousNode != nullptr && nextNode != nullptr; }
@@ -190,9 +193,11 @@ public:
     bool _replaceWith(nucleo* n);
     void moveTo(int x, int y, bool invalidate = false);
 
+    // Puts copies of this node's siblings around anchor, in their order.
     void copychain(nucleo* anchor);
+    // A new copy of this node's parent with n in this node's place (n itself
+    // when there is no parent).
     nucleo* addchain(nucleo* n);
-    nucleo* broadcopy(nucleo* n);
 
     bool selected() const;
 

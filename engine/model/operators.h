@@ -506,6 +506,7 @@ public:
     bool contem(nucleo* x) override;
 };
 
+// A sequence; no constructor builds one from the editor.
 class sequencia : public operat {
 public:
     sequencia() : operat("", "", "") {}

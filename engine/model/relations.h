@@ -170,8 +170,8 @@ protected:
 TOVIMAT_GROUP_RELATION(contains, "\xCC", false)      // proper subset
 TOVIMAT_GROUP_RELATION(contained, "\xC9", false)     // proper superset
 TOVIMAT_GROUP_RELATION(notContain, "\xCB", false)    // not a subset
-TOVIMAT_GROUP_RELATION(refers, "\xCD", false)        // subset or equal
-TOVIMAT_GROUP_RELATION(refered, "\xCA", false)       // superset or equal
+TOVIMAT_GROUP_RELATION(refers, "\xCD", false)        // subset or equal; b nowhere in a
+TOVIMAT_GROUP_RELATION(refered, "\xCA", false)       // superset or equal; a nowhere in b
 TOVIMAT_GROUP_RELATION(belongs, "\xCE", false)       // element of
 TOVIMAT_GROUP_RELATION(notBelong, "\xCF", false)     // not an element of
 TOVIMAT_GROUP_RELATION(junction, "\xC8", true)       // union

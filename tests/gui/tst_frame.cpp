@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <cstring>
+#include <initializer_list>
 
 #include "gui_document.h"
 #include "gui_test_support.h"
@@ -29,6 +30,16 @@ namespace {
 QList<int> buttonsOf(QToolBar* bar) {
     QList<int> out;
     for (QAction* a : bar->actions()) out << (a->isSeparator() ? 0 : a->data().toInt());
+    return out;
+}
+
+// The ids of groups of buttons with a separator (0) between groups.
+QList<int> grouped(std::initializer_list<std::initializer_list<int>> groups) {
+    QList<int> out;
+    for (const auto& group : groups) {
+        if (!out.isEmpty()) out << 0;
+        for (int id : group) out << id;
+    }
     return out;
 }
 
@@ -89,16 +100,29 @@ private slots:
     }
 
     void toolbarsHoldTheirButtonsInOrder() {
-        // New, Open, Save | Cut, Copy, Paste | Print, About, Context help | the
-        // tools | Calculate, Use constants, Test Rule, 32779, Isolate.
-        const QList<int> main{57600, 57601, 57603, 0,     57635, 57634, 57637, 0,     57607, 57664, 57670,
-                              0,     32775, 32776, 32777, 0,     32771, 32782, 32773, 32779, 32780};
+        const QList<int> main = grouped({
+            {id::FileNew, id::FileOpen, id::FileSave},
+            {id::EditCut, id::EditCopy, id::EditPaste},
+            {id::FilePrint, id::AppAbout, id::ContextHelp},
+            {c::SelectorTool, c::NewItemTool, c::EditTool},
+            {c::Calculate, c::UseConstants, c::TestRule, c::MainToolbarSpare, c::Isolate},
+        });
+        const QList<int> functions = grouped({
+            {c::InsertTrue, c::InsertFalse},
+            {c::InsertPlusInfinity, c::InsertMinusInfinity},
+            {c::InsertRoot, c::InsertPower, c::InsertLog},
+            {c::InsertSin, c::InsertCos, c::InsertTan},
+            {c::InsertASin, c::InsertACos, c::InsertATan},
+        });
+        const QList<int> groupRelations = grouped({
+            {c::InsertIntersection, c::InsertUnion},
+            {c::InsertContains, c::InsertNotContain, c::InsertContained},
+            {c::Refers, c::Refered},
+            {c::InsertBelongs, c::InsertNotBelong},
+        });
         QCOMPARE(buttonsOf(frame_->mainToolBar()), main);
-        QCOMPARE(buttonsOf(frame_->functionsToolBar()),
-                 (QList<int>{32784, 32798, 0, 32792, 32793, 0, 32790, 32791, 32789, 0, 32786, 32787, 32788, 0,
-                             32794, 32795, 32796}));
-        QCOMPARE(buttonsOf(frame_->groupRelationsToolBar()),
-                 (QList<int>{32799, 32800, 0, 32806, 32802, 32801, 0, 32808, 32809, 0, 32804, 32805}));
+        QCOMPARE(buttonsOf(frame_->functionsToolBar()), functions);
+        QCOMPARE(buttonsOf(frame_->groupRelationsToolBar()), groupRelations);
 
         QCOMPARE(frame_->toolBarArea(frame_->mainToolBar()), Qt::TopToolBarArea);
         QCOMPARE(frame_->toolBarArea(frame_->functionsToolBar()), Qt::TopToolBarArea);
@@ -119,15 +143,15 @@ private slots:
         QTest::addColumn<QString>("prompt");
         // One or two of each toolbar, the button without a command, and the
         // menu-only Font.
-        QTest::newRow("calculate") << 32771 << "Calculates hilited expression";
-        QTest::newRow("use constants") << 32782 << "Use constants defined on \"rule.vlm\" file";
-        QTest::newRow("edit") << 32777 << "Edit tool, click to positionate cursor";
-        QTest::newRow("isolate") << 32780 << "Isolate member on hilited expression";
-        QTest::newRow("false") << 32798 << "Inserts boolean 'False'";
-        QTest::newRow("log") << 32789 << "Inserts logaritm operator";
-        QTest::newRow("not contain") << 32802 << "Not contain";
-        QTest::newRow("refered") << 32809 << "Refered";
-        QTest::newRow("font") << 57696 << "Define font of hilited expression";
+        QTest::newRow("calculate") << c::Calculate << "Calculates hilited expression";
+        QTest::newRow("use constants") << c::UseConstants << "Use constants defined on \"rules.vlm\" file";
+        QTest::newRow("edit") << c::EditTool << "Edit tool, click to positionate cursor";
+        QTest::newRow("isolate") << c::Isolate << "Isolate member on hilited expression";
+        QTest::newRow("false") << c::InsertFalse << "Inserts boolean 'False'";
+        QTest::newRow("log") << c::InsertLog << "Inserts logaritm operator";
+        QTest::newRow("not contain") << c::InsertNotContain << "Not contain";
+        QTest::newRow("refered") << c::Refered << "Refered";
+        QTest::newRow("font") << c::Font << "Define font of hilited expression";
     }
 
     void buttonsCarryTheirPrompts() {
@@ -173,8 +197,12 @@ private slots:
         QCOMPARE(entriesOf(menuNamed(*frame_, "Window")).mid(0, 4),
                  (QStringList{"New Window", "Cascade", "Tile", "Split"}));
         const QStringList insert = entriesOf(menuNamed(*frame_, "Insert"));
-        for (int id : {32784, 32798, 32792, 32793, 32786, 32787, 32788, 32794, 32795, 32796,
-                       32789, 32790, 32791, 32799, 32800, 32801, 32802, 32804, 32805, 32806})
+        for (int id :
+             {c::InsertTrue,       c::InsertFalse,        c::InsertPlusInfinity, c::InsertMinusInfinity,
+              c::InsertSin,        c::InsertCos,          c::InsertTan,          c::InsertASin,
+              c::InsertACos,       c::InsertATan,         c::InsertLog,          c::InsertRoot,
+              c::InsertPower,      c::InsertIntersection, c::InsertUnion,        c::InsertContained,
+              c::InsertNotContain, c::InsertBelongs,      c::InsertNotBelong,    c::InsertContains})
             QVERIFY2(menuNamed(*frame_, "Insert")->actions().contains(frame_->action(id)),
                      qPrintable(QString::number(id)));
         QCOMPARE(insert.first(), QStringLiteral("True"));

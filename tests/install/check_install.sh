@@ -23,6 +23,25 @@ mkdir -p "$scratch"
 
 libdir=$(dirname "$(find "$prefix" -name 'libtovimat.so' -print -quit)")
 [[ -f $prefix/include/tovimat/platform/gdi.h ]] || { echo "headers missing under include/tovimat" >&2; exit 1; }
+
+# Only public headers are installed, and they include none that is not.
+included=$prefix/include/tovimat
+missing=0
+for internal in algebra/search.h algebra/sets.h algebra/support.h; do
+    if [[ -e $included/$internal ]]; then
+        echo "internal header $internal installed" >&2
+        missing=1
+    fi
+done
+while IFS= read -r -d '' header; do
+    while IFS= read -r name; do
+        if [[ ! -f $included/$name ]]; then
+            echo "${header#"$included"/} includes $name, which is not installed" >&2
+            missing=1
+        fi
+    done < <(sed -n 's/^#include "\(.*\)".*/\1/p' "$header")
+done < <(find "$included" -name '*.h' -print0)
+((missing == 0)) || exit 1
 export LD_LIBRARY_PATH=$libdir${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
 
 echo "-- pkg-config"
