@@ -17,91 +17,12 @@
 
 #include "model/document.h"
 #include "platform/messages.h"
-#include "platform/nominal_dc.h"
 #include "store/file_io.h"
-#include "store/stream.h"
+#include "support/headless_host.h"
 
 namespace velmor::examples {
 
 using namespace tovimat;
-
-// A document root without windows: nominal metrics and one caret.
-class ExampleHost : public protocol {
-public:
-    ExampleHost() : protocol(new container("", "", "")) {}
-
-    void invalidate(nucleo*) override {}
-    void createCaret(int, int) override {}
-    void setCaretPos(int, int) override {}
-    void hideCaret() override {}
-    void showCaret() override {}
-    void drawFocusFrame(nucleo*) override {}
-    void setModified(bool) override {}
-    int message(const char* text, const char* caption, UINT style) override {
-        return MessageBoxA(nullptr, text, caption, style);
-    }
-    void measureOn(nucleo* n) override {
-        NominalDC dc;
-        n->measure(&dc);
-    }
-    void updateOn(nucleo* n) override {
-        NominalDC dc;
-        n->update(&dc);
-    }
-    void remeasureOn(nucleo* n) override {
-        NominalDC dc;
-        n->remeasure(&dc);
-    }
-    void caretAt(nucleo* n, int index) override { n->focusAt(index, 0); }
-    selection* selectionList() override { return &selected_; }
-    bool clickOn(nucleo*, aPoint&) override { return false; }
-    void setFocused(nucleo* n) override { focus_ = n; }
-    int caretIndex() override { return index_; }
-    nucleo* focused() override { return focus_; }
-    int* caretIndexRef() override { return &index_; }
-    aRect* selectionRect() override { return &band_; }
-
-    // Adds a line to the document and answers it.
-    nucleo* add(nucleo* line) {
-        base->linkLast(line);
-        return line;
-    }
-
-    // The Calculate command on a node: calculate, else distribute, then commit.
-    // Answers the line the node belongs to afterwards.
-    nucleo* calculate(nucleo* n) {
-        focus_ = n;
-        results r = n->calculate();
-        if (r.changes == 0) {
-            delete r.value;
-            r = static_cast<container*>(n)->distribute();
-        }
-        chkPass(r);
-        focus_ = nullptr;
-        return base->last();
-    }
-
-    // The lines one under the other, laid out, then the file's bytes.
-    std::vector<std::uint8_t> bytes() {
-        int y = 10;
-        for (nucleo* m = base->first(); m && m->chained(); m = m->next()) {
-            remeasureOn(m);
-            m->moveTo(20, y, false);
-            y = m->bottom() + 12;
-        }
-        remeasureOn(base);
-        focus_ = nullptr;
-        memStor out;
-        save(out);
-        return out.bytes();
-    }
-
-private:
-    selection selected_;
-    nucleo* focus_ = nullptr;
-    int index_ = 0;
-    aRect band_;
-};
 
 // --- building blocks -----------------------------------------------------------------------------
 
@@ -140,7 +61,7 @@ inline nucleo* z() { return name("z"); }
 // --- the documents -------------------------------------------------------------------------------
 
 inline std::vector<std::uint8_t> rulesFile() {
-    ExampleHost doc;
+    support::HeadlessHost doc;
     // Neutral and absorbing elements.
     doc.add(sheet(is(plus(x(), num(0)), x()), is(times(x(), num(1)), x()), is(times(x(), num(0)), num(0)),
                   is(raised(x(), num(1)), x()), is(raised(x(), num(0)), num(1)), is(plus(x(), minus(x())), num(0)),
@@ -167,7 +88,7 @@ inline std::vector<std::uint8_t> rulesFile() {
 }
 
 inline std::vector<std::uint8_t> quadraticFile() {
-    ExampleHost doc;
+    support::HeadlessHost doc;
     doc.add(is(plus(raised(x(), num(2)), minus(times(num(5), x())), num(6)), num(0)));
     doc.add(is(times(paren(plus(x(), minus(num(2)))), paren(plus(x(), minus(num(3))))), num(0)));
     doc.add(is(x(), over(plus(num(5), node<plusOrMinus>(node<radical>(plus(raised(num(5), num(2)),
@@ -183,7 +104,7 @@ inline std::vector<std::uint8_t> quadraticFile() {
 }
 
 inline std::vector<std::uint8_t> fractionsFile() {
-    ExampleHost doc;
+    support::HeadlessHost doc;
     nucleo* line = doc.calculate(doc.add(plus(over(num(3), num(4)), over(num(1), num(4)))));
     doc.calculate(line);
     doc.calculate(doc.add(plus(over(num(1), num(2)), over(num(1), num(3)))));
@@ -194,7 +115,7 @@ inline std::vector<std::uint8_t> fractionsFile() {
 }
 
 inline std::vector<std::uint8_t> stepsFile() {
-    ExampleHost doc;
+    support::HeadlessHost doc;
     nucleo* line = doc.calculate(doc.add(plus(times(num(2), paren(plus(num(3), num(4)))), minus(num(5)))));
     line = doc.calculate(line);
     doc.calculate(line);
@@ -205,7 +126,7 @@ inline std::vector<std::uint8_t> stepsFile() {
 }
 
 inline std::vector<std::uint8_t> setsLogicFile() {
-    ExampleHost doc;
+    support::HeadlessHost doc;
     doc.calculate(doc.add(node<intersection>(set(num(1), num(2), num(3)), set(num(2), num(3), num(4)))));
     doc.calculate(doc.add(node<junction>(set(num(1), num(2)), set(num(2), num(3)))));
     doc.calculate(doc.add(node<belongs>(num(2), set(num(1), num(2), num(3)))));
