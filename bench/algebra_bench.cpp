@@ -18,10 +18,10 @@
 #include <memory>
 #include <string>
 
-#include "../examples/example_docs.h"
 #include "model/document.h"
 #include "platform/messages.h"
 #include "platform/nominal_dc.h"
+#include "support/headless_host.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ struct Quiet : MessageSink {
     int messageBox(const char*, const char*, UINT) override { return IDOK; }
 };
 
-// The document the whole command commits into: the examples' window-less root.
-using BenchHost = velmor::examples::ExampleHost;
+// The document the whole command commits into: a root without windows.
+using BenchHost = velmor::support::HeadlessHost;
 
 nucleo* name(const std::string& s) {
     auto* l = new literal(s.c_str());

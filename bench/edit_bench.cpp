@@ -5,9 +5,9 @@
 // the size of the document. The baseline is laying out the edited line alone.
 #include <benchmark/benchmark.h>
 
-#include "../tests/test_host.h"
 #include "model/document.h"
 #include "platform/vkeys.h"
+#include "support/headless_host.h"
 
 using namespace tovimat;
 
@@ -34,7 +34,7 @@ struct Document {
         edited = static_cast<field*>(q->first());
         edited->focusAt(1);
     }
-    testing::TestHost host;
+    velmor::support::HeadlessHost host;
     field* edited;
 };
 
@@ -76,7 +76,7 @@ struct LongLine {
         last = static_cast<field*>(line->last());
         last->focusAt(1);
     }
-    testing::TestHost host;
+    velmor::support::HeadlessHost host;
     field* last;
 };
 
@@ -107,7 +107,7 @@ struct Nested {
         host.remeasureOn(host.getBase());
         number->focusAt(1);
     }
-    testing::TestHost host;
+    velmor::support::HeadlessHost host;
     field* number;
 };
 

@@ -4,10 +4,10 @@
 // The baseline is the same keystroke in the same value shown in one place.
 #include <benchmark/benchmark.h>
 
-#include "../tests/test_host.h"
 #include "model/document.h"
 #include "platform/vkeys.h"
 #include "refs/reference.h"
+#include "support/headless_host.h"
 
 using namespace tovimat;
 
@@ -35,7 +35,7 @@ struct Document {
         edited = static_cast<field*>(q->first());
         edited->focusAt(1);
     }
-    testing::TestHost host;
+    velmor::support::HeadlessHost host;
     field* edited;
 };
 

@@ -19,13 +19,13 @@
 #include <string>
 #include <vector>
 
-#include "../tests/test_host.h"
 #include "model/document.h"
 #include "platform/messages.h"
 #include "store/stream.h"
+#include "support/headless_host.h"
 
 using namespace tovimat;
-using tovimat::testing::TestHost;
+using velmor::support::HeadlessHost;
 
 namespace {
 
@@ -116,7 +116,7 @@ struct Fixture {
             count += countNodes(*line);
             base->add(*line);
         }
-        host = std::make_unique<TestHost>(base);
+        host = std::make_unique<HeadlessHost>(base);
         host->remeasureOn(base);
         nodes = countNodes(*base);
         memStor s;
@@ -125,7 +125,7 @@ struct Fixture {
     }
 
     MessageRecorder quiet;
-    std::unique_ptr<TestHost> host;
+    std::unique_ptr<HeadlessHost> host;
     long nodes = 0;
     std::vector<std::uint8_t> bytes;
 };
@@ -217,7 +217,7 @@ void BM_Load(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         const size_t heapBefore = heapInUse();
-        auto host = std::make_unique<TestHost>();
+        auto host = std::make_unique<HeadlessHost>();
         in.rewind();
         state.ResumeTiming();
 

@@ -17,97 +17,16 @@
 
 #include "model/document.h"
 #include "platform/messages.h"
-#include "platform/nominal_dc.h"
 #include "store/file_io.h"
-#include "store/stream.h"
+#include "support/headless_host.h"
 
 namespace velmor::examples {
 
-using namespace tovimat;
-
-// A document root without windows: nominal metrics and one caret.
-class ExampleHost : public protocol {
-public:
-    ExampleHost() : protocol(new container("", "", "")) {}
-
-    void invalidate(nucleo*) override {}
-    void createCaret(int, int) override {}
-    void setCaretPos(int, int) override {}
-    void hideCaret() override {}
-    void showCaret() override {}
-    void drawFocusFrame(nucleo*) override {}
-    void setModified(bool) override {}
-    int message(const char* text, const char* caption, UINT style) override {
-        return MessageBoxA(nullptr, text, caption, style);
-    }
-    void measureOn(nucleo* n) override {
-        NominalDC dc;
-        n->measure(&dc);
-    }
-    void updateOn(nucleo* n) override {
-        NominalDC dc;
-        n->update(&dc);
-    }
-    void remeasureOn(nucleo* n) override {
-        NominalDC dc;
-        n->remeasure(&dc);
-    }
-    void caretAt(nucleo* n, int index) override { n->focusAt(index, 0); }
-    selection* selectionList() override { return &selected_; }
-    bool clickOn(nucleo*, aPoint&) override { return false; }
-    void setFocused(nucleo* n) override { focus_ = n; }
-    int caretIndex() override { return index_; }
-    nucleo* focused() override { return focus_; }
-    int* caretIndexRef() override { return &index_; }
-    aRect* selectionRect() override { return &band_; }
-
-    // Adds a line to the document and answers it.
-    nucleo* add(nucleo* line) {
-        base->linkLast(line);
-        return line;
-    }
-
-    // The Calculate command on a node: calculate, else distribute, then commit.
-    // Answers the line the node belongs to afterwards.
-    nucleo* calculate(nucleo* n) {
-        focus_ = n;
-        results r = n->calculate();
-        if (r.changes == 0) {
-            delete r.value;
-            r = static_cast<container*>(n)->distribute();
-        }
-        chkPass(r);
-        focus_ = nullptr;
-        return base->last();
-    }
-
-    // The lines one under the other, laid out, then the file's bytes.
-    std::vector<std::uint8_t> bytes() {
-        int y = 10;
-        for (nucleo* m = base->first(); m && m->chained(); m = m->next()) {
-            remeasureOn(m);
-            m->moveTo(20, y, false);
-            y = m->bottom() + 12;
-        }
-        remeasureOn(base);
-        focus_ = nullptr;
-        memStor out;
-        save(out);
-        return out.bytes();
-    }
-
-private:
-    selection selected_;
-    nucleo* focus_ = nullptr;
-    int index_ = 0;
-    aRect band_;
-};
-
 // --- building blocks -----------------------------------------------------------------------------
 
-inline nucleo* num(double v) { return new nominal(v); }
-inline nucleo* name(const char* s) {
-    auto* l = new literal(s);
+inline tovimat::nucleo* num(double v) { return new tovimat::nominal(v); }
+inline tovimat::nucleo* name(const char* s) {
+    auto* l = new tovimat::literal(s);
     l->setChanged(false);
     return l;
 }
@@ -117,30 +36,49 @@ C* node(M*... members) {
     (c->linkLast(members), ...);
     return c;
 }
-template <typename... M> container* plus(M*... m) { return node<sum>(m...); }
-template <typename... M> container* times(M*... m) { return node<multiplication>(m...); }
-inline container* over(nucleo* a, nucleo* b) { return node<quocient>(a, b); }
-inline container* raised(nucleo* a, nucleo* b) { return node<power>(a, b); }
-inline container* minus(nucleo* x) { return node<negation>(x); }
-inline container* paren(nucleo* x) { return node<parentesis>(x); }
-inline container* is(nucleo* lhs, nucleo* rhs) { return node<simplification>(lhs, node<equal>(rhs)); }
-template <typename... M> container* set(M*... m) { return node<enumSet>(m...); }
-template <typename F> container* fn(nucleo* x) { return node<F>(x); }
-template <typename... M> container* sheet(M*... lines) {
-    auto* p = new page(1, false);
+template <typename... M>
+tovimat::container* plus(M*... m) {
+    return node<tovimat::sum>(m...);
+}
+template <typename... M>
+tovimat::container* times(M*... m) {
+    return node<tovimat::multiplication>(m...);
+}
+inline tovimat::container* over(tovimat::nucleo* a, tovimat::nucleo* b) {
+    return node<tovimat::quocient>(a, b);
+}
+inline tovimat::container* raised(tovimat::nucleo* a, tovimat::nucleo* b) {
+    return node<tovimat::power>(a, b);
+}
+inline tovimat::container* minus(tovimat::nucleo* x) { return node<tovimat::negation>(x); }
+inline tovimat::container* paren(tovimat::nucleo* x) { return node<tovimat::parentesis>(x); }
+inline tovimat::container* is(tovimat::nucleo* lhs, tovimat::nucleo* rhs) {
+    return node<tovimat::simplification>(lhs, node<tovimat::equal>(rhs));
+}
+template <typename... M>
+tovimat::container* set(M*... m) {
+    return node<tovimat::enumSet>(m...);
+}
+template <typename F>
+tovimat::container* fn(tovimat::nucleo* x) {
+    return node<F>(x);
+}
+template <typename... M>
+tovimat::container* sheet(M*... lines) {
+    auto* p = new tovimat::page(1, false);
     (p->linkLast(lines), ...);
     return p;
 }
 
 // x, y, z... as pattern variables.
-inline nucleo* x() { return name("x"); }
-inline nucleo* y() { return name("y"); }
-inline nucleo* z() { return name("z"); }
+inline tovimat::nucleo* x() { return name("x"); }
+inline tovimat::nucleo* y() { return name("y"); }
+inline tovimat::nucleo* z() { return name("z"); }
 
 // --- the documents -------------------------------------------------------------------------------
 
 inline std::vector<std::uint8_t> rulesFile() {
-    ExampleHost doc;
+    support::HeadlessHost doc;
     // Neutral and absorbing elements.
     doc.add(sheet(is(plus(x(), num(0)), x()), is(times(x(), num(1)), x()), is(times(x(), num(0)), num(0)),
                   is(raised(x(), num(1)), x()), is(raised(x(), num(0)), num(1)), is(plus(x(), minus(x())), num(0)),
@@ -155,11 +93,13 @@ inline std::vector<std::uint8_t> rulesFile() {
     doc.add(sheet(is(times(x(), paren(plus(y(), z()))), plus(times(x(), y()), times(x(), z()))),
                   is(times(paren(plus(x(), y())), z()), plus(times(x(), z()), times(y(), z())))));
     // Trigonometry.
-    doc.add(sheet(is(plus(raised(fn<algSin>(x()), num(2)), raised(fn<algCos>(x()), num(2))), num(1)),
-                  is(fn<algTan>(x()), over(fn<algSin>(x()), fn<algCos>(x()))),
-                  is(fn<algSin>(paren(minus(x()))), minus(fn<algSin>(x()))),
-                  is(fn<algCos>(paren(minus(x()))), fn<algCos>(x())),
-                  is(fn<algSin>(paren(times(num(2), x()))), times(num(2), fn<algSin>(x()), fn<algCos>(x())))));
+    doc.add(sheet(
+        is(plus(raised(fn<tovimat::algSin>(x()), num(2)), raised(fn<tovimat::algCos>(x()), num(2))), num(1)),
+        is(fn<tovimat::algTan>(x()), over(fn<tovimat::algSin>(x()), fn<tovimat::algCos>(x()))),
+        is(fn<tovimat::algSin>(paren(minus(x()))), minus(fn<tovimat::algSin>(x()))),
+        is(fn<tovimat::algCos>(paren(minus(x()))), fn<tovimat::algCos>(x())),
+        is(fn<tovimat::algSin>(paren(times(num(2), x()))),
+           times(num(2), fn<tovimat::algSin>(x()), fn<tovimat::algCos>(x())))));
     // Constants.
     doc.add(sheet(is(name("pi"), num(3.14159265358979)), is(name("e"), num(2.71828182845905)),
                   is(name("g"), num(9.81))));
@@ -167,14 +107,15 @@ inline std::vector<std::uint8_t> rulesFile() {
 }
 
 inline std::vector<std::uint8_t> quadraticFile() {
-    ExampleHost doc;
+    support::HeadlessHost doc;
     doc.add(is(plus(raised(x(), num(2)), minus(times(num(5), x())), num(6)), num(0)));
     doc.add(is(times(paren(plus(x(), minus(num(2)))), paren(plus(x(), minus(num(3))))), num(0)));
-    doc.add(is(x(), over(plus(num(5), node<plusOrMinus>(node<radical>(plus(raised(num(5), num(2)),
-                                                                             minus(times(num(4), num(6))))))),
+    doc.add(is(x(), over(plus(num(5), node<tovimat::plusOrMinus>(node<tovimat::radical>(
+                                          plus(raised(num(5), num(2)), minus(times(num(4), num(6))))))),
                          num(2))));
     // The discriminant, calculated step by step.
-    nucleo* line = doc.calculate(doc.add(plus(raised(num(5), num(2)), minus(times(num(4), num(6))))));
+    tovimat::nucleo* line =
+        doc.calculate(doc.add(plus(raised(num(5), num(2)), minus(times(num(4), num(6))))));
     doc.calculate(line);
     // The two roots.
     doc.calculate(doc.calculate(doc.add(over(plus(num(5), num(1)), num(2)))));
@@ -183,8 +124,8 @@ inline std::vector<std::uint8_t> quadraticFile() {
 }
 
 inline std::vector<std::uint8_t> fractionsFile() {
-    ExampleHost doc;
-    nucleo* line = doc.calculate(doc.add(plus(over(num(3), num(4)), over(num(1), num(4)))));
+    support::HeadlessHost doc;
+    tovimat::nucleo* line = doc.calculate(doc.add(plus(over(num(3), num(4)), over(num(1), num(4)))));
     doc.calculate(line);
     doc.calculate(doc.add(plus(over(num(1), num(2)), over(num(1), num(3)))));
     doc.calculate(doc.add(over(num(12), num(8))));
@@ -194,8 +135,9 @@ inline std::vector<std::uint8_t> fractionsFile() {
 }
 
 inline std::vector<std::uint8_t> stepsFile() {
-    ExampleHost doc;
-    nucleo* line = doc.calculate(doc.add(plus(times(num(2), paren(plus(num(3), num(4)))), minus(num(5)))));
+    support::HeadlessHost doc;
+    tovimat::nucleo* line =
+        doc.calculate(doc.add(plus(times(num(2), paren(plus(num(3), num(4)))), minus(num(5)))));
     line = doc.calculate(line);
     doc.calculate(line);
     line = doc.calculate(doc.add(is(name("y"), plus(raised(num(2), num(3)), times(num(3), num(4))))));
@@ -205,30 +147,31 @@ inline std::vector<std::uint8_t> stepsFile() {
 }
 
 inline std::vector<std::uint8_t> setsLogicFile() {
-    ExampleHost doc;
-    doc.calculate(doc.add(node<intersection>(set(num(1), num(2), num(3)), set(num(2), num(3), num(4)))));
-    doc.calculate(doc.add(node<junction>(set(num(1), num(2)), set(num(2), num(3)))));
-    doc.calculate(doc.add(node<belongs>(num(2), set(num(1), num(2), num(3)))));
-    doc.calculate(doc.add(node<notBelong>(num(5), set(num(1), num(2), num(3)))));
-    doc.calculate(doc.add(node<logicOr>(new booleano(true), name("x"))));
-    doc.calculate(doc.add(node<logicAnd>(name("x"), new booleano(false))));
-    doc.calculate(doc.add(node<logicOr>(name("p"), name("p"))));
+    support::HeadlessHost doc;
+    doc.calculate(
+        doc.add(node<tovimat::intersection>(set(num(1), num(2), num(3)), set(num(2), num(3), num(4)))));
+    doc.calculate(doc.add(node<tovimat::junction>(set(num(1), num(2)), set(num(2), num(3)))));
+    doc.calculate(doc.add(node<tovimat::belongs>(num(2), set(num(1), num(2), num(3)))));
+    doc.calculate(doc.add(node<tovimat::notBelong>(num(5), set(num(1), num(2), num(3)))));
+    doc.calculate(doc.add(node<tovimat::logicOr>(new tovimat::booleano(true), name("x"))));
+    doc.calculate(doc.add(node<tovimat::logicAnd>(name("x"), new tovimat::booleano(false))));
+    doc.calculate(doc.add(node<tovimat::logicOr>(name("p"), name("p"))));
     return doc.bytes();
 }
 
 // Every file by name, in a fixed order.
 inline std::vector<std::pair<std::string, std::vector<std::uint8_t>>> allFiles() {
     // The engine's beeps and message boxes are not wanted here.
-    struct Quiet : MessageSink {
-        void beep(UINT) override {}
-        int messageBox(const char*, const char*, UINT) override { return IDOK; }
+    struct Quiet : tovimat::MessageSink {
+        void beep(tovimat::UINT) override {}
+        int messageBox(const char*, const char*, tovimat::UINT) override { return tovimat::IDOK; }
     } quiet;
-    MessageSink* previous = setMessageSink(&quiet);
+    tovimat::MessageSink* previous = tovimat::setMessageSink(&quiet);
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files = {
         {"rules.vlm", rulesFile()},         {"quadratic.vlm", quadraticFile()}, {"fractions.vlm", fractionsFile()},
         {"steps.vlm", stepsFile()},         {"sets_logic.vlm", setsLogicFile()},
     };
-    setMessageSink(previous);
+    tovimat::setMessageSink(previous);
     return files;
 }
 

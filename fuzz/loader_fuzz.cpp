@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "../tests/test_host.h"
 #include "model/document.h"
 #include "platform/messages.h"
 #include "store/stream.h"
+#include "support/headless_host.h"
 
 using namespace tovimat;
 
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static MessageRecorder* const messages = new MessageRecorder();
     messages->clear();
 
-    tovimat::testing::TestHost host;
+    velmor::support::HeadlessHost host;
     memStor in(data, size);
     if (!host.load(in)) return 0;
     container* base = host.getBase();
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(host.save(saved), "saving a loaded document failed", *messages);
 
     messages->clear();
-    tovimat::testing::TestHost again;
+    velmor::support::HeadlessHost again;
     memStor reread(saved.bytes());
     check(again.load(reread), "a saved document has a bad header", *messages);
     check(messages->log().find("Loader aborted") == std::string::npos, "a saved document was not read back",
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     memStor settled;
     again.save(settled);
-    tovimat::testing::TestHost third;
+    velmor::support::HeadlessHost third;
     memStor rereadSettled(settled.bytes());
     messages->clear();
     check(third.load(rereadSettled) && messages->events().empty(),

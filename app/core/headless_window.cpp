@@ -1,6 +1,7 @@
 #include "core/headless_window.h"
 
 #include <algorithm>
+#include <utility>
 
 using namespace tovimat;
 
@@ -12,7 +13,8 @@ bool sameRect(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-CHeadlessWindow::CHeadlessWindow(int width, int height) : client_{width, height} {}
+CHeadlessWindow::CHeadlessWindow(int width, int height, std::unique_ptr<DeviceContext> measuring)
+    : measuring_(std::move(measuring)), client_{width, height} {}
 
 void CHeadlessWindow::record(std::vector<RECT>& areas, const RECT& r) {
     if (areas.size() < maxDamageRecord) {

@@ -1,8 +1,11 @@
-// A window without a screen: 640 by 480 client pixels, scroll position (0, 0)
-// until something scrolls it, nominal metrics, and a record of everything it
-// was asked to do. velmor-cli and the tests put their views in one.
+// A window without a screen: 640 by 480 client pixels unless told otherwise,
+// scroll position (0, 0) until something scrolls it, nominal metrics unless
+// given a device context to measure with, and a record of everything it was
+// asked to do. velmor-cli and the tests put their views in one, and so does
+// the desktop program for a document it draws without showing it.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "core/view_window.h"
@@ -13,7 +16,9 @@ public:
     static constexpr int defaultWidth = 640;
     static constexpr int defaultHeight = 480;
 
-    CHeadlessWindow(int width = defaultWidth, int height = defaultHeight);
+    // measuring, when given, stands in for the nominal metrics in getDC.
+    explicit CHeadlessWindow(int width = defaultWidth, int height = defaultHeight,
+                             std::unique_ptr<tovimat::DeviceContext> measuring = nullptr);
 
     void invalidateRect(const tovimat::RECT& r, bool erase) override;
     void validateRect(const tovimat::RECT& r) override;
@@ -30,7 +35,7 @@ public:
     void paintSelectionFrame(tovimat::HDC dc, const tovimat::RECT& docRect) override;
     void setCapture() override { captured_ = true; }
     void releaseCapture() override { captured_ = false; }
-    tovimat::HDC getDC() override { return &dc_; }
+    tovimat::HDC getDC() override { return measuring_ ? measuring_.get() : &dc_; }
     void releaseDC(tovimat::HDC) override {}
 
     // --- what the view asked for ----------------------------------------------------
@@ -52,12 +57,14 @@ public:
     const std::vector<tovimat::RECT>& paintedFrames() const { return painted_; }
     // Forgets the repaint record, as after a paint.
     void clearDamage();
+    // The nominal device context, which records what is drawn on it.
     tovimat::NominalDC& dc() { return dc_; }
 
 private:
     static void record(std::vector<tovimat::RECT>& areas, const tovimat::RECT& r);
 
     tovimat::NominalDC dc_;
+    std::unique_ptr<tovimat::DeviceContext> measuring_;
     tovimat::SIZE client_;
     tovimat::SIZE total_{0, 0};
     tovimat::POINT scroll_{0, 0};

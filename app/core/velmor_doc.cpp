@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/velmor_view.h"
 #include "store/file_io.h"
 #include "store/stream.h"
 
@@ -13,7 +12,7 @@ CVelmorDoc::CVelmorDoc() = default;
 CVelmorDoc::~CVelmorDoc() {
     deleteContents();
     // Views normally go first; the ones still here must not reach back.
-    for (CVelmorView* v : std::vector<CVelmorView*>(views_)) v->detachDocument();
+    for (CDocView* v : std::vector<CDocView*>(views_)) v->detachDocument();
 }
 
 std::unique_ptr<CVelmorProtocol> CVelmorDoc::makeRoot() {
@@ -86,7 +85,7 @@ void CVelmorDoc::deleteContents() {
     // which still works at this point.
     delete root_->releaseBase();
     root_.reset();
-    for (CVelmorView* v : views_) v->forgetEditingPosition();
+    for (CDocView* v : views_) v->forgetEditingPosition();
 }
 
 SIZE CVelmorDoc::getDocSize() const {
@@ -94,16 +93,16 @@ SIZE CVelmorDoc::getDocSize() const {
     return SIZE{150, 50};
 }
 
-void CVelmorDoc::addView(CVelmorView* view) {
+void CVelmorDoc::addView(CDocView* view) {
     if (view && std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
 }
 
-void CVelmorDoc::removeView(CVelmorView* view) {
+void CVelmorDoc::removeView(CDocView* view) {
     views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
     if (root_) root_->forgetView(view);
 }
 
-void CVelmorDoc::updateAllViews(int hint, nucleo* node, CVelmorView* sender) {
+void CVelmorDoc::updateAllViews(int hint, nucleo* node, CDocView* sender) {
     // Layout sends a hint for every box it changes: a single view needs no copy.
     if (views_.size() == 1) {
         if (views_.front() != sender) views_.front()->onUpdate(hint, node);
@@ -111,7 +110,7 @@ void CVelmorDoc::updateAllViews(int hint, nucleo* node, CVelmorView* sender) {
     }
     // A view may come or go while another handles the hint: walk a copy and
     // skip the views that left.
-    for (CVelmorView* v : std::vector<CVelmorView*>(views_)) {
+    for (CDocView* v : std::vector<CDocView*>(views_)) {
         if (v == sender || std::find(views_.begin(), views_.end(), v) == views_.end()) continue;
         v->onUpdate(hint, node);
     }

@@ -1,6 +1,6 @@
 // A Velmor document: its root container and the document root that connects
 // the tree to the document's views, from new or open until close, and the
-// list of views that show it.
+// list of views that show it. The views are known here only as CDocView.
 #pragma once
 
 #include <cstdint>
@@ -8,27 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "core/doc_view.h"
 #include "core/velmor_protocol.h"
 
-class CVelmorView;
-
-namespace velmor::hint {
-
-// What updateAllViews asks of each view.
-constexpr int Invalidate = 1997;   // repaint the node's rectangle
-constexpr int Validate = 1998;     // the node's rectangle needs no repaint
-constexpr int FocusFrame = 1999;   // XOR the node's frame
-constexpr int Closing = 2000;      // the document is closing
-constexpr int ScrollRange = 2001;  // recompute the scroll range
-
-}  // namespace velmor::hint
-
-class CVelmorDoc {
+class CVelmorDoc : public CDocSite {
 public:
     CVelmorDoc();
     CVelmorDoc(const CVelmorDoc&) = delete;
     CVelmorDoc& operator=(const CVelmorDoc&) = delete;
-    ~CVelmorDoc();
+    ~CVelmorDoc() override;
 
     // A new, empty document.
     bool onNewDocument();
@@ -57,24 +45,24 @@ public:
     CVelmorProtocol* root() const { return root_.get(); }
     tovimat::container* base() const { return root_ ? root_->getBase() : nullptr; }
     bool isModified() const { return modified_; }
-    void setModifiedFlag(bool m) { modified_ = m; }
+    void setModifiedFlag(bool m) override { modified_ = m; }
 
     // The root container's right and bottom edges; 150 by 50 without a root.
     tovimat::SIZE getDocSize() const;
 
     // --- views --------------------------------------------------------------------
-    void addView(CVelmorView* view);
-    void removeView(CVelmorView* view);
-    const std::vector<CVelmorView*>& views() const { return views_; }
+    void addView(CDocView* view);
+    void removeView(CDocView* view);
+    const std::vector<CDocView*>& views() const override { return views_; }
     // Sends a hint (velmor::hint) about node to every view but sender.
-    void updateAllViews(int hint, tovimat::nucleo* node, CVelmorView* sender = nullptr);
+    void updateAllViews(int hint, tovimat::nucleo* node, CDocView* sender = nullptr) override;
 
 private:
     // Makes a document root for this document around an empty root container.
     std::unique_ptr<CVelmorProtocol> makeRoot();
 
     std::unique_ptr<CVelmorProtocol> root_;
-    std::vector<CVelmorView*> views_;
+    std::vector<CDocView*> views_;
     bool modified_ = false;
     bool damaged_ = false;
     std::string error_;

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include "core/velmor_doc.h"
-#include "core/velmor_view.h"
 #include "platform/messages.h"
 
 using namespace tovimat;
 
-CVelmorProtocol::CVelmorProtocol(CVelmorDoc* owner, container* base) : protocol(base), owner_(owner) {}
+CVelmorProtocol::CVelmorProtocol(CDocSite* owner, container* base) : protocol(base), owner_(owner) {}
 
 CVelmorProtocol::~CVelmorProtocol() = default;
 
@@ -17,11 +15,11 @@ selection& CVelmorProtocol::sharedSelection() {
     return shared;
 }
 
-void CVelmorProtocol::forgetView(CVelmorView* view) {
+void CVelmorProtocol::forgetView(CDocView* view) {
     if (activeView_ == view) activeView_ = nullptr;
 }
 
-CVelmorView* CVelmorProtocol::currentView() const {
+CDocView* CVelmorProtocol::currentView() const {
     if (activeView_) return activeView_;
     if (owner_ && !owner_->views().empty()) return owner_->views().front();
     return nullptr;
@@ -34,19 +32,19 @@ void CVelmorProtocol::invalidate(nucleo* node) {
 }
 
 void CVelmorProtocol::createCaret(int width, int height) {
-    if (CVelmorView* v = currentView()) v->window().createSolidCaret(width, height);
+    if (CDocView* v = currentView()) v->window().createSolidCaret(width, height);
 }
 
 void CVelmorProtocol::setCaretPos(int x, int y) {
-    if (CVelmorView* v = currentView()) v->placeCaret(x, y);
+    if (CDocView* v = currentView()) v->placeCaret(x, y);
 }
 
 void CVelmorProtocol::hideCaret() {
-    if (CVelmorView* v = currentView()) v->window().hideCaret();
+    if (CDocView* v = currentView()) v->window().hideCaret();
 }
 
 void CVelmorProtocol::showCaret() {
-    if (CVelmorView* v = currentView()) v->window().showCaret();
+    if (CDocView* v = currentView()) v->window().showCaret();
 }
 
 void CVelmorProtocol::drawFocusFrame(nucleo* node) {
@@ -66,7 +64,7 @@ int CVelmorProtocol::message(const char* text, const char* caption, UINT style) 
 
 template <typename Step>
 void CVelmorProtocol::layoutOn(nucleo* node, Step step) {
-    CVelmorView* v = currentView();
+    CDocView* v = currentView();
     if (!v || !node) return;
     CViewWindow& w = v->window();
     HDC dc = w.getDC();
@@ -88,7 +86,7 @@ void CVelmorProtocol::remeasureOn(nucleo* node) {
 }
 
 void CVelmorProtocol::caretAt(nucleo* node, int index) {
-    CVelmorView* v = currentView();
+    CDocView* v = currentView();
     if (!v || !node) return;
     CViewWindow& w = v->window();
     HDC dc = w.getDC();
@@ -102,7 +100,7 @@ void CVelmorProtocol::caretAt(nucleo* node, int index) {
 }
 
 bool CVelmorProtocol::clickOn(nucleo* node, aPoint& point) {
-    CVelmorView* v = currentView();
+    CDocView* v = currentView();
     if (!v || !node) return false;
     CViewWindow& w = v->window();
     HDC dc = w.getDC();
@@ -116,25 +114,25 @@ bool CVelmorProtocol::clickOn(nucleo* node, aPoint& point) {
 selection* CVelmorProtocol::selectionList() { return currentView() ? &sharedSelection() : nullptr; }
 
 void CVelmorProtocol::setFocused(nucleo* node) {
-    if (CVelmorView* v = currentView()) v->setFocused(node);
+    if (CDocView* v = currentView()) v->setFocused(node);
 }
 
 int CVelmorProtocol::caretIndex() {
-    CVelmorView* v = currentView();
+    CDocView* v = currentView();
     return v ? v->caretIndex() : 0;
 }
 
 nucleo* CVelmorProtocol::focused() {
-    CVelmorView* v = currentView();
+    CDocView* v = currentView();
     return v ? v->focused() : nullptr;
 }
 
 int* CVelmorProtocol::caretIndexRef() {
-    CVelmorView* v = currentView();
+    CDocView* v = currentView();
     return v ? v->caretIndexRef() : nullptr;
 }
 
 aRect* CVelmorProtocol::selectionRect() {
-    CVelmorView* v = currentView();
+    CDocView* v = currentView();
     return v ? v->selectionRect() : nullptr;
 }

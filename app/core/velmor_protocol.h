@@ -1,29 +1,28 @@
 // The program's document root: implements the host operations for the views
 // of one document. Operations that need a window use the active view, or the
 // document's first view when no view is active; with no view at all they do
-// nothing and the queries answer 0 or null.
+// nothing and the queries answer 0 or null. It reaches its document and the
+// views only through the interfaces in core/doc_view.h.
 #pragma once
 
+#include "core/doc_view.h"
 #include "model/document.h"
-
-class CVelmorDoc;
-class CVelmorView;
 
 class CVelmorProtocol : public tovimat::protocol {
 public:
-    CVelmorProtocol(CVelmorDoc* owner, tovimat::container* base);
+    CVelmorProtocol(CDocSite* owner, tovimat::container* base);
     ~CVelmorProtocol() override;
 
-    CVelmorDoc* owner() const { return owner_; }
+    CDocSite* owner() const { return owner_; }
 
     // The view that last received input; null when none.
-    CVelmorView* activeView() const { return activeView_; }
-    void setActiveView(CVelmorView* view) { activeView_ = view; }
+    CDocView* activeView() const { return activeView_; }
+    void setActiveView(CDocView* view) { activeView_ = view; }
     // Clears the active view when it is view.
-    void forgetView(CVelmorView* view);
+    void forgetView(CDocView* view);
     // The view the host operations use: the active one, else the document's
     // first view, else null.
-    CVelmorView* currentView() const;
+    CDocView* currentView() const;
 
     // The process-wide selection, shared by every document and view.
     static tovimat::selection& sharedSelection();
@@ -54,6 +53,6 @@ private:
     template <typename Step>
     void layoutOn(tovimat::nucleo* node, Step step);
 
-    CVelmorDoc* owner_;
-    CVelmorView* activeView_ = nullptr;
+    CDocSite* owner_;
+    CDocView* activeView_ = nullptr;
 };

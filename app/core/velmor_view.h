@@ -3,19 +3,20 @@
 // current tool, keeps the editing position (the node with the caret and the
 // caret index), drags and drops the selection, scrolls with the caret and
 // runs the Tools, Format and insertion commands. It reaches its window only
-// through CViewWindow.
+// through CViewWindow; its document knows it only as a CDocView.
 //
 // Message handlers take client coordinates; the tree works in document
 // coordinates (client plus scroll position).
 #pragma once
 
+#include "core/doc_view.h"
 #include "core/view_window.h"
 #include "model/document.h"
 
 class CVelmorDoc;
 class CVelmorProtocol;
 
-class CVelmorView {
+class CVelmorView : public CDocView {
 public:
     // Tool modes, kept in protocol::mode and shared by every view.
     enum Mode {
@@ -31,35 +32,35 @@ public:
     CVelmorView(CVelmorDoc& doc, CViewWindow& window);
     CVelmorView(const CVelmorView&) = delete;
     CVelmorView& operator=(const CVelmorView&) = delete;
-    ~CVelmorView();
+    ~CVelmorView() override;
 
     CVelmorDoc* document() const { return doc_; }
-    CViewWindow& window() const { return window_; }
+    CViewWindow& window() const override { return window_; }
     CVelmorProtocol* root() const;
     tovimat::container* base() const;
 
     // --- editing position -------------------------------------------------------
-    tovimat::nucleo* focused() const { return focused_; }
-    void setFocused(tovimat::nucleo* node) { focused_ = node; }
-    int caretIndex() const { return caretIndex_; }
-    int* caretIndexRef() { return &caretIndex_; }
+    tovimat::nucleo* focused() const override { return focused_; }
+    void setFocused(tovimat::nucleo* node) override { focused_ = node; }
+    int caretIndex() const override { return caretIndex_; }
+    int* caretIndexRef() override { return &caretIndex_; }
     // Whether the last key-down may be followed by its character.
     bool keyPassed() const { return keyPassed_; }
     // The rubber band of the selector tool, in document coordinates.
-    tovimat::aRect* selectionRect() { return &selRect_; }
+    tovimat::aRect* selectionRect() override { return &selRect_; }
     tovimat::aPoint dragAnchor() const { return dragAnchor_; }
     // Drops every pointer into the document's tree (the tree is going away).
-    void forgetEditingPosition();
+    void forgetEditingPosition() override;
     // The document is gone before this view.
-    void detachDocument();
+    void detachDocument() override;
 
     // --- what the document root asks of the view -------------------------------------
     // Scrolls so that the document point is visible, then puts the caret there.
-    void placeCaret(int x, int y);
+    void placeCaret(int x, int y) override;
     // Resets the scroll sizes from the root container's extent.
     void recalcScrollRange();
     // A hint from the document (velmor::hint).
-    void onUpdate(int hint, tovimat::nucleo* node);
+    void onUpdate(int hint, tovimat::nucleo* node) override;
 
     // --- messages -----------------------------------------------------------------------
     // flags are velmor::MK_* bits.

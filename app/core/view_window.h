@@ -1,8 +1,8 @@
 // The window behind a CVelmorView. The view logic is toolkit-free; it asks
 // its window for the few things only a real window can do: areas to repaint,
 // the caret, scrolling, XOR frames, mouse capture and a device context. The
-// desktop program adapts a Qt widget to this interface; velmor-cli and the
-// tests use CHeadlessWindow.
+// desktop program adapts a Qt widget to this interface; velmor-cli, the tests
+// and the desktop program's offscreen documents use CHeadlessWindow.
 //
 // Client coordinates are the window's own; document coordinates are client
 // coordinates plus the scroll position.

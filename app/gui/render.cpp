@@ -40,7 +40,7 @@ private:
     CVelmorProtocol* root_;
     COffscreenWindow window_;
     CVelmorView view_;
-    CVelmorView* previous_ = nullptr;
+    CDocView* previous_ = nullptr;
 };
 
 QRect boxOf(const nucleo* n) {

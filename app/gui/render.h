@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/headless_window.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
 #include "qt_dc.h"
@@ -21,31 +22,11 @@ class QPainter;
 
 namespace velmor::gui {
 
-// A window without a screen for a view that only measures: Qt metrics, a
-// client area so large that the caret never scrolls it, and no feedback.
-class COffscreenWindow : public CViewWindow {
+// A window without a screen for a view that only measures: Qt metrics and a
+// client area so large that the caret never scrolls it.
+class COffscreenWindow : public CHeadlessWindow {
 public:
-    void invalidateRect(const tovimat::RECT&, bool) override {}
-    void validateRect(const tovimat::RECT&) override {}
-    void createSolidCaret(int, int) override {}
-    void showCaret() override {}
-    void hideCaret() override {}
-    void setCaretPos(tovimat::POINT) override {}
-    tovimat::SIZE clientSize() const override { return tovimat::SIZE{1 << 20, 1 << 20}; }
-    tovimat::POINT scrollPosition() const override { return tovimat::POINT{0, 0}; }
-    void scrollToPosition(tovimat::POINT) override {}
-    tovimat::SIZE totalSize() const override { return total_; }
-    void setScrollSizes(tovimat::SIZE total) override { total_ = total; }
-    void drawFocusRect(const tovimat::RECT&) override {}
-    void paintSelectionFrame(tovimat::HDC, const tovimat::RECT&) override {}
-    void setCapture() override {}
-    void releaseCapture() override {}
-    tovimat::HDC getDC() override { return &dc_; }
-    void releaseDC(tovimat::HDC) override {}
-
-private:
-    CQtDC dc_;
-    tovimat::SIZE total_{0, 0};
+    COffscreenWindow() : CHeadlessWindow(1 << 20, 1 << 20, std::make_unique<CQtDC>()) {}
 };
 
 // A document opened from a file into an offscreen view.

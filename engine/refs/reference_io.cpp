@@ -7,8 +7,21 @@
 #include "model/document.h"
 #include "refs/reference.h"
 #include "store/loader.h"
+#include "store/record_kinds.h"
 
 namespace tovimat {
+
+namespace {
+
+// The loader learns the reference record, and the check that ends the
+// reading of a file's shared values, as the program starts.
+[[maybe_unused]] const bool registered = [] {
+    records::addKind(typeId::reference, []() -> nucleo* { return new reference(); });
+    records::addFinisher(&reference::finishLoading);
+    return true;
+}();
+
+}  // namespace
 
 bool reference::save(algStor& s) const {
     if (!value_ || !nucleo::save(s)) return false;

@@ -7,7 +7,7 @@
 #include "model/document.h"
 #include "model/shared.h"
 #include "platform/messages.h"
-#include "refs/reference.h"
+#include "store/record_kinds.h"
 
 namespace tovimat {
 
@@ -32,8 +32,9 @@ std::uint8_t readByte(algStor& s) {
 
 namespace {
 
-// Classes that the prototype list does not hold (because they cannot be
-// typed) but whose records a document may contain.
+// Classes of the model that the prototype list does not hold (because they
+// cannot be typed) but whose records a document may contain. Other parts of
+// the engine register their kinds in store/record_kinds.h.
 nucleo* makeUnlisted(int id) {
     switch (id) {
         case typeId::field:
@@ -68,8 +69,6 @@ nucleo* makeUnlisted(int id) {
             return new refers();
         case typeId::refered:
             return new refered();
-        case typeId::reference:
-            return new reference();
         default:
             return nullptr;
     }
@@ -77,6 +76,7 @@ nucleo* makeUnlisted(int id) {
 
 nucleo* makeNode(int id) {
     if (nucleo* n = makeUnlisted(id)) return n;
+    if (records::MakeNode make = records::maker(id)) return make();
     if (const nucleo* proto = shared::findPrototype(id)) return proto->copy();
     char text[64];
     std::snprintf(text, sizeof text, "unknown object type: %i", id);
@@ -112,11 +112,11 @@ nucleo* readRecord(algStor& s, const POINT* at) {
         node->loadFont(s);
         node->load(s);
     } catch (const aborted&) {
-        if (outermost) reference::finishLoading(s, false);
+        if (outermost) records::finishLoad(s, false);
         throw;
     }
     // The whole file is read: every shared value must have come with it.
-    if (outermost && !reference::finishLoading(s, true)) throw aborted{};
+    if (outermost && !records::finishLoad(s, true)) throw aborted{};
     return node.release();
 }
 
