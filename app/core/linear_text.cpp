@@ -43,7 +43,7 @@ bool selfDelimiting(const nucleo& n) {
 
 // An operand of an operator of the given priority: in parentheses when it
 // binds less tightly (or as tightly, with orEqual).
-std::string operand(const nucleo& m, int priority, bool orEqual = false) {
+std::string operand(const nucleo& m, Priority priority, bool orEqual = false) {
     std::string text = linearText(m);
     if (selfDelimiting(m)) return text;
     const bool looser = orEqual ? m.priority() <= priority : m.priority() < priority;
@@ -64,9 +64,14 @@ bool nestedInItsKind(const container& c, const nucleo& m) {
     }
 }
 
+// Between brackets nothing needs parentheses: nothing binds more loosely
+// than a bare container.
+constexpr Priority inBrackets = Priority::container;
+
 // Operators group to the left, so an operand after the first that binds as
 // tightly as the operator goes in parentheses: a * (b / c), not a * b / c.
-std::string joined(const container& c, const std::string& separator, int priority, bool orEqual = false) {
+std::string joined(const container& c, const std::string& separator, Priority priority,
+                   bool orEqual = false) {
     std::string out;
     bool first = true;
     for (const nucleo* m : membersOf(c)) {
@@ -86,7 +91,7 @@ std::string sumText(const container& c) {
             const auto& neg = static_cast<const container&>(*m);
             const nucleo* term = neg.first();
             out += " - ";
-            out += term && term->chained() ? operand(*term, 14) : std::string();
+            out += term && term->chained() ? operand(*term, Priority::negation) : std::string();
         } else {
             if (!first) out += " + ";
             out += operand(*m, c.priority(), !first || nestedInItsKind(c, *m));
@@ -108,7 +113,7 @@ std::string functionText(const container& c, const std::string& name) {
 }
 
 std::string groupText(const container& c) {
-    const int p = c.priority();
+    const Priority p = c.priority();
     switch (c.type()) {
         case typeId::container:
             return joined(c, "; ", p);
@@ -129,7 +134,7 @@ std::string groupText(const container& c) {
         case typeId::radical: {
             auto m = membersOf(c);
             if (m.size() == 1) return "sqrt(" + linearText(*m[0]) + ")";
-            return "root(" + joined(c, ", ", 0) + ")";
+            return "root(" + joined(c, ", ", inBrackets) + ")";
         }
         case typeId::logaritm: {
             auto m = membersOf(c);
@@ -143,13 +148,13 @@ std::string groupText(const container& c) {
         case typeId::plusOrMinus:
             return "\u00b1" + joined(c, "", p);
         case typeId::parentesis:
-            return "(" + joined(c, "", 0) + ")";
+            return "(" + joined(c, "", inBrackets) + ")";
         case typeId::list:
-            return "[" + joined(c, ", ", 0) + "]";
+            return "[" + joined(c, ", ", inBrackets) + "]";
         case typeId::enumSet:
-            return "{" + joined(c, ", ", 0) + "}";
+            return "{" + joined(c, ", ", inBrackets) + "}";
         case typeId::argument:
-            return "(" + joined(c, ", ", 0) + ")";
+            return "(" + joined(c, ", ", inBrackets) + ")";
         case typeId::logicAnd:
             return joined(c, " & ", p);
         case typeId::logicOr:
@@ -172,7 +177,7 @@ std::string groupText(const container& c) {
             std::string name = textOf(*c.head());
             auto m = membersOf(c);
             if (m.size() == 1 && m[0]->type() == typeId::argument) return name + linearText(*m[0]);
-            return name + "(" + joined(c, ", ", 0) + ")";
+            return name + "(" + joined(c, ", ", inBrackets) + ")";
         }
         case typeId::equal:
         case typeId::passEqual:

@@ -28,7 +28,8 @@ bool wouldLift(const container* c, const nucleo* n) {
     // These classes place what they receive themselves.
     if (c->type() == typeId::parentesis || c->type() == typeId::quocient || c->isFunc()) return false;
     auto* g = static_cast<const container*>(n);
-    const bool generic = (c->parent() || n->priority() <= c->priority()) && (!c->envolv() || n->priority() < 13);
+    const bool generic =
+        (c->parent() || n->priority() <= c->priority()) && (!c->envolv() || n->priority() < Priority::sum);
     return generic && c->parent() && n->priority() < c->priority() && g->head()->getLen() == 0;
 }
 
@@ -71,7 +72,7 @@ int protocol::chkPass(results& r) {
     }
 
     container* line = focus->parent();
-    if (line->priority() < 5) {
+    if (line->priority() <= Priority::list) {
         nucleo* before = focus->previous();
         const aRect at = focus->getRect();
         if (focus->isGroup())

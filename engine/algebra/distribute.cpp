@@ -42,12 +42,13 @@ results operat::distribute() {
         results r = g->distribute();
         if (r.changes) return record(r.changes, r.source, alg::replacedCopy(this, g, r.value));
         delete r.value;
-        if (g->priority() <= 12 || (g->priority() < priority() && mayDistributeInto(this, g))) {
+        if (g->priority() < Priority::sum || (g->priority() < priority() && mayDistributeInto(this, g))) {
             if (container* made = g->distributeIt()) return record(1, this, made);
         }
         if (g->type() == typeId::parentesis) {
             container* inner = asGroup(alg::soleMember(g));
-            if (inner && (inner->priority() < 13 || (inner->priority() < priority() && mayDistributeInto(this, g)))) {
+            if (inner && (inner->priority() < Priority::sum ||
+                          (inner->priority() < priority() && mayDistributeInto(this, g)))) {
                 if (container* made = g->distributeIt(inner)) return record(1, this, made);
             }
         }
@@ -123,7 +124,7 @@ results simplification::distribute() {
         // (x, y) = 0: one line for each member, gathered in the class of the group.
         if (l->type() == typeId::parentesis) {
             container* inner = asGroup(alg::soleMember(l));
-            if (inner && inner->priority() < 13)
+            if (inner && inner->priority() < Priority::sum)
                 if (container* made = l->distributeIt(inner)) return record(1, this, made);
         }
     }
@@ -131,9 +132,9 @@ results simplification::distribute() {
     container* s = asGroup(rhs);
     if (!s) return unchanged();
     container* spread = nullptr;
-    if (rhs->priority() > 12) {
+    if (rhs->priority() >= Priority::sum) {
         container* inner = s->type() == typeId::parentesis ? asGroup(alg::soleMember(s)) : nullptr;
-        if (!inner || inner->priority() >= 13) return unchanged();
+        if (!inner || inner->priority() >= Priority::sum) return unchanged();
         spread = s->distributeIt(inner);
     } else {
         spread = s->distributeIt();
@@ -269,7 +270,7 @@ int useConstantsIn(container* n, container* constants) {
     int count = 0;
     for (nucleo* c = constants->first(); c && c->chained(); c = c->next()) {
         nucleo *name = nullptr, *value = nullptr;
-        if (c->isGroup() && c->priority() < 3)
+        if (c->isGroup() && c->priority() < Priority::sentence)
             count += useConstantsIn(n, static_cast<container*>(c));
         else if (definition(c, name, value))
             count += substitute(n, name, value);

@@ -94,7 +94,7 @@ bool matcherFrame::run(container& bindings, const accept& next) {
     if (m == 0) return n == 0 && next(bindings);
     // Factors are matched without their signs; an odd number of signs is
     // left over and travels with the last pattern member.
-    stripSigns_ = target_->priority() == 15;
+    stripSigns_ = target_->priority() == Priority::product;
     int signs = 0;
     if (stripSigns_)
         for (nucleo* t : targetMembers_)
@@ -348,7 +348,7 @@ public:
             if (t->type() == typeId::negation) signs = true;
         // With signs in a product, a factor may match through the sign left
         // over: no choice is ruled out beforehand.
-        const bool exact = !(target->priority() == 15 && signs);
+        const bool exact = !(target->priority() == Priority::product && signs);
         std::vector<nucleo*> required;
         for (nucleo* p = pattern->first(); p && p->chained(); p = p->next())
             if (rigid(p)) required.push_back(p);
@@ -493,7 +493,7 @@ results container::applyRules(container* rules, nucleo* exclude) {
         container* g = asGroup(r);
         if (!g) continue;
         results done;
-        if (g->priority() < 3)
+        if (g->priority() < Priority::sentence)
             done = applyRules(g, exclude);
         else if (g->composed() && g->members() > 0 && g->first()->isGroup())
             done = g->applyRule(this, exclude);

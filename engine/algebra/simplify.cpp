@@ -66,7 +66,7 @@ results container::simplify(int budget) {
         }
     }
     if (total > budget) return record(total, this, out);
-    if (signs && priority() >= 15 && signLeaves(type())) {
+    if (signs && priority() >= Priority::product && signLeaves(type())) {
         // (-a)(-b) is ab, (-a)b is -(ab).
         int count = 0;
         container* unsigned_ = clone();
@@ -97,7 +97,7 @@ results unaryOp::simplify(int budget) {
 results parentesis::simplify(int budget) {
     nucleo* member = soleMember(this);
     if (!member) return unaryOp::simplify(budget);
-    const int outer = parentNode ? parentNode->priority() : 0;
+    const Priority outer = parentNode ? parentNode->priority() : Priority::container;
     if (member->isGroup() && member->priority() < outer) return unaryOp::simplify(budget);
     return record(1, this, rawCopy(member));
 }

@@ -55,7 +55,7 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
 
     container* g = asGroup(n);
     if (g && n->type() != typeId::negation && (parentNode || n->priority() <= priority()) &&
-        (!envolv() || n->priority() < 13)) {
+        (!envolv() || n->priority() < Priority::sum)) {
         // a + (b + c) is a + b + c: the members of a node of our own class
         // join ours, unless it is closed by a tail text.
         if (n->type() == type() && long(memberCount) + g->members() < maxMembers() &&
@@ -206,7 +206,7 @@ bool parentesis::entre(nucleo* n, nucleo* a, nucleo* b) {
 }
 
 bool quocient::entre(nucleo* n, nucleo* a, nucleo* b) {
-    if (n && n->priority() > 12) return atachIt(n, a, b, true);
+    if (n && n->priority() >= Priority::sum) return atachIt(n, a, b, true);
     return container::entre(n, a, b);
 }
 
