@@ -269,3 +269,6 @@ private:
 
 
 }  // namespace tovimat
+
+// isa<T>, cast<T> and dyn_cast<T>, which need the whole of nucleo.
+#include "model/casting.h"
