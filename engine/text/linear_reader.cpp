@@ -147,7 +147,7 @@ private:
             pos_ += op->text.size();
             node right = logicalOr();
             if (!right) return nullptr;
-            auto* rel = static_cast<container*>(op->make());
+            auto* rel = cast<container>(op->make());
             node made = group(rel, std::move(right));
             if (!line) {
                 line.reset(rel->conjugacao());
@@ -230,7 +230,7 @@ private:
             node right = powerOf();
             if (!right) return nullptr;
             if (times && extendable) {
-                if (static_cast<container*>(result.get())->linkLast(right.get())) right.release();
+                if (cast<container>(result.get())->linkLast(right.get())) right.release();
                 continue;
             }
             if (times)
