@@ -45,7 +45,7 @@ results operat::distribute() {
         if (g->priority() < Priority::sum || (g->priority() < priority() && mayDistributeInto(this, g))) {
             if (container* made = g->distributeIt()) return record(1, this, made);
         }
-        if (g->type() == typeId::parentesis) {
+        if (isa<parentesis>(g)) {
             container* inner = asGroup(alg::soleMember(g));
             if (inner && (inner->priority() < Priority::sum ||
                           (inner->priority() < priority() && mayDistributeInto(this, g)))) {
@@ -122,7 +122,7 @@ results simplification::distribute() {
         }
         delete s.value;
         // (x, y) = 0: one line for each member, gathered in the class of the group.
-        if (l->type() == typeId::parentesis) {
+        if (isa<parentesis>(l)) {
             container* inner = asGroup(alg::soleMember(l));
             if (inner && inner->priority() < Priority::sum)
                 if (container* made = l->distributeIt(inner)) return record(1, this, made);
@@ -133,7 +133,7 @@ results simplification::distribute() {
     if (!s) return unchanged();
     container* spread = nullptr;
     if (rhs->priority() >= Priority::sum) {
-        container* inner = s->type() == typeId::parentesis ? asGroup(alg::soleMember(s)) : nullptr;
+        container* inner = isa<parentesis>(s) ? asGroup(alg::soleMember(s)) : nullptr;
         if (!inner || inner->priority() >= Priority::sum) return unchanged();
         spread = s->distributeIt(inner);
     } else {
@@ -232,8 +232,8 @@ namespace {
 
 // name = value, written as a simplification of a literal and an equal.
 bool definition(nucleo* c, nucleo*& name, nucleo*& value) {
-    container* s = asGroup(c);
-    if (!s || s->type() != typeId::simplification || s->members() != 2) return false;
+    auto* s = dyn_cast<simplification>(c);
+    if (!s || s->members() != 2) return false;
     container* rel = asGroup(s->last());
     if (s->first()->type() != typeId::literal || !rel || rel->type() != typeId::equal || rel->members() != 1)
         return false;
@@ -270,8 +270,8 @@ int useConstantsIn(container* n, container* constants) {
     int count = 0;
     for (nucleo* c = constants->first(); c && c->chained(); c = c->next()) {
         nucleo *name = nullptr, *value = nullptr;
-        if (c->isGroup() && c->priority() < Priority::sentence)
-            count += useConstantsIn(n, static_cast<container*>(c));
+        if (isa<container>(c) && c->priority() < Priority::sentence)
+            count += useConstantsIn(n, cast<container>(c));
         else if (definition(c, name, value))
             count += substitute(n, name, value);
     }
