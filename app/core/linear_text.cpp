@@ -176,7 +176,7 @@ std::string groupText(const container& c) {
         case typeId::userFunc: {
             std::string name = textOf(*c.head());
             auto m = membersOf(c);
-            if (m.size() == 1 && m[0]->type() == typeId::argument) return name + linearText(*m[0]);
+            if (m.size() == 1 && isa<argument>(m[0])) return name + linearText(*m[0]);
             return name + "(" + joined(c, ", ", inBrackets) + ")";
         }
         case typeId::equal:
