@@ -418,10 +418,11 @@ RunResult dumpFile(const std::string& path, bool geometry) {
 // the right side of the last relation of its chain, or the whole line.
 nucleo* lastValue(container* base) {
     nucleo* line = base->members() > 0 ? base->last() : nullptr;
-    while (line && line->composed() && static_cast<container*>(line)->members() > 0) {
-        nucleo* last = static_cast<container*>(line)->last();
-        if (!last->composition() || static_cast<container*>(last)->members() == 0) break;
-        line = static_cast<container*>(last)->last();
+    while (auto* group = dyn_cast<container>(line)) {
+        if (!group->composed() || group->members() == 0) break;
+        auto* last = dyn_cast<container>(group->last());
+        if (!last || !last->composition() || last->members() == 0) break;
+        line = last->last();
     }
     return line;
 }

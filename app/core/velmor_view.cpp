@@ -229,7 +229,7 @@ void CVelmorView::selectAt(UINT flags, POINT p) {
             std::vector<RECT> dropped;
             for (selector& s : list)
                 if (isInside(s.getTarget(), on)) dropped.push_back(s.getRect());
-            static_cast<container*>(on)->enterSel();
+            cast<container>(on)->enterSel();
             for (const RECT& r : dropped) window_.drawFocusRect(toClient(r));
         }
     }
@@ -363,7 +363,7 @@ void CVelmorView::drop(UINT flags, POINT p) {
         } else {
             nucleo* moved = s.getTarget();
             if (target && moved->parent() == target)
-                static_cast<container*>(target)->detachIt(moved, false);
+                cast<container>(target)->detachIt(moved, false);
             else
                 moved->detach();
         }

@@ -109,7 +109,7 @@ std::unique_ptr<container> loadRuleSet(const char* failure) {
         MessageBoxA(nullptr, failure, kRuleFileCaption, MB_ICONERROR);
         return nullptr;
     }
-    return std::unique_ptr<container>(static_cast<container*>(loaded.release()));
+    return std::unique_ptr<container>(cast<container>(loaded.release()));
 }
 
 }  // namespace
@@ -200,7 +200,7 @@ void CVelmorView::onCalculate() {
     results r = f->calculate();
     if (r.changes == 0) {
         delete r.value;
-        r = static_cast<container*>(f)->distribute();
+        r = cast<container>(f)->distribute();
     }
     commitResult(r);
     if (why.reason()) SetMessageText(why.reason());
@@ -210,7 +210,7 @@ void CVelmorView::onTestRule() {
     if (!focused_ || !focused_->isGroup()) return;
     std::unique_ptr<container> rules = loadRuleSet("Bad rule file");
     if (!rules) return;
-    results r = static_cast<container*>(focused_)->applyRules(rules.get(), nullptr);
+    results r = cast<container>(focused_)->applyRules(rules.get(), nullptr);
     rules.reset();
     commitResult(r);
 }
@@ -219,7 +219,7 @@ void CVelmorView::onUseConstants() {
     if (!focused_ || !focused_->isGroup()) return;
     std::unique_ptr<container> rules = loadRuleSet("Bad constants file");
     if (!rules) return;
-    static_cast<container*>(focused_)->useConstants(rules.get());
+    cast<container>(focused_)->useConstants(rules.get());
 }
 
 // --- Format menu ------------------------------------------------------------------------------------
@@ -303,7 +303,7 @@ bool focusFirstEmpty(container* n) {
             m->focusLeft();
             return true;
         }
-        auto* group = static_cast<container*>(m);
+        auto* group = cast<container>(m);
         if (group->members() == 0) {
             group->focusAt(1);
             return true;
@@ -335,7 +335,7 @@ void CVelmorView::insertOperator(int id) {
     if (!f->isGroup()) {
         if (n->members() > most - 2) {
             n->lputOrDelete(f->copy());
-        } else if (auto* text = dynamic_cast<field*>(f)) {
+        } else if (auto* text = dyn_cast<field>(f)) {
             // The text splits at the caret: both halves become operands.
             splited halves = f->parent()->split(text);
             n->lputOrDelete(halves.left);
@@ -364,7 +364,7 @@ void CVelmorView::insertOperator(int id) {
                 n->last()->previous()->focusRight();
             break;
         case 1: {  // inside the empty F
-            auto* group = static_cast<container*>(f);
+            auto* group = cast<container>(f);
             n->fill(1, empty);
             if (!group->entre(n, group->last(), group->tail())) {
                 if (!n->atached()) delete n;

@@ -26,9 +26,10 @@ nucleo* standingFor(const container* base, nucleo* value, nucleo* lastMember) {
 bool wouldLift(const container* c, const nucleo* n) {
     if (!n->isGroup() || n->type() == typeId::negation || n->isLogic() || n->type() == c->type()) return false;
     // These classes place what they receive themselves.
-    if (c->type() == typeId::parentesis || c->type() == typeId::quocient || c->isFunc()) return false;
-    auto* g = static_cast<const container*>(n);
-    const bool generic = (c->parent() || n->priority() <= c->priority()) && (!c->envolv() || n->priority() < 13);
+    if (isa<parentesis>(c) || c->type() == typeId::quocient || c->isFunc()) return false;
+    auto* g = cast<container>(n);
+    const bool generic =
+        (c->parent() || n->priority() <= c->priority()) && (!c->envolv() || n->priority() < Priority::sum);
     return generic && c->parent() && n->priority() < c->priority() && g->head()->getLen() == 0;
 }
 
@@ -53,7 +54,7 @@ int protocol::chkPass(results& r) {
     auto* focusGroup = alg::asGroup(focus);
 
     // A further step of a resolution or relation chain.
-    if (value->type() == typeId::equivalence || (value->composition() && focus->type() != typeId::simplification)) {
+    if (isa<equivalence>(value) || (value->composition() && !isa<simplification>(focus))) {
         if (!focusGroup) {
             delete value;
             return 0;
@@ -71,14 +72,14 @@ int protocol::chkPass(results& r) {
     }
 
     container* line = focus->parent();
-    if (line->priority() < 5) {
+    if (line->priority() <= Priority::list) {
         nucleo* before = focus->previous();
         const aRect at = focus->getRect();
         if (focus->isGroup())
             focus->focusOut();
         else
             focus->killFocus();
-        if (focus->type() == typeId::simplification) {
+        if (isa<simplification>(focus)) {
             // The line becomes a resolution: old step <=> new step.
             nucleo* lhs = focusGroup->first();
             nucleo* step;

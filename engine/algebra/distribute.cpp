@@ -43,12 +43,13 @@ results operat::distribute() {
         results r = g->distribute();
         if (r.changes) return record(r.changes, r.source, alg::replacedCopy(this, g, r.value));
         delete r.value;
-        if (g->priority() <= 12 || (g->priority() < priority() && mayDistributeInto(this, g))) {
+        if (g->priority() < Priority::sum || (g->priority() < priority() && mayDistributeInto(this, g))) {
             if (container* made = g->distributeIt()) return record(1, this, made);
         }
-        if (g->type() == typeId::parentesis) {
+        if (isa<parentesis>(g)) {
             container* inner = asGroup(alg::soleMember(g));
-            if (inner && (inner->priority() < 13 || (inner->priority() < priority() && mayDistributeInto(this, g)))) {
+            if (inner && (inner->priority() < Priority::sum ||
+                          (inner->priority() < priority() && mayDistributeInto(this, g)))) {
                 if (container* made = g->distributeIt(inner)) return record(1, this, made);
             }
         }
@@ -122,9 +123,9 @@ results simplification::distribute() {
         }
         delete s.value;
         // (x, y) = 0: one line for each member, gathered in the class of the group.
-        if (l->type() == typeId::parentesis) {
+        if (isa<parentesis>(l)) {
             container* inner = asGroup(alg::soleMember(l));
-            if (inner && inner->priority() < 13)
+            if (inner && inner->priority() < Priority::sum)
                 if (container* made = l->distributeIt(inner)) return record(1, this, made);
         }
     }
@@ -132,9 +133,9 @@ results simplification::distribute() {
     container* s = asGroup(rhs);
     if (!s) return unchanged();
     container* spread = nullptr;
-    if (rhs->priority() > 12) {
-        container* inner = s->type() == typeId::parentesis ? asGroup(alg::soleMember(s)) : nullptr;
-        if (!inner || inner->priority() >= 13) return unchanged();
+    if (rhs->priority() >= Priority::sum) {
+        container* inner = isa<parentesis>(s) ? asGroup(alg::soleMember(s)) : nullptr;
+        if (!inner || inner->priority() >= Priority::sum) return unchanged();
         spread = s->distributeIt(inner);
     } else {
         spread = s->distributeIt();
@@ -244,8 +245,8 @@ namespace {
 
 // name = value, written as a simplification of a literal and an equal.
 bool definition(nucleo* c, nucleo*& name, nucleo*& value) {
-    container* s = asGroup(c);
-    if (!s || s->type() != typeId::simplification || s->members() != 2) return false;
+    auto* s = dyn_cast<simplification>(c);
+    if (!s || s->members() != 2) return false;
     container* rel = asGroup(s->last());
     if (s->first()->type() != typeId::literal || !rel || rel->type() != typeId::equal || rel->members() != 1)
         return false;
@@ -282,8 +283,8 @@ int useConstantsIn(container* n, container* constants) {
     int count = 0;
     for (nucleo* c = constants->first(); c && c->chained(); c = c->next()) {
         nucleo *name = nullptr, *value = nullptr;
-        if (c->isGroup() && c->priority() < 3)
-            count += useConstantsIn(n, static_cast<container*>(c));
+        if (isa<container>(c) && c->priority() < Priority::sentence)
+            count += useConstantsIn(n, cast<container>(c));
         else if (definition(c, name, value))
             count += substitute(n, name, value);
     }

@@ -467,7 +467,7 @@ results negation::calculate() {
     if (inner && inner->type() == typeId::negation) {
         nucleo* x = alg::rawCopy(alg::soleMember(inner));
         if (!x) return container::calculate();
-        if (type() == typeId::plusOrMinus) return record(1, this, alg::group(*this, {x}));
+        if (isa<plusOrMinus>(this)) return record(1, this, alg::group(*this, {x}));
         return record(1, this, x);
     }
     return container::calculate();
@@ -527,7 +527,7 @@ results simplification::calculate() {
     if (memberCount == 0) return unchanged();
     nucleo* lhs = first();
     container* rel = asGroup(last());
-    if (memberCount == 2 && rel && rel->type() != typeId::passEqual && rel->members() > 0) {
+    if (memberCount == 2 && rel && !isa<passEqual>(rel) && rel->members() > 0) {
         if (nucleo* v = rel->eval(lhs, rel->first())) return record(1, this, v);
         // Two numbers decide the relation between them.
         if (isNumber(lhs) && isNumber(rel->first()))
@@ -545,7 +545,7 @@ results simplification::calculate() {
     }
     delete r.value;
     if (memberCount == 2) {
-        if (rel && rel->type() == typeId::passEqual) return unchanged();
+        if (isa<passEqual>(rel)) return unchanged();
         results l = lhs->isGroup() ? lhs->calculate() : unchanged();
         if (l.changes == 0) {
             delete l.value;

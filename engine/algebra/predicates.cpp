@@ -34,13 +34,14 @@ bool nominal::igualA(nucleo* x) {
 bool booleano::igualA(nucleo* x) { return alg::isTruth(x, truth); }
 
 bool infinit::igualA(nucleo* x) {
-    return x && x->type() == typeId::infinit && static_cast<infinit*>(x)->isPositive() == positive;
+    auto* other = dyn_cast<infinit>(x);
+    return other && other->isPositive() == positive;
 }
 
 bool container::igualA(nucleo* x) {
     if (x == this) return true;
     if (!x || x->type() != type()) return false;
-    auto* g = static_cast<container*>(x);
+    auto* g = cast<container>(x);
     if (g->members() != members()) return false;
     bool inOrder = true;
     for (nucleo *a = first(), *b = g->first(); a && a->chained(); a = a->next(), b = b->next()) {
@@ -96,8 +97,8 @@ bool container::contem(nucleo* x) {
     if (!x) return false;
     for (nucleo* m = first(); m && m->chained(); m = m->next())
         if (*m == *x) return true;
-    if (!x->isGroup()) return false;
-    auto* g = static_cast<container*>(x);
+    auto* g = dyn_cast<container>(x);
+    if (!g) return false;
     if (g->members() > members()) return false;
     std::vector<nucleo*> mine;
     mine.reserve(size_t(members()));

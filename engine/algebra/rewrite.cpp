@@ -35,8 +35,8 @@ container* membersOf(nucleo* n, int type) {
 container* powerOf(nucleo* n) { return membersOf(n, typeId::power); }
 container* fractionOf(nucleo* n) { return membersOf(n, typeId::quocient); }
 container* productOf(nucleo* n) {
-    container* g = asGroup(n);
-    return g && g->type() == typeId::multiplication && g->members() > 0 ? g : nullptr;
+    auto* g = dyn_cast<multiplication>(n);
+    return g && g->members() > 0 ? g : nullptr;
 }
 
 std::vector<nucleo*> factors(container* product) {
@@ -209,7 +209,7 @@ std::vector<nucleo*> withoutFactors(container* a, nucleo* b) {
     if (whole || !productOf(b))
         gone.push_back(b);
     else
-        gone = factors(static_cast<container*>(b));
+        gone = factors(cast<container>(b));
     for (nucleo* g : gone) {
         for (auto it = rest.begin(); it != rest.end(); ++it) {
             if (**it == *g) {
@@ -247,8 +247,8 @@ nucleo* sumRule(nucleo* a, nucleo* b) {
             if (isNumber(x)) return number(numberValue(b) - numberValue(x));
             if (*x == *b) return number(0);
         }
-    } else if (a->type() == typeId::sum) {
-        container* s = static_cast<container*>(rawCopy(a));
+    } else if (isa<sum>(a)) {
+        container* s = cast<container>(rawCopy(a));
         alg::append(s, rawCopy(b));
         return s;
     } else if (container* p = productOf(a); p && p->contem(b)) {
@@ -289,9 +289,8 @@ nucleo* rootRule(nucleo* a, nucleo* b) {
     if (isZero(b)) return number(0);
     if (isOne(b)) return number(1);
     if (isOne(a)) return rawCopy(b);
-    if (b->type() == typeId::radical) {
+    if (auto* inner = dyn_cast<radical>(b)) {
         // The m-th root of the n-th root is the (n m)-th root.
-        auto* inner = static_cast<container*>(b);
         nucleo* innerIndex = inner->members() == 2 ? inner->first() : nullptr;
         nucleo* index;
         if (isNumber(a) && (!innerIndex || isNumber(innerIndex)))

@@ -25,7 +25,7 @@ namespace {
 // The binding of the name of a pattern variable, or null.
 variable* boundTo(container& bindings, nucleo* name) {
     for (nucleo* v = bindings.first(); v && v->chained(); v = v->next())
-        if (name->igualA(v)) return static_cast<variable*>(v);
+        if (name->igualA(v)) return cast<variable>(v);
     return nullptr;
 }
 
@@ -50,7 +50,7 @@ bool literal::chkRule(nucleo* target, container& bindings, nucleo* exclude) {
     if (!target) return false;
     if (exclude && target->refers(exclude)) return false;
     for (nucleo* v = bindings.first(); v && v->chained(); v = v->next()) {
-        nucleo* value = static_cast<variable*>(v)->getValue();
+        nucleo* value = cast<variable>(v)->getValue();
         if (isPreferenceBinding(v) && value && target->refers(value)) return false;
     }
     if (variable* v = boundTo(bindings, this)) return v->getValue() && *v->getValue() == *target;
@@ -94,7 +94,7 @@ bool matcherFrame::run(container& bindings, const accept& next) {
     if (m == 0) return n == 0 && next(bindings);
     // Factors are matched without their signs; an odd number of signs is
     // left over and travels with the last pattern member.
-    stripSigns_ = target_->priority() == 15;
+    stripSigns_ = target_->priority() == Priority::product;
     int signs = 0;
     if (stripSigns_)
         for (nucleo* t : targetMembers_)
@@ -194,8 +194,7 @@ container* wrapLike(container* pattern, const nucleo* t) {
 container* signInside(nucleo* t, container* pattern) {
     nucleo* inner = soleMember(t);
     if (!inner) return nullptr;
-    if (inner->type() == typeId::multiplication && static_cast<container*>(inner)->members() > 0) {
-        auto* product = static_cast<container*>(inner);
+    if (auto* product = dyn_cast<multiplication>(inner); product && product->members() > 0) {
         container* c = product->clone();
         auto* neg = new negation();
         neg->linkLast(rawCopy(product->first()));
@@ -217,15 +216,14 @@ container* signInside(nucleo* t, container* pattern) {
 
 bool matcherFrame::matchMember(nucleo* p, nucleo* t, container& bindings, nucleo* exclude, const accept& next) {
     if (!p || !t) return false;
-    if (t->type() == typeId::parentesis && (!p->isGroup() || p->type() != typeId::parentesis) && soleMember(t))
-        t = soleMember(t);
+    if (isa<parentesis>(t) && !isa<parentesis>(p) && soleMember(t)) t = soleMember(t);
     if (!p->isGroup()) {
         const int keep = bindings.members();
         if (p->chkRule(t, bindings, exclude) && next(bindings)) return true;
         truncate(bindings, keep);
         return false;
     }
-    auto* pg = static_cast<container*>(p);
+    auto* pg = cast<container>(p);
     if (!t->isGroup()) {
         std::unique_ptr<container> wrapped(wrapLike(pg, t));
         if (!wrapped) return false;
@@ -233,7 +231,7 @@ bool matcherFrame::matchMember(nucleo* p, nucleo* t, container& bindings, nucleo
         return nested.run(bindings, next);
     }
     {
-        matcherFrame nested(static_cast<container*>(t), pg, exclude);
+        matcherFrame nested(cast<container>(t), pg, exclude);
         if (nested.run(bindings, next)) return true;
     }
     if (t->type() != typeId::negation ||
@@ -276,14 +274,14 @@ int container::colectRefs(nucleo* var, refCol& found) {
 void container::replaceVars(container* bindings) {
     if (!bindings) return;
     for (nucleo* b = bindings->first(); b && b->chained(); b = b->next()) {
-        if (b->type() != typeId::variable) continue;
-        auto* v = static_cast<variable*>(b);
+        auto* v = dyn_cast<variable>(b);
+        if (!v) continue;
         v->where().clear();
         colectRefs(v, v->where());
     }
     for (nucleo* b = bindings->first(); b && b->chained(); b = b->next()) {
-        if (b->type() != typeId::variable) continue;
-        auto* v = static_cast<variable*>(b);
+        auto* v = dyn_cast<variable>(b);
+        if (!v) continue;
         for (nucleo* at : v->where()) {
             container* p = at->parent();
             if (!p || !v->getValue()) continue;
@@ -306,7 +304,7 @@ namespace {
 // replacement that is a single leaf is substituted inside a holder.
 nucleo* substituted(nucleo* replacement, container& bindings) {
     if (container* g = asGroup(replacement)) {
-        auto* c = static_cast<container*>(rawCopy(g));
+        auto* c = cast<container>(rawCopy(g));
         c->replaceVars(&bindings);
         return c;
     }
@@ -348,7 +346,7 @@ public:
             if (t->type() == typeId::negation) signs = true;
         // With signs in a product, a factor may match through the sign left
         // over: no choice is ruled out beforehand.
-        const bool exact = !(target->priority() == 15 && signs);
+        const bool exact = !(target->priority() == Priority::product && signs);
         std::vector<nucleo*> required;
         for (nucleo* p = pattern->first(); p && p->chained(); p = p->next())
             if (rigid(p)) required.push_back(p);
@@ -358,7 +356,7 @@ public:
         mask_.assign(size_t(n_), 0);
         for (int j = 0; j < n_; ++j) {
             nucleo* t = members_[size_t(j)];
-            if (t->type() == typeId::parentesis && soleMember(t)) t = soleMember(t);
+            if (isa<parentesis>(t) && soleMember(t)) t = soleMember(t);
             for (size_t r = 0; r < required.size(); ++r) {
                 if (*required[r] == *t) {
                     lists_[r].push_back(j);
@@ -458,14 +456,13 @@ results container::applyRule(nucleo* target, nucleo* exclude) {
     if (!pattern || !rel || rel->members() == 0) return unchanged();
     nucleo* replacement = rel->first();
     if (pattern->type() != t->type()) return unchanged();
-    if (pattern->type() == typeId::userFunc &&
-        static_cast<userFunc*>(pattern)->name() != static_cast<userFunc*>(t)->name())
+    if (isa<userFunc>(pattern) && cast<userFunc>(pattern)->name() != cast<userFunc>(t)->name())
         return unchanged();
     if (pattern->maxMembers() > 1 && t->members() < pattern->members()) {
         // a + b against x + y + z: the target padded with 0 up to the pattern.
         std::unique_ptr<nucleo> unit(pattern->neutral());
         if (!unit) return unchanged();
-        std::unique_ptr<container> padded(static_cast<container*>(rawCopy(t)));
+        std::unique_ptr<container> padded(cast<container>(rawCopy(t)));
         while (padded->members() < pattern->members()) padded->linkLast(unit->copy());
         return matchWhole(this, padded.get(), pattern, replacement, exclude);
     }
@@ -493,7 +490,7 @@ results container::applyRules(container* rules, nucleo* exclude) {
         container* g = asGroup(r);
         if (!g) continue;
         results done;
-        if (g->priority() < 3)
+        if (g->priority() < Priority::sentence)
             done = applyRules(g, exclude);
         else if (g->composed() && g->members() > 0 && g->first()->isGroup())
             done = g->applyRule(this, exclude);

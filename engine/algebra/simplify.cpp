@@ -43,7 +43,7 @@ bool signLeaves(int type) {
 
 // The operand of a sign: -x, or (-x) as a product or a function holds it.
 nucleo* signedOperand(nucleo* m) {
-    if (m && m->type() == typeId::parentesis) m = soleMember(m);
+    if (isa<parentesis>(m)) m = soleMember(m);
     return m && m->type() == typeId::negation ? soleMember(m) : nullptr;
 }
 
@@ -66,7 +66,7 @@ results container::simplify(int budget) {
         }
     }
     if (total > budget) return record(total, this, out);
-    if (signs && priority() >= 15 && signLeaves(type())) {
+    if (signs && priority() >= Priority::product && signLeaves(type())) {
         // (-a)(-b) is ab, (-a)b is -(ab).
         int count = 0;
         container* unsigned_ = clone();
@@ -97,7 +97,7 @@ results unaryOp::simplify(int budget) {
 results parentesis::simplify(int budget) {
     nucleo* member = soleMember(this);
     if (!member) return unaryOp::simplify(budget);
-    const int outer = parentNode ? parentNode->priority() : 0;
+    const Priority outer = parentNode ? parentNode->priority() : Priority::container;
     if (member->isGroup() && member->priority() < outer) return unaryOp::simplify(budget);
     return record(1, this, rawCopy(member));
 }
@@ -108,7 +108,7 @@ results negation::simplify(int budget) {
     if (member && member->type() == typeId::negation && soleMember(member)) {
         nucleo* x = rawCopy(soleMember(member));
         // Plus-or-minus of a negation is still plus-or-minus.
-        if (type() == typeId::plusOrMinus) return record(1, this, alg::group(*this, {x}));
+        if (isa<plusOrMinus>(this)) return record(1, this, alg::group(*this, {x}));
         return record(1, this, x);
     }
     return unaryOp::simplify(budget);
@@ -151,16 +151,16 @@ results quocient::simplify(int budget) {
             return record(1, this,
                           alg::group(*this, {new nominal(numberValue(n) / c), new nominal(numberValue(d) / c)}));
     }
-    const bool nFraction = n->type() == typeId::quocient && static_cast<container*>(n)->members() == 2;
-    const bool dFraction = d->type() == typeId::quocient && static_cast<container*>(d)->members() == 2;
+    const bool nFraction = n->type() == typeId::quocient && cast<container>(n)->members() == 2;
+    const bool dFraction = d->type() == typeId::quocient && cast<container>(d)->members() == 2;
     if (!nFraction && !dFraction) return container::simplify(budget);
     if (!dFraction) {
         // (p / q) / d is p / (q d).
-        auto* f = static_cast<container*>(n);
+        auto* f = cast<container>(n);
         return record(1, this,
                       alg::group(*this, {rawCopy(f->first()), with(new multiplication(), {rawCopy(f->last()), rawCopy(d)})}));
     }
-    auto* f = static_cast<container*>(d);
+    auto* f = cast<container>(d);
     if (*n == const_cast<nominal&>(shared::one()))
         // 1 / (p / q) is q / p.
         return record(1, this, alg::group(*this, {rawCopy(f->last()), rawCopy(f->first())}));

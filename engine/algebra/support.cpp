@@ -21,8 +21,8 @@ nucleo* soleMember(nucleo* n) {
 std::optional<double> numberOf(nucleo* n) {
     // Parentheses may nest; a sign applies to a number only; a reference
     // stands for its shared value.
-    while (n && (n->type() == typeId::parentesis || n->isRef()))
-        n = n->isRef() ? static_cast<reference*>(n)->getValue() : soleMember(n);
+    while (isa<parentesis>(n) || isa<reference>(n))
+        n = isa<reference>(n) ? cast<reference>(n)->getValue() : soleMember(n);
     if (!n) return std::nullopt;
     if (isNumber(n)) return numberValue(n);
     if (isNegatedNumber(n)) return -numberValue(soleMember(n));
@@ -30,22 +30,23 @@ std::optional<double> numberOf(nucleo* n) {
 }
 
 bool isTruth(nucleo* n, bool truth) {
-    return n && n->type() == typeId::booleano && static_cast<booleano*>(n)->getValue() == truth;
+    auto* b = dyn_cast<booleano>(n);
+    return b && b->getValue() == truth;
 }
 
 nucleo* rawCopy(const nucleo* n) {
     if (!n) return nullptr;
     // A reference shares its value: its copy is another reference.
-    if (!n->isGroup() || n->isRef()) return n->copy();
-    auto* g = static_cast<const container*>(n);
+    if (!isa<container>(n) || isa<reference>(n)) return n->copy();
+    auto* g = cast<container>(n);
     container* c = g->clone();
     for (nucleo* m = g->first(); m && m->chained(); m = m->next()) c->linkLast(rawCopy(m));
     return c;
 }
 
 bool bindsLooser(const container* parent, const nucleo* n, bool first) {
-    if (!parent || !n || !n->isGroup() || parent->isRef()) return false;
-    auto* g = static_cast<const container*>(n);
+    auto* g = dyn_cast<container>(n);
+    if (!parent || !g || parent->isRef()) return false;
     // Self-delimiting composites and relations never need parentheses.
     if (g->envolv() || n->composition()) return false;
     switch (parent->type()) {
@@ -101,15 +102,15 @@ container* replacedCopy(const container* o, const nucleo* m, nucleo* y) {
 
 void settle(nucleo* n) {
     if (!n) return;
-    if (auto* f = dynamic_cast<field*>(n)) f->setChanged(false);
+    if (auto* f = dyn_cast<field>(n)) f->setChanged(false);
     if (container* g = asGroup(n); g && !g->isRef())
         for (nucleo* m = g->first(); m && m->chained(); m = m->next()) settle(m);
 }
 
 bool holds(const nucleo* n, const nucleo* ptr) {
     if (n == ptr) return true;
-    if (!n || !n->isGroup()) return false;
-    auto* g = static_cast<const container*>(n);
+    auto* g = dyn_cast<container>(n);
+    if (!g) return false;
     for (nucleo* m = g->first(); m && m->chained(); m = m->next())
         if (holds(m, ptr)) return true;
     return false;

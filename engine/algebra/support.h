@@ -13,9 +13,9 @@ namespace tovimat::alg {
 inline results record(int changes, nucleo* source, nucleo* value) { return results(value, source, changes); }
 inline results unchanged() { return results(); }
 
-inline container* asGroup(nucleo* n) { return n && n->isGroup() ? static_cast<container*>(n) : nullptr; }
-inline bool isNumber(const nucleo* n) { return n && n->type() == typeId::nominal; }
-inline double numberValue(const nucleo* n) { return static_cast<const nominal*>(n)->getValue(); }
+inline container* asGroup(nucleo* n) { return dyn_cast<container>(n); }
+inline bool isNumber(const nucleo* n) { return isa<nominal>(n); }
+inline double numberValue(const nucleo* n) { return cast<nominal>(n)->getValue(); }
 // A negation whose only member is a number: -3 typed by the user.
 bool isNegatedNumber(nucleo* n);
 // The only member of a one-member group, or null.

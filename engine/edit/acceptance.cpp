@@ -20,14 +20,16 @@ int caretOf(const nucleo* n) {
 
 std::string_view textOf(const nucleo* n) { return {n->getText(), size_t(n->getLen())}; }
 
-bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
+bool selfDelimiting(const nucleo* n) {
+    const auto* c = dyn_cast<container>(n);
+    return c && c->envolv();
+}
 
 // The leaf at one end of a subtree. Leaves that have been validated keep
 // their identity when the insertion rules move, flatten or lift their
 // containers, so they are what an edit holds on to across such moves.
 nucleo* edgeLeaf(nucleo* n, bool rightEnd) {
-    while (n->isGroup()) {
-        auto* c = static_cast<container*>(n);
+    while (auto* c = dyn_cast<container>(n)) {
         if (c->members() == 0) break;
         n = rightEnd ? c->last() : c->first();
     }
@@ -49,14 +51,14 @@ nucleo* operandFor(const container* op, nucleo* x) {
 bool container::validChar(field* child, int c) {
     const list& protos = shared::prototypeList();
     for (nucleo* p = protos.first(); p && p->chained(); p = p->next())
-        if (p->isGroup() && static_cast<const container*>(p)->chkChar(child, c)) return false;
+        if (auto* g = dyn_cast<container>(p); g && g->chkChar(child, c)) return false;
     return true;
 }
 
 bool container::validChar(container* child, int c) {
     const list& protos = shared::prototypeList();
     for (nucleo* p = protos.first(); p && p->chained(); p = p->next())
-        if (p->isGroup() && static_cast<const container*>(p)->chkChar(child, c)) return false;
+        if (auto* g = dyn_cast<container>(p); g && g->chkChar(child, c)) return false;
     return true;
 }
 
@@ -109,18 +111,18 @@ namespace {
 container* closedBy(container* inside, const nucleo* from, int c) {
     switch (c) {
         case ')':
-            if (inside->type() == typeId::parentesis || inside->type() == typeId::argument) {
+            if (isa<parentesis>(inside) || isa<argument>(inside)) {
                 container* owner = inside->parent();
                 return owner && owner->isFunc() ? owner : inside;
             }
             // A user function without an argument list draws the parentheses
             // itself; its name is not inside them.
-            if (inside->type() == typeId::userFunc && from != inside->head()) return inside;
+            if (isa<userFunc>(inside) && from != inside->head()) return inside;
             return nullptr;
         case ']':
             return inside->type() == typeId::list ? inside : nullptr;
         case '}':
-            return inside->type() == typeId::enumSet ? inside : nullptr;
+            return isa<enumSet>(inside) ? inside : nullptr;
         default:
             return nullptr;
     }
@@ -131,9 +133,9 @@ container* closedBy(container* inside, const nucleo* from, int c) {
 container* enclosingClosedBy(nucleo* n, int c) {
     const nucleo* from = n;
     container* inside = n->parent();
-    if (n->isGroup() && n->getIndex() == 1) {
+    if (isa<container>(n) && n->getIndex() == 1) {
         from = nullptr;
-        inside = static_cast<container*>(n);
+        inside = cast<container>(n);
     }
     for (; inside; from = inside, inside = inside->parent())
         if (container* closed = closedBy(inside, from, c)) return closed;
@@ -387,7 +389,7 @@ bool negation::chkChar(field* f, int c) const {
 
 bool negation::toPlusOrMinus(nucleo* child, int c) {
     if (c != '/' || child->getIndex() != 0 || child != first()) return false;
-    if (type() == typeId::plusOrMinus || !chained()) {
+    if (isa<plusOrMinus>(this) || !chained()) {
         // Already plus-or-minus, or not in a line: nothing to turn into.
         MessageBeep(0);
         return true;
@@ -395,7 +397,7 @@ bool negation::toPlusOrMinus(nucleo* child, int c) {
     // The operand moves as it was typed, keeping the caret: a pending edit
     // is validated when the caret leaves it, not as it moves here (which
     // would put another node in its place).
-    auto* pending = child->isGroup() ? nullptr : dynamic_cast<field*>(child);
+    auto* pending = dyn_cast<field>(child);
     const bool wasChanged = pending && pending->isChanged();
     if (pending) pending->setChanged(false);
     _detachIt(child, false, true);
@@ -439,8 +441,8 @@ bool parentesis::chkChar(field* f, int c) const {
     if (root) {
         fn->remeasure();
         nucleo* lastMember = fn->last();
-        if (lastMember->chained() && lastMember->type() == typeId::argument)
-            static_cast<container*>(lastMember)->first()->focusLeft();
+        if (lastMember->chained() && isa<argument>(lastMember))
+            cast<argument>(lastMember)->first()->focusLeft();
         else
             fn->focusRight();
     }
@@ -535,7 +537,7 @@ bool container::validKey(nucleo* x, int key) {
             return false;
         }
         if (composition()) {
-            auto* f = static_cast<field*>(x);
+            auto* f = cast<field>(x);
             if (backspace ? joinPrevious(f) : joinNext(f)) return false;
         }
     } else if (parentNode && parentNode->composed()) {

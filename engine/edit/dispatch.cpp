@@ -228,7 +228,7 @@ void compos::xform(resolution* target, unaryOp* replacement) {
     bool hasSide = side && side->chained();
     // A side still being typed moves as it is: validating it on the way
     // would put another node in its place, the one the caret is meant for.
-    auto* pending = hasSide && !side->isGroup() ? dynamic_cast<field*>(side) : nullptr;
+    auto* pending = hasSide ? dyn_cast<field>(side) : nullptr;
     const bool wasChanged = pending && pending->isChanged();
     if (pending) pending->setChanged(false);
     if (hasSide) detachIt(side, false);

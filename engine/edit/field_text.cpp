@@ -71,8 +71,8 @@ void field::insert(const char* s) { insert(s, s ? int(std::strlen(s)) : 0); }
 void field::insertChar(char c) {
     // A number that was cut to the longest text kept has had its warning; a
     // further digit would only be cut again.
-    if (type() == typeId::nominal && static_cast<nominal*>(this)->wasCut() && length >= nominal::maxDigits &&
-        (isDigit(c) || c == '.')) {
+    const auto* number = dyn_cast<nominal>(this);
+    if (number && number->wasCut() && length >= nominal::maxDigits && (isDigit(c) || c == '.')) {
         MessageBeep(0);
         return;
     }
@@ -111,7 +111,7 @@ void field::delKey() {
         --length;
         changed = true;
         if (zoneSize - length > 8) resize(-8);
-        if (length == 0 && type() == typeId::nominal) {
+        if (length == 0 && isa<nominal>(this)) {
             auto* empty = new field("");
             if (replaceWith(empty))
                 empty->focusLeft();

@@ -9,9 +9,12 @@ namespace tovimat {
 
 namespace {
 
-bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
+bool selfDelimiting(const nucleo* n) {
+    const auto* c = dyn_cast<container>(n);
+    return c && c->envolv();
+}
 
-container* asGroup(nucleo* n) { return n && n->isGroup() ? static_cast<container*>(n) : nullptr; }
+container* asGroup(nucleo* n) { return dyn_cast<container>(n); }
 
 }  // namespace
 
@@ -33,8 +36,8 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
                 _detachIt(lhs, false, true);
                 k->atachIt(lhs, k->head(), k->first(), true);
                 nucleo* lhsNow = k->first();
-                while (lhsNow->isGroup() && static_cast<container*>(lhsNow)->members() > 0)
-                    lhsNow = static_cast<container*>(lhsNow)->last();
+                while (isa<container>(lhsNow) && cast<container>(lhsNow)->members() > 0)
+                    lhsNow = cast<container>(lhsNow)->last();
                 if (!entre(k, beforeLhs, b)) {
                     // The left-hand side goes back where it stood.
                     if (takeOut(k, lhs)) _atachIt(lhs, beforeLhs, beforeLhs->next(), true);
@@ -55,7 +58,7 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
 
     container* g = asGroup(n);
     if (g && n->type() != typeId::negation && (parentNode || n->priority() <= priority()) &&
-        (!envolv() || n->priority() < 13)) {
+        (!envolv() || n->priority() < Priority::sum)) {
         // a + (b + c) is a + b + c: the members of a node of our own class
         // join ours, unless it is closed by a tail text.
         if (n->type() == type() && long(memberCount) + g->members() < maxMembers() &&
@@ -63,8 +66,8 @@ bool container::entre(nucleo* n, nucleo* a, nucleo* b) {
             return flatten(g, b);
         if (parentNode && !n->isLogic() && n->priority() < priority() && g->head()->getLen() == 0)
             return lift(g, b);
-        if ((!parentNode || n->isLogic()) && type() != typeId::parentesis &&
-            n->type() != typeId::parentesis && !envolv() && !selfDelimiting(n)) {
+        if ((!parentNode || n->isLogic()) && !isa<parentesis>(this) && !isa<parentesis>(n) && !envolv() &&
+            !selfDelimiting(n)) {
             auto* p = new parentesis(n);
             return atachIt(p, a, b, true) || giveBack(p, n);
         }
@@ -206,16 +209,16 @@ bool parentesis::entre(nucleo* n, nucleo* a, nucleo* b) {
 }
 
 bool quocient::entre(nucleo* n, nucleo* a, nucleo* b) {
-    if (n && n->priority() > 12) return atachIt(n, a, b, true);
+    if (n && n->priority() >= Priority::sum) return atachIt(n, a, b, true);
     return container::entre(n, a, b);
 }
 
 bool power::entre(nucleo* n, nucleo* a, nucleo* b) {
     if (!n) return false;
     if (n->isFunc()) return atachIt(n, a, b, true);
-    if (memberCount == 1 && b && b->type() == typeId::parentesis && b->chained()) {
+    if (memberCount == 1 && isa<parentesis>(b) && b->chained()) {
         // (x) as the exponent's neighbour gives way to its content.
-        auto* par = static_cast<container*>(b);
+        auto* par = cast<parentesis>(b);
         nucleo* content = par->first();
         if (content && content->chained()) {
             par->_detachIt(content, false, false);
@@ -235,8 +238,7 @@ bool power::entre(nucleo* n, nucleo* a, nucleo* b) {
 // -(a + b) typed as "-a+b": the sum takes the negation's place, the
 // negation keeps only the first term.
 bool negation::entre(nucleo* n, nucleo* a, nucleo* b) {
-    if (n && n->type() == typeId::sum) {
-        auto* s = static_cast<container*>(n);
+    if (auto* s = dyn_cast<sum>(n)) {
         if (!parentNode) {
             auto* wrapped = new parentesis(n);
             return container::entre(wrapped, a, b) || giveBack(wrapped, n);
@@ -264,8 +266,8 @@ bool function::entre(nucleo* n, nucleo* a, nucleo* b) {
     if (!n) return false;
     nucleo* item = n->isGroup() && !selfDelimiting(n) ? new parentesis(n) : n;
     bool placed;
-    if (memberCount == 1 && first()->type() == typeId::argument) {
-        auto* args = static_cast<container*>(first());
+    if (memberCount == 1 && isa<argument>(first())) {
+        auto* args = cast<argument>(first());
         placed = a == args ? args->entre(item, args->last(), args->tail())
                            : args->entre(item, args->head(), args->first());
     } else if (memberCount == 1) {
@@ -292,9 +294,9 @@ bool function::entre(nucleo* n, nucleo* a, nucleo* b) {
 // A user function always holds its values in an argument list.
 bool userFunc::entre(nucleo* n, nucleo* a, nucleo* b) {
     if (!n) return false;
-    if (n->type() == typeId::argument) return container::entre(n, a, b);
-    if (memberCount == 1 && first()->type() == typeId::argument) {
-        auto* args = static_cast<container*>(first());
+    if (isa<argument>(n)) return container::entre(n, a, b);
+    if (memberCount == 1 && isa<argument>(first())) {
+        auto* args = cast<argument>(first());
         return a == first() ? args->entre(n, args->last(), args->tail())
                             : args->entre(n, args->head(), args->first());
     }

@@ -44,7 +44,10 @@ bool isInside(const nucleo* n, const nucleo* ancestor) {
     return false;
 }
 
-bool selfDelimiting(const nucleo* n) { return n->isGroup() && static_cast<const container*>(n)->envolv(); }
+bool selfDelimiting(const nucleo* n) {
+    const auto* c = dyn_cast<container>(n);
+    return c && c->envolv();
+}
 
 }  // namespace
 
@@ -62,8 +65,8 @@ int heightOf(const nucleo* n) {
         auto [m, level] = todo.back();
         todo.pop_back();
         height = std::max(height, level);
-        if (!m->isGroup()) continue;
-        const auto* c = static_cast<const container*>(m);
+        const auto* c = dyn_cast<container>(m);
+        if (!c) continue;
         for (const nucleo* k = c->first(); k && k->chained(); k = k->next()) todo.emplace_back(k, level + 1);
     }
     return height;
@@ -242,7 +245,7 @@ splited container::split(field* f) {
     splited halves;
     const int at = std::min(std::max(f->getIndex(), 0), f->getLen());
     if (f->isStatic()) {
-        auto* whole = static_cast<field*>(f->copy());
+        auto* whole = cast<field>(f->copy());
         auto* empty = new field("");
         halves.left = at != 0 ? whole : empty;
         halves.right = at != 0 ? empty : whole;
@@ -260,7 +263,7 @@ bool container::joinPrevious(field* f) {
     nucleo* p = f->previous();
     const bool prevIsMember = p && p->chained();
     if (f->getLen() > 0 && prevIsMember) {
-        if (p->type() == typeId::nominal && f->type() != typeId::nominal) {
+        if (isa<nominal>(p) && !isa<nominal>(f)) {
             MessageBeep(0);
             return false;
         }
@@ -271,7 +274,7 @@ bool container::joinPrevious(field* f) {
         return true;
     }
     if (f->getLen() > 0) {
-        auto* pred = dynamic_cast<field*>(f->predecessor());
+        auto* pred = dyn_cast<field>(f->predecessor());
         if (!pred) return false;
         const int oldLen = pred->getLen();
         pred->insert(f->getText(), f->getLen(), oldLen);
@@ -364,8 +367,8 @@ void container::replaceAll(nucleo* pattern, nucleo* replacement) {
         nucleo* following = m->next();
         if (*m == *pattern)
             replace(m, replacement->copy(), true);
-        else if (m->isGroup())
-            static_cast<container*>(m)->replaceAll(pattern, replacement);
+        else if (auto* g = dyn_cast<container>(m))
+            g->replaceAll(pattern, replacement);
         m = following;
     }
 }

@@ -48,8 +48,8 @@ Leaf* unchangedLeaf(Leaf* leaf, const field* styleFrom) {
 }  // namespace
 
 nucleo* container::validate(field* f) {
-    if (f->type() == typeId::variable) return f;
-    if (f->same() || f->getLen() == 0 || !f->chained() || f->type() == typeId::infinit) {
+    if (isa<variable>(f)) return f;
+    if (f->same() || f->getLen() == 0 || !f->chained() || isa<infinit>(f)) {
         f->nucleo::update();
         return f;
     }
@@ -133,15 +133,15 @@ nucleo* function::validate(field* f) {
     const list& protos = shared::prototypeList();
     for (nucleo* p = protos.first(); p && p->chained(); p = p->next()) {
         if (!p->isFunc()) continue;
-        auto* proto = static_cast<const container*>(p);
+        auto* proto = cast<container>(p);
         const std::string_view known = proto->head()->view();
         if (name.size() < known.size() || name.substr(0, known.size()) != known) continue;
 
         container* made = proto->clone();
         if (rootDoc && rootDoc->focused() == f) f->killFocus();
         nucleo* firstMember = first();
-        if (memberCount > 0 && firstMember->type() == typeId::argument && static_cast<container*>(firstMember)->members() > 0) {
-            auto* args = static_cast<container*>(firstMember);
+        auto* args = memberCount > 0 ? dyn_cast<argument>(firstMember) : nullptr;
+        if (args && args->members() > 0) {
             nucleo* x = args->first();
             args->_detachIt(x, false, false);
             made->entre(x, made->last(), made->tail());

@@ -128,8 +128,8 @@ void container::settle() {
     rowState.placing = true;
     for (nucleo* n = &headNode; n; n = n->next()) {
         n->nucleo::slide(d.x, d.y, false);
-        if (!n->isGroup()) continue;
-        auto* c = static_cast<container*>(n);
+        auto* c = dyn_cast<container>(n);
+        if (!c) continue;
         c->owed.x += d.x;
         c->owed.y += d.y;
         c->settle();

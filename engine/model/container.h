@@ -40,7 +40,7 @@ public:
 
     // --- constant answers -----------------------------------------------------------
     int type() const override { return typeId::container; }
-    int priority() const override { return 0; }
+    Priority priority() const override { return Priority::container; }
     bool isGroup() const override { return true; }
     int distributive() const override { return 1; }
     double complexity() const override;

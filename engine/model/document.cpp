@@ -71,8 +71,8 @@ protocol::~protocol() {
 
 void protocol::forgetRoot(nucleo* n) {
     n->rootDoc = nullptr;
-    if (!n->isGroup()) return;
-    auto* c = static_cast<container*>(n);
+    auto* c = dyn_cast<container>(n);
+    if (!c) return;
     c->headNode.rootDoc = c->separatorNode.rootDoc = c->tailNode.rootDoc = nullptr;
     for (nucleo* m = c->first(); m && m->chained(); m = m->next()) forgetRoot(m);
 }

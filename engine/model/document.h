@@ -152,7 +152,7 @@ public:
     page(int minimum = 1, bool fill = false);
 
     int type() const override { return typeId::page; }
-    int priority() const override { return 2; }
+    Priority priority() const override { return Priority::page; }
     int minMembers() const override { return minimum; }
     container* clone() const override { return new page(1, false); }
     void measure(HDC dc) override;
@@ -167,7 +167,7 @@ public:
     sentence();
 
     int type() const override { return typeId::sentence; }
-    int priority() const override { return 3; }
+    Priority priority() const override { return Priority::sentence; }
     int minMembers() const override { return 1; }
     bool envolv() const override { return true; }
     container* clone() const override { return new sentence(); }

@@ -36,14 +36,14 @@ public:
     void node(const nucleo& n, int depth) {
         out_.append(size_t(depth) * 2, ' ');
         out_ += className(n);
-        if (dynamic_cast<const field*>(&n)) quoted(n.getText(), n.getLen());
-        if (auto* f = dynamic_cast<const userFunc*>(&n)) quoted(f->name().data(), int(f->name().size()));
+        if (isa<field>(&n)) quoted(n.getText(), n.getLen());
+        if (auto* f = dyn_cast<userFunc>(&n)) quoted(f->name().data(), int(f->name().size()));
         if (options_.geometry) geometry(n);
         if (focused_ == &n) out_ += " <caret " + std::to_string(caretIndex_) + ">";
         if (selected_ && selected_->find(&n)) out_ += " <selected>";
         out_ += '\n';
 
-        if (auto* v = dynamic_cast<const variable*>(&n); v && v->getValue()) node(*v->getValue(), depth + 1);
+        if (auto* v = dyn_cast<variable>(&n); v && v->getValue()) node(*v->getValue(), depth + 1);
         if (n.isGroup()) {
             auto& c = static_cast<const container&>(n);
             for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) node(*m, depth + 1);

@@ -76,7 +76,7 @@ void nucleo::update(HDC dc) {
 
 void nucleo::updateFrom(HDC dc, nucleo* changed, const aRect& before, std::uint64_t start) {
     const aRect mine = rect;
-    auto* self = changed && isGroup() ? static_cast<container*>(this) : nullptr;
+    auto* self = changed ? dyn_cast<container>(this) : nullptr;
     if (self) self->memberRemeasured(changed, before, start);
     measure(dc);
     if (self) self->memberRemeasured(nullptr, aRect(), 0);
@@ -133,8 +133,9 @@ nucleo* nucleo::predecessor() {
     while (cur->parentNode) {
         nucleo* p = cur->previousNode;
         if (p && p->chained()) {
-            if (!p->isGroup()) return p;
-            cur = static_cast<container*>(p)->tail();
+            auto* g = dyn_cast<container>(p);
+            if (!g) return p;
+            cur = g->tail();
         } else {
             cur = cur->parentNode;
         }
@@ -147,8 +148,9 @@ nucleo* nucleo::successor() {
     while (cur->parentNode) {
         nucleo* n = cur->nextNode;
         if (n && n->chained()) {
-            if (!n->isGroup()) return n;
-            cur = static_cast<container*>(n)->head();
+            auto* g = dyn_cast<container>(n);
+            if (!g) return n;
+            cur = g->head();
         } else {
             cur = cur->parentNode;
         }

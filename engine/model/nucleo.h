@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "model/geometry.h"
+#include "model/priority.h"
 #include "model/type_ids.h"
 #include "platform/gdi.h"
 
@@ -36,7 +37,7 @@ public:
     // --- identity and constant answers -------------------------------------
     virtual bool isRef() const { return false; }
     virtual int type() const { return typeId::nucleo; }
-    virtual int priority() const { return 21; }
+    virtual Priority priority() const { return Priority::leaf; }
     virtual bool isGroup() const { return false; }
     virtual bool composition() const { return false; }
     virtual bool composed() const { return false; }
@@ -273,3 +274,6 @@ private:
 
 
 }  // namespace tovimat
+
+// isa<T>, cast<T> and dyn_cast<T>, which need the whole of nucleo.
+#include "model/casting.h"

@@ -166,7 +166,7 @@ void userFunc::setReadOnly(bool b) {
 
 bool userFunc::igualA(nucleo* x) {
     if (!x || x->type() != type()) return false;
-    auto* other = static_cast<userFunc*>(x);
+    auto* other = cast<userFunc>(x);
     return other->members() == members() && other->name() == name();
 }
 

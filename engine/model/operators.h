@@ -32,7 +32,7 @@ public:
     list();
 
     int type() const override { return typeId::list; }
-    int priority() const override { return 4; }
+    Priority priority() const override { return Priority::list; }
     container* clone() const override { return new list(); }
     bool save(algStor& s) const override;
     bool load(algStor& s) override;
@@ -109,7 +109,7 @@ public:
     explicit parentesis(nucleo* n);
 
     int type() const override { return typeId::parentesis; }
-    int priority() const override { return 17; }
+    Priority priority() const override { return Priority::parentesis; }
     bool envolv() const override { return true; }
     container* clone() const override { return new parentesis(); }
     // Parentheses are laid out and drawn as a list: brackets that grow.
@@ -130,7 +130,7 @@ public:
     explicit power(nucleo* base);
 
     int type() const override { return typeId::power; }
-    int priority() const override { return 16; }
+    Priority priority() const override { return Priority::power; }
     int distributive() const override { return 0; }
     bool envolv() const override { return true; }
     container* clone() const override { return new power(); }
@@ -180,7 +180,7 @@ public:
     sum(nucleo& a, nucleo& b);
 
     int type() const override { return typeId::sum; }
-    int priority() const override { return 13; }
+    Priority priority() const override { return Priority::sum; }
     bool comut() const override { return true; }
     nucleo* neutral() const override;
     container* clone() const override { return new sum(); }
@@ -198,7 +198,7 @@ public:
     multiplication(nucleo& a, nucleo& b);
 
     int type() const override { return typeId::multiplication; }
-    int priority() const override { return 15; }
+    Priority priority() const override { return Priority::product; }
     int openingKey() const override { return '*'; }
     bool comut() const override { return true; }
     nucleo* neutral() const override;
@@ -215,7 +215,7 @@ public:
     fracao();
 
     int type() const override { return typeId::quocient; }
-    int priority() const override { return 15; }
+    Priority priority() const override { return Priority::product; }
     int distributive() const override { return 0; }
     container* clone() const override { return new fracao(); }
 
@@ -232,7 +232,7 @@ public:
     quocient(nucleo& numerator, nucleo& denominator);
 
     int type() const override { return typeId::quocient; }
-    int priority() const override { return 15; }
+    Priority priority() const override { return Priority::product; }
     int distributive() const override { return 0; }
     bool envolv() const override { return true; }
     container* clone() const override { return new quocient(); }
@@ -253,7 +253,7 @@ public:
     explicit negation(nucleo* n);
 
     int type() const override { return typeId::negation; }
-    int priority() const override { return 14; }
+    Priority priority() const override { return Priority::negation; }
     bool isSign() const override { return true; }
     int distributive() const override { return 0; }
     container* conjugacao() const override;
@@ -288,7 +288,7 @@ public:
     logaritm();
 
     int type() const override { return typeId::logaritm; }
-    int priority() const override { return 16; }
+    Priority priority() const override { return Priority::power; }
     int distributive() const override { return 0; }
     bool envolv() const override { return true; }
     container* clone() const override { return new logaritm(); }
@@ -316,7 +316,7 @@ public:
     logicAnd();
 
     int type() const override { return typeId::logicAnd; }
-    int priority() const override { return 9; }
+    Priority priority() const override { return Priority::logicAnd; }
     int openingKey() const override { return '&'; }
     nucleo* neutral() const override;
     container* clone() const override { return new logicAnd(); }
@@ -330,7 +330,7 @@ public:
     logicOr();
 
     int type() const override { return typeId::logicOr; }
-    int priority() const override { return 8; }
+    Priority priority() const override { return Priority::logicOr; }
     int openingKey() const override { return '|'; }
     nucleo* neutral() const override;
     container* clone() const override { return new logicOr(); }
@@ -345,7 +345,7 @@ public:
     argument();
 
     int type() const override { return typeId::argument; }
-    int priority() const override { return 20; }
+    Priority priority() const override { return Priority::argument; }
     int distributive() const override { return 0; }
     bool envolv() const override { return true; }
     container* clone() const override { return new argument(); }
@@ -355,7 +355,7 @@ public:
 
 class function : public operat {
 public:
-    int priority() const override { return 18; }
+    Priority priority() const override { return Priority::function; }
     bool isFunc() const override { return true; }
     int distributive() const override { return 0; }
     bool envolv() const override { return true; }
@@ -373,7 +373,7 @@ protected:
 
 class trig : public function {
 public:
-    int priority() const override { return 19; }
+    Priority priority() const override { return Priority::trig; }
 
     // --- algebra ---
     results calculate() override;

@@ -17,7 +17,7 @@ class resolution;
 // A relation that prefixes its right-hand side.
 class compos : public unaryOp {
 public:
-    int priority() const override { return 11; }
+    Priority priority() const override { return Priority::comparison; }
     bool composition() const override { return true; }
     container* conjugacao() const override;
     // "<", "=" and ">" are swallowed; anything else beeps.
@@ -113,7 +113,7 @@ public:
 // A step of reasoning: implication or equivalence, holding up to two members.
 class relation : public compos {
 public:
-    int priority() const override { return 7; }
+    Priority priority() const override { return Priority::relation; }
     bool composed() const override { return true; }
     container* conjugacao() const override;
     int maxMembers() const override { return 2; }
@@ -143,7 +143,7 @@ public:
 // A relation between two sets (or an element and a set), written infix.
 class groupRel : public binaryOp {
 public:
-    int priority() const override { return 12; }
+    Priority priority() const override { return Priority::setRelation; }
     void paint(HDC dc, aRect& area) override;
     // Set relations are never typed next to a composite.
     using container::chkChar;
@@ -186,7 +186,7 @@ public:
     explicit resolution(nucleo* n);
 
     int type() const override { return typeId::resolution; }
-    int priority() const override { return 6; }
+    Priority priority() const override { return Priority::resolution; }
     bool composed() const override { return true; }
     container* clone() const override { return new resolution(); }
     // The statement the chain starts from can never be deleted.
@@ -214,7 +214,7 @@ public:
     explicit simplification(nucleo* n) { attachFirst(n); }
 
     int type() const override { return typeId::simplification; }
-    int priority() const override { return 10; }
+    Priority priority() const override { return Priority::simplification; }
     container* clone() const override { return new simplification(); }
     bool canConjugate(int t) const override { return t >= typeId::equal && t <= typeId::notEqual; }
     container* getDefConjugat() const override;

@@ -76,7 +76,7 @@ void bulk::recall(reference* r) {
 
 void bulk::update(HDC dc) {
     std::vector<reference*> all;
-    for (nucleo* n : refs) all.push_back(static_cast<reference*>(n));
+    for (nucleo* n : refs) all.push_back(cast<reference>(n));
     for (reference* r : all) r->update(dc);
 }
 
@@ -95,7 +95,7 @@ void bulk::freeRef(reference* r) {
     const bool wasPresent = presentRef == r;
     remove(r);
     if (refCount == 1) {
-        auto* last = static_cast<reference*>(*refs.begin());
+        auto* last = cast<reference>(*refs.begin());
         if (last->chained() && last->atached()) return dissolve(last);
     }
     if (refCount == 0) {
@@ -110,7 +110,7 @@ void bulk::freeRef(reference* r) {
 void bulk::presentElsewhere() {
     for (nucleo* n : refs) {
         if (!n->atached()) continue;
-        recall(static_cast<reference*>(n));
+        recall(cast<reference>(n));
         return;
     }
     // No place shows it for now: the value belongs to no document meanwhile.
@@ -168,7 +168,7 @@ bulk* bulk::forLoading() {
 }
 
 void bulk::sever() {
-    for (nucleo* n : refs) static_cast<reference*>(n)->value_ = nullptr;
+    for (nucleo* n : refs) cast<reference>(n)->value_ = nullptr;
     refs.clear();
     refCount = 0;
     presentRef = editingRef = nullptr;
@@ -190,8 +190,8 @@ reference::reference(bulk* b) : reference() { attachTo(b); }
 
 reference::reference(nucleo* value) : reference() {
     if (!value) return;
-    if (value->isRef()) {
-        attachTo(static_cast<reference*>(value)->getBulk());
+    if (auto* r = dyn_cast<reference>(value)) {
+        attachTo(r->getBulk());
         return;
     }
     // A delimiter is part of its container and never moves: share a copy.
@@ -479,12 +479,12 @@ void forReferencesIn(const nucleo* n, F f) {
     while (!todo.empty()) {
         const nucleo* x = todo.back();
         todo.pop_back();
-        if (x->isRef()) {
-            if (bulk* b = static_cast<const reference*>(x)->getBulk()) f(b);
+        if (auto* r = dyn_cast<reference>(x)) {
+            if (bulk* b = r->getBulk()) f(b);
             continue;
         }
-        if (!x->isGroup()) continue;
-        auto* c = static_cast<const container*>(x);
+        auto* c = dyn_cast<container>(x);
+        if (!c) continue;
         for (nucleo* m = c->first(); m && m->chained(); m = m->next()) todo.push_back(m);
     }
 }
@@ -495,8 +495,8 @@ bool reference::wouldLoop(const nucleo* n, const container* place) {
     if (bulk::alive() == 0 || !n) return false;
     std::unordered_set<const bulk*> around;
     for (const nucleo* p = place; p; p = p->parent())
-        if (p->isRef())
-            if (bulk* b = static_cast<const reference*>(p)->getBulk()) around.insert(b);
+        if (auto* r = dyn_cast<reference>(p))
+            if (bulk* b = r->getBulk()) around.insert(b);
     if (around.empty()) return false;
     std::unordered_set<const bulk*> seen;
     std::vector<const nucleo*> values{n};

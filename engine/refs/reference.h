@@ -95,7 +95,7 @@ public:
     ~reference() override;
 
     int type() const override { return typeId::reference; }
-    int priority() const override { return 22; }
+    Priority priority() const override { return Priority::reference; }
     int maxMembers() const override { return 1; }
     // Closed like a parenthesis: whatever stands around it, the value is
     // one operand (the place adds its own parentheses where needed).

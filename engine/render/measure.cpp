@@ -67,7 +67,7 @@ void nucleo::invalidateArea() {
 }
 
 void nucleo::boxChanging() {
-    if (isGroup()) static_cast<container*>(this)->settle();
+    if (auto* c = dyn_cast<container>(this)) c->settle();
     if (parentNode) parentNode->memberChanging(this);
 }
 
@@ -508,7 +508,7 @@ void power::measure(HDC dc) {
     int x = base->right();
     if (base->isFunc()) {
         base->measure(dc);
-        x = static_cast<container*>(base)->head()->right();
+        x = cast<container>(base)->head()->right();
     }
     exponent->moveTo(x, rect.top, true);
     rect.bottom = base->bottom();

@@ -44,7 +44,7 @@ bool protocol::load(algStor& s) {
     try {
         std::unique_ptr<nucleo> read(loader::readRecord(s));
         if (!read->isGroup()) throw loader::aborted{};
-        base = static_cast<container*>(read.release());
+        base = cast<container>(read.release());
     } catch (const loader::aborted&) {
         aborted = true;
         message("Problem loading file\r\nLoader aborted!", "Error", 16);

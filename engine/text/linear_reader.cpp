@@ -246,7 +246,7 @@ private:
             pos_ += op->text.size();
             node right = (this->*side)();
             if (!right) return nullptr;
-            auto* rel = static_cast<container*>(op->make());
+            auto* rel = cast<container>(op->make());
             node made = group(rel, std::move(right));
             if (!line) {
                 line.reset(rel->conjugacao());
@@ -343,7 +343,7 @@ private:
             node right = powerOf();
             if (!right) return nullptr;
             if (times && extendable) {
-                place(static_cast<container&>(*result), right);
+                place(*cast<container>(result.get()), right);
                 continue;
             }
             if (times)
