@@ -35,6 +35,7 @@ namespace {
 // Classes that the prototype list does not hold (because they cannot be
 // typed) but whose records a document may contain.
 nucleo* makeUnlisted(int id) {
+    if (id == inlineFractionRecordId) return new fracao();
     switch (id) {
         case typeId::field:
             return new field("");
