@@ -79,6 +79,9 @@ TEST(EditRoundTrip, KnownShapesLoadBackTheSame) {
         "{Click 10 10}a=b{Up}{Del}",  // the same inside an equality chain
         "{Click 10 10}--/",           // a plus-or-minus in a negation, without parentheses
         "{Click 10 10}a+b{Home}{Right}{Right}+c",  // a sum typed inside a sum
+        // a page dropped before a parenthesis in another page's expression
+        "{Click 10 10}a{Enter}b{NewItemTool}{Click 10 80}2*(x+y){Enter}z{SelectorTool}{Click 11 20}"
+        "{Drag 11 20 32 88}",
     };
     for (const char* text : scripts) {
         std::vector<ScriptAction> actions;
