@@ -64,8 +64,8 @@ std::vector<std::uint8_t> savedBytes(velmor::HeadlessSession& s) {
 // Random sessions, saved now and then as a user saves: from a saved state,
 // an action sets the flag exactly when it changes what a save would write.
 TEST(ModifiedFlag, FollowsWhetherTheSavedBytesChange) {
-    static const char* const commands[] = {"NewItemTool", "EditTool", "SelectorTool", "True", "sin",
-                                           "power",       "root",     "union"};
+    static const char* const commands[] = {"NewItemTool", "EditTool", "SelectorTool", "True",
+                                           "sin",         "power",    "root",         "union"};
     static const tovimat::testing::ActionMix mix{"ab12x+-*/^=<(),. \r", commands};
     for (unsigned seed = 1; seed <= 300; ++seed) {
         std::mt19937 rng(seed);
@@ -85,7 +85,8 @@ TEST(ModifiedFlag, FollowsWhetherTheSavedBytesChange) {
             history += tovimat::testing::scriptOf(a);
             s.play(a);
             if (clean) {
-                ASSERT_EQ(s.doc().isModified(), savedBytes(s) != before) << "seed " << seed << ": " << history;
+                ASSERT_EQ(s.doc().isModified(), savedBytes(s) != before)
+                    << "seed " << seed << ": " << history;
             }
         }
         s.doc().onCloseDocument();

@@ -88,7 +88,8 @@ std::string roundTripProblems(velmor::HeadlessSession& s) {
     if (!loaded) return "the saved document does not load";
     const std::string before = tovimat::testing::sharedForm(*base, true);
     const std::string after = tovimat::testing::sharedForm(*loaded);
-    if (before != after) return "the document loads back differently:\n" + before + "--- loaded as ---\n" + after;
+    if (before != after)
+        return "the document loads back differently:\n" + before + "--- loaded as ---\n" + after;
     return {};
 }
 

@@ -74,10 +74,10 @@ std::string roundTripProblem(const std::vector<ScriptAction>& actions) {
 TEST(EditRoundTrip, KnownShapesLoadBackTheSame) {
     MessageRecorder quiet;
     const char* const scripts[] = {
-        "{Click 10 10}<{Up}{Del}",    // a relation whose left-hand side was deleted
-        "{Click 10 10}/{Home}<",      // a relation typed in front of a composite
-        "{Click 10 10}a=b{Up}{Del}",  // the same inside an equality chain
-        "{Click 10 10}--/",           // a plus-or-minus in a negation, without parentheses
+        "{Click 10 10}<{Up}{Del}",                 // a relation whose left-hand side was deleted
+        "{Click 10 10}/{Home}<",                   // a relation typed in front of a composite
+        "{Click 10 10}a=b{Up}{Del}",               // the same inside an equality chain
+        "{Click 10 10}--/",                        // a plus-or-minus in a negation, without parentheses
         "{Click 10 10}a+b{Home}{Right}{Right}+c",  // a sum typed inside a sum
         // a page dropped before a parenthesis in another page's expression
         "{Click 10 10}a{Enter}b{NewItemTool}{Click 10 80}2*(x+y){Enter}z{SelectorTool}{Click 11 20}"
@@ -97,9 +97,11 @@ TEST(EditRoundTrip, KnownShapesLoadBackTheSame) {
 // "?"): played as the target plays them, two bytes a keystroke.
 TEST(EditRoundTrip, FuzzInputsLoadBackTheSame) {
     MessageRecorder quiet;
-    for (const char* name : {"1f8cc5c69b9919748811bd2db382ffb39003eab7", "fab056b5167ecfd10ed8426667b46aafbb17be69",
-                             "d2ee51f20de42295346aba17dc517ec60d1f4a35"}) {
-        std::ifstream file(std::string(VELMOR_SOURCE_DIR) + "/fuzz/corpus/editing_fuzz/" + name, std::ios::binary);
+    for (const char* name :
+         {"1f8cc5c69b9919748811bd2db382ffb39003eab7", "fab056b5167ecfd10ed8426667b46aafbb17be69",
+          "d2ee51f20de42295346aba17dc517ec60d1f4a35"}) {
+        std::ifstream file(std::string(VELMOR_SOURCE_DIR) + "/fuzz/corpus/editing_fuzz/" + name,
+                           std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         ASSERT_FALSE(bytes.empty()) << name;
         tovimat::testing::RandomEditor editor(bytes[0] & 1 ? static_cast<container*>(new page(1, false))

@@ -233,7 +233,8 @@ TEST_F(StoreTest, InLineFractionReadsBackInLine) {
     EXPECT_EQ(loaded(saveNode(*inLine)), dumpTree(*inLine));
     EXPECT_EQ(loaded(groupRecord(typeId::quocient, {x, x})), dumpTree(*stacked));
     EXPECT_EQ(loaded(groupRecord(typeId::sum, {saveNode(*inLine), saveNode(*stacked)})),
-              "sum\n  fracao\n    literal \"x\"\n    literal \"x\"\n  quocient\n    literal \"x\"\n    literal \"x\"\n");
+              "sum\n  fracao\n    literal \"x\"\n    literal \"x\"\n  quocient\n    literal \"x\"\n    "
+              "literal \"x\"\n");
 }
 
 TEST_F(StoreTest, LeafRecords) {
@@ -430,7 +431,8 @@ TEST_F(StoreTest, LoadedMembersStayAsSavedUnlessNoEditLeavesThem) {
          id(typeId::sum) + "[" + id(typeId::sum) + "[" + sx + "," + sx + "]," + sx + "]"},
         {"logic operator in a radical", groupRecord(typeId::radical, {groupRecord(typeId::logicAnd, {x, x})}),
          id(typeId::radical) + "[" + id(typeId::logicAnd) + "[" + sx + "," + sx + "]]"},
-        {"relation in front of its directive", groupRecord(typeId::simplification, {groupRecord(typeId::equal, {x})}),
+        {"relation in front of its directive",
+         groupRecord(typeId::simplification, {groupRecord(typeId::equal, {x})}),
          id(typeId::simplification) + "[" + id(typeId::equal) + "[" + sx + "]]"},
         {"one value of a function", groupRecord(typeId::algSin, {groupRecord(typeId::sum, {x, x})}),
          id(typeId::algSin) + "[" + id(typeId::sum) + "[" + sx + "," + sx + "]]"},
@@ -447,8 +449,8 @@ TEST_F(StoreTest, LoadedMembersStayAsSavedUnlessNoEditLeavesThem) {
     TestHost host;
     ASSERT_TRUE(loadBytes(
         host, fileOf(groupRecord(typeId::simplification, {x, groupRecord(typeId::implication, {x})}))));
-    EXPECT_EQ(shape(*host.getBase()), id(typeId::simplification) + "[" + sx + "," + id(typeId::resolution) + "[" +
-                                          id(typeId::implication) + "[" + sx + "]]]");
+    EXPECT_EQ(shape(*host.getBase()), id(typeId::simplification) + "[" + sx + "," + id(typeId::resolution) +
+                                          "[" + id(typeId::implication) + "[" + sx + "]]]");
 }
 
 // The top-left corners of the leaves below n, in chain order.
