@@ -1,15 +1,18 @@
 // Feeds arbitrary bytes to the document loader. Whatever a file holds, the
-// load must end in a usable document without a memory error, and whatever
-// was loaded must save to a file that reads back whole, without a problem.
+// load must end in a usable, sound document (every chain linked both ways,
+// every shared value consistent) without a memory error, and whatever was
+// loaded must save to a file that reads back whole, without a problem.
 //
-// Reading a saved document applies the insertion rules of every class once
-// more, and those may still rearrange a tree that a damaged file produced;
-// a document read back once is settled, though: saving and reading it again
+// Loading mends what no editing builds (a relation outside a directive that
+// takes it, a composite without the parentheses its place needs), so a
+// damaged file may read as another tree than its records describe; a
+// document read back once is settled, though: saving and reading it again
 // must reproduce it byte for byte.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "../tests/tree_checks.h"
 #include "model/document.h"
 #include "platform/messages.h"
 #include "store/stream.h"
@@ -61,6 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!host.load(in)) return 0;
     container* base = host.getBase();
     check(base && base->getRoot() == &host, "the loaded document has no base or no root", *messages);
+    if (std::string p = testing::chainProblems(*base, &host); !p.empty()) {
+        std::fprintf(stderr, "loader_fuzz: %s\n", p.c_str());
+        std::abort();
+    }
 
     memStor saved;
     check(host.save(saved), "saving a loaded document failed", *messages);
@@ -74,6 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(messages->log().find("unknown object type") == std::string::npos,
           "a saved record has an unknown type", *messages);
     check(reread.position() == saved.bytes().size(), "a saved document has bytes left over", *messages);
+    check(testing::chainProblems(*again.getBase(), &again).empty(), "a saved document reads back unsound",
+          *messages);
 
     memStor settled;
     again.save(settled);

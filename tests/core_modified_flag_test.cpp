@@ -2,11 +2,15 @@
 // set it, keys and commands that change nothing leave it alone.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/script.h"
 #include "core/velmor_doc.h"
+#include "platform/messages.h"
+#include "random_actions.h"
+#include "store/stream.h"
 
 namespace {
 
@@ -41,11 +45,52 @@ TEST_F(SavedLine, RefusedCharactersAndCaretMovesChangeNothing) {
     EXPECT_TRUE(s.doc().isModified());
 }
 
-TEST(ModifiedFlag, KeysWithoutACaretChangeNothing) {
+TEST(ModifiedFlag, KeysWithoutACaretBeepAndChangeNothing) {
     velmor::HeadlessSession s;
+    tovimat::MessageRecorder events;  // after the session, which has a sink of its own
     s.newDocument();
     play(s, "{EditTool}xy");
     EXPECT_FALSE(s.doc().isModified());
+    EXPECT_EQ(events.beeps(), 2);
+}
+
+// The bytes a save would write now, pending edits as they stand.
+std::vector<std::uint8_t> savedBytes(velmor::HeadlessSession& s) {
+    tovimat::memStor bytes;
+    s.doc().base()->save(bytes);
+    return bytes.bytes();
+}
+
+// Random sessions, saved now and then as a user saves: from a saved state,
+// an action sets the flag exactly when it changes what a save would write.
+TEST(ModifiedFlag, FollowsWhetherTheSavedBytesChange) {
+    static const char* const commands[] = {"NewItemTool", "EditTool", "SelectorTool", "True",
+                                           "sin",         "power",    "root",         "union"};
+    static const tovimat::testing::ActionMix mix{"ab12x+-*/^=<(),. \r", commands};
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        std::mt19937 rng(seed);
+        velmor::HeadlessSession s;
+        tovimat::MessageRecorder quiet;
+        s.newDocument();
+        std::string history;
+        for (int i = 0; i < 80; ++i) {
+            if (rng() % 4 == 0) {
+                tovimat::memStor file;
+                ASSERT_TRUE(s.doc().root()->save(file));
+                history += "{save}";
+            }
+            const bool clean = !s.doc().isModified();
+            const std::vector<std::uint8_t> before = savedBytes(s);
+            const velmor::ScriptAction a = tovimat::testing::randomAction(rng, mix);
+            history += tovimat::testing::scriptOf(a);
+            s.play(a);
+            if (clean) {
+                ASSERT_EQ(s.doc().isModified(), savedBytes(s) != before)
+                    << "seed " << seed << ": " << history;
+            }
+        }
+        s.doc().onCloseDocument();
+    }
 }
 
 }  // namespace

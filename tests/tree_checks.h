@@ -95,7 +95,10 @@ inline bool inTree(const nucleo* n, const container* base) {
 // The tree as a file keeps it: class names and texts, every reference
 // numbered by its shared value in order of first appearance, the value
 // listed once under the first reference to it, wherever it is shown now.
-inline void sharedForm(const nucleo& n, int depth, std::map<const bulk*, int>& numbers, std::string& out) {
+// With asSaved, a value taken away is listed as the empty field a file
+// keeps in its place.
+inline void sharedForm(const nucleo& n, int depth, std::map<const bulk*, int>& numbers, std::string& out,
+                       bool asSaved = false) {
     out.append(size_t(depth) * 2, ' ');
     out += className(n);
     if (!n.isGroup()) out += " \"" + std::string(n.getText(), size_t(n.getLen())) + "\"";
@@ -103,20 +106,21 @@ inline void sharedForm(const nucleo& n, int depth, std::map<const bulk*, int>& n
         const auto& r = static_cast<const reference&>(n);
         const auto [entry, first] = numbers.emplace(r.getBulk(), int(numbers.size()));
         out += " #" + std::to_string(entry->second) + "\n";
-        if (first && r.core()) sharedForm(*r.core(), depth + 1, numbers, out);
+        if (first && r.core()) sharedForm(*r.core(), depth + 1, numbers, out, asSaved);
+        if (first && !r.core() && asSaved) out.append(size_t(depth + 1) * 2, ' ') += "field \"\"\n";
         return;
     }
     out += '\n';
     if (!n.isGroup()) return;
     const auto& c = static_cast<const container&>(n);
     for (const nucleo* m = c.first(); m && m->chained(); m = m->next())
-        sharedForm(*m, depth + 1, numbers, out);
+        sharedForm(*m, depth + 1, numbers, out, asSaved);
 }
 
-inline std::string sharedForm(const nucleo& n) {
+inline std::string sharedForm(const nucleo& n, bool asSaved = false) {
     std::map<const bulk*, int> numbers;
     std::string out;
-    sharedForm(n, 0, numbers, out);
+    sharedForm(n, 0, numbers, out, asSaved);
     return out;
 }
 

@@ -339,7 +339,8 @@ void CVelmorView::drop(UINT flags, POINT p) {
         }
     }
 
-    root()->setModified(true);
+    // A drop cancelled with the right button left nothing to move.
+    if (!list.empty()) root()->setModified(true);
     nucleo* target = focused_;
     protocol::dropTarget = target;
     // Validating a pending edit may replace the node that marked the place.
@@ -400,7 +401,11 @@ void CVelmorView::onKeyDown(int key) {
     switch (protocol::mode) {
         case EditMode:
             if (focused_) {
+                // A key that changed the tree marks the document, as a
+                // character does (a caret move leaves the flag alone).
+                const std::uint64_t before = nucleo::layoutEpoch();
                 keyPassed_ = focused_->putKey(key);
+                if (nucleo::layoutEpoch() != before && root()) root()->setModified(true);
             } else {
                 keyPassed_ = false;
                 MessageBeep(0);

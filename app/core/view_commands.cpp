@@ -163,19 +163,24 @@ bool CVelmorView::execute(int id) {
     }
     const cmd::Command* c = cmd::findCommand(id);
     if (!c) return false;
+    // An insertion marks the document only when it changed the tree (every
+    // change moves some node's box); a refused one leaves the flag alone.
+    const std::uint64_t before = nucleo::layoutEpoch();
     switch (c->kind) {
         case cmd::Kind::Constant:
             insertConstant(id);
-            return true;
+            break;
         case cmd::Kind::Function:
             wrapInFunction(id);
-            return true;
+            break;
         case cmd::Kind::Operator:
             insertOperator(id);
-            return true;
+            break;
         default:
             return false;
     }
+    if (nucleo::layoutEpoch() != before && root()) root()->setModified(true);
+    return true;
 }
 
 // --- Tools menu ------------------------------------------------------------------------------------

@@ -104,14 +104,15 @@ void field::overstrike(char c) {
 // --- deleting ------------------------------------------------------------------------------------
 
 void field::delKey() {
-    markModified(this);
     const int at = getIndex();
     if (at < length) {
+        markModified(this);
         std::memmove(text + at, text + at + 1, size_t(length - at - 1));
         --length;
         changed = true;
         if (zoneSize - length > 8) resize(-8);
-        if (length == 0 && isa<nominal>(this)) {
+        // A number or a "?" with nothing left is an empty place again.
+        if (length == 0 && (type() == typeId::nominal || type() == typeId::preference)) {
             auto* empty = new field("");
             if (replaceWith(empty))
                 empty->focusLeft();
@@ -123,14 +124,17 @@ void field::delKey() {
         validate();
         return;
     }
+    // Past the end the key joins what follows; refused, it changes nothing.
+    protocol* root = rootDoc;
     if (previousNode) {
-        if (parentNode) parentNode->joinNext(this);
+        if (parentNode && parentNode->joinNext(this) && root) root->setModified(true);
         return;
     }
     // The editable name of a user function: the function dissolves and its
     // first leaf takes the caret. Moving the members may validate them into
     // other nodes, so that leaf is found again from where they went.
     if (!successor() || !parentNode) return;
+    markModified(this);
     // The name is validated first. Completed into a known function, that
     // function takes the user function's place with the caret, and there is
     // nothing left to dissolve.

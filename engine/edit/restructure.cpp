@@ -258,12 +258,22 @@ splited container::split(field* f) {
     return halves;
 }
 
+namespace {
+
+// A truth value or an infinity shows a fixed text that no typing joins.
+bool isStaticLeaf(nucleo* n) {
+    auto* f = dynamic_cast<field*>(n);
+    return f && f->isStatic();
+}
+
+}  // namespace
+
 // Backspace at the start of a chain member f.
 bool container::joinPrevious(field* f) {
     nucleo* p = f->previous();
     const bool prevIsMember = p && p->chained();
     if (f->getLen() > 0 && prevIsMember) {
-        if (isa<nominal>(p) && !isa<nominal>(f)) {
+        if ((isa<nominal>(p) && !isa<nominal>(f)) || isStaticLeaf(p)) {
             MessageBeep(0);
             return false;
         }
@@ -276,6 +286,10 @@ bool container::joinPrevious(field* f) {
     if (f->getLen() > 0) {
         auto* pred = dyn_cast<field>(f->predecessor());
         if (!pred) return false;
+        if (pred->isStatic()) {
+            MessageBeep(0);
+            return false;
+        }
         const int oldLen = pred->getLen();
         pred->insert(f->getText(), f->getLen(), oldLen);
         // Validating the joined text may validate f as well, or fold the
@@ -309,6 +323,10 @@ bool container::joinPrevious(field* f) {
 bool container::joinNext(field* f) {
     nucleo* n = f->next();
     const bool nextIsMember = n && n->chained();
+    if (f->getLen() > 0 && isStaticLeaf(nextIsMember && !n->isGroup() ? n : f->successor())) {
+        MessageBeep(0);
+        return false;
+    }
     if (f->getLen() > 0 && nextIsMember && !n->isGroup()) {
         f->insert(n->getText(), n->getLen());
         delete n;

@@ -266,10 +266,9 @@ protected:
     int separatorWidth(HDC dc);
     // Raw link of n between a and b.
     bool _atachIt(nucleo* n, nucleo* a, nucleo* b, bool update);
-    // Reads N member records and appends them; with positions, each record
-    // is preceded by the member's left and top. With frontAsSaved, a relation
-    // read first is linked in as saved, not given a left-hand side.
-    bool loadMembers(algStor& s, bool withPositions, bool frontAsSaved = false);
+    // Reads N member records and appends them as they were saved; with
+    // positions, each record is preceded by the member's left and top.
+    bool loadMembers(algStor& s, bool withPositions);
     bool saveMembers(algStor& s, bool withPositions) const;
     // A wrapper that could not be placed lets its content go again; false.
     static bool giveBack(container* wrapper, nucleo* n);

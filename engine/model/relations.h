@@ -195,7 +195,6 @@ public:
     // A new, empty relation of the kind this directive uses by default.
     virtual container* getDefConjugat() const;
     bool entre(nucleo* item, nucleo* after, nucleo* before) override;
-    bool load(algStor& s) override;
 
     // --- algebra ---
     results calculate() override;

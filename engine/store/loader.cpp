@@ -36,6 +36,7 @@ namespace {
 // cannot be typed) but whose records a document may contain. Other parts of
 // the engine register their kinds in store/record_kinds.h.
 nucleo* makeUnlisted(int id) {
+    if (id == inlineFractionRecordId) return new fracao();
     switch (id) {
         case typeId::field:
             return new field("");

@@ -19,6 +19,11 @@ constexpr int maxRecordDepth = maxNestingDepth + 1;
 // this bound so that layout arithmetic on them cannot overflow.
 constexpr std::int32_t maxStoredCoordinate = 1 << 26;
 
+// The in-line fraction answers the stacked fraction's type id; its record
+// carries this id instead, so that it reads back in line. No file written
+// before held it, and a stacked fraction's record is unchanged.
+constexpr std::int32_t inlineFractionRecordId = typeId::quocient | 0x100;
+
 // Reads one whole record and builds its node. Answers null when the load is
 // abandoned (a short read, an unknown type id, nesting too deep); an unknown
 // type id has been reported to the user by then.

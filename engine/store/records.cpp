@@ -7,6 +7,10 @@
 //   container, page             member count; per member: left, top, record
 //   every other composite       member count; per member: record
 //   userFunc                    the name's record, member count, member records
+//
+// An in-line fraction (fracao) answers the stacked fraction's id 35; its
+// record starts with inlineFractionRecordId instead and is otherwise that
+// of every other composite.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -78,7 +82,7 @@ std::string readText(algStor& s, std::int32_t n) {
 // --- common part ---------------------------------------------------------------------
 
 bool nucleo::save(algStor& s) const {
-    writeInt(s, type());
+    writeInt(s, dynamic_cast<const fracao*>(this) ? inlineFractionRecordId : type());
     LOGFONTA lf{};
     GetObjectA(font, sizeof lf, &lf);
     writeLogfont(s, lf);
@@ -208,7 +212,25 @@ std::int32_t readCoordinate(algStor& s) {
 
 }  // namespace
 
-bool container::loadMembers(algStor& s, bool withPositions, bool frontAsSaved) {
+bool container::loadMembers(algStor& s, bool withPositions) {
+    // A member goes back where it was saved, and as it was: the rules that
+    // editing applies to a node typed or dropped in (a sum into a sum is
+    // flattened, a logic operand parenthesised, an argument list or a
+    // left-hand side added) depend on the place and the moment and would not
+    // rebuild what editing left. Only what no editing leaves is mended: a
+    // relation outside a directive that takes it goes into one, and a
+    // composite binding more loosely than this container, which would read
+    // as another expression, is put in parentheses.
+    auto link = [this](nucleo* m) {
+        container* wrapper = nullptr;
+        if (m->composition() && (!composed() || !canConjugate(m->type()))) wrapper = m->conjugacao();
+        if (!wrapper && !isRef() && needsParentheses(m)) wrapper = new parentesis();
+        if (!wrapper) return _atachIt(m, last(), tail(), false);
+        if (wrapper->_atachIt(m, wrapper->last(), wrapper->tail(), false) &&
+            _atachIt(wrapper, last(), tail(), false))
+            return true;
+        return giveBack(wrapper, m);
+    };
     std::int32_t n = readInt(s);
     if (n < 0) throw loader::aborted{};
     for (std::int32_t i = 0; i < n; ++i) {
@@ -222,10 +244,7 @@ bool container::loadMembers(algStor& s, bool withPositions, bool frontAsSaved) {
             member.reset(readRecord(s));
         }
         nucleo* m = member.release();
-        // The class's own insertion rules apply while loading.
-        const bool asSaved = frontAsSaved && i == 0 && m->composition() && canConjugate(m->type());
-        const bool in = asSaved ? atachIt(m, last(), tail(), true) : entre(m, last(), tail());
-        if (!in && !m->atached()) delete m;
+        if (!link(m) && !m->atached()) delete m;
     }
     return true;
 }
@@ -237,10 +256,6 @@ bool container::load(algStor& s) { return loadMembers(s, true); }
 bool list::save(algStor& s) const { return nucleo::save(s) && saveMembers(s, false); }
 
 bool list::load(algStor& s) { return loadMembers(s, false); }
-
-// A directive saved with a relation in front (its left-hand side deleted, or
-// never typed) loads back that way, without a new empty left-hand side.
-bool resolution::load(algStor& s) { return loadMembers(s, false, true); }
 
 bool userFunc::save(algStor& s) const { return nucleo::save(s) && headNode.save(s) && saveMembers(s, false); }
 
