@@ -5,19 +5,16 @@
 
 #include "algebra/refusal.h"
 #include "core/commands.h"
+#include "core/rule_file.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
 #include "platform/messages.h"
-#include "store/loader.h"
-#include "store/stream.h"
 
 using namespace tovimat;
 namespace cmd = velmor::cmd;
 
 namespace {
 
-// The rule file: the program opens it by bare name, in the current directory.
-constexpr const char* kRuleFile = "rules.vlm";
 constexpr const char* kRuleFileCaption = "Error opening file";
 
 int toolMode(int id) {
@@ -92,24 +89,15 @@ container* makeOperator(int id) {
     }
 }
 
-// Opens the rule file and loads the rule set it holds. On a missing,
-// unreadable or refused file shows failure (caption "Error opening file")
-// and answers null.
-std::unique_ptr<container> loadRuleSet(const char* failure) {
-    algStream file(kRuleFile, std::ios::in);
-    if (file.is_open()) file.seekg(0);
-    if (!file.is_open() || file.fail() || !chkAlgFile(file)) {
-        file.close();
-        MessageBoxA(nullptr, failure, kRuleFileCaption, MB_ICONERROR);
-        return nullptr;
-    }
-    std::unique_ptr<nucleo> loaded(algLoad(file));
-    file.close();
-    if (!loaded || !loaded->isGroup()) {
-        MessageBoxA(nullptr, failure, kRuleFileCaption, MB_ICONERROR);
-        return nullptr;
-    }
-    return std::unique_ptr<container>(static_cast<container*>(loaded.release()));
+// Loads the rule set of the rule file in use for the document. On a missing
+// or unusable file shows which file and what is wrong (caption "Error opening
+// file") and answers null.
+std::unique_ptr<container> loadRuleSet(const CVelmorDoc* doc) {
+    std::string path, error;
+    std::unique_ptr<container> rules =
+        velmor::loadRuleFile(velmor::RuleFileSearch::forDocument(doc ? doc->pathName() : ""), path, error);
+    if (!rules) MessageBoxA(nullptr, error.c_str(), kRuleFileCaption, MB_ICONERROR);
+    return rules;
 }
 
 }  // namespace
@@ -208,7 +196,7 @@ void CVelmorView::onCalculate() {
 
 void CVelmorView::onTestRule() {
     if (!focused_ || !focused_->isGroup()) return;
-    std::unique_ptr<container> rules = loadRuleSet("Bad rule file");
+    std::unique_ptr<container> rules = loadRuleSet(doc_);
     if (!rules) return;
     results r = static_cast<container*>(focused_)->applyRules(rules.get(), nullptr);
     rules.reset();
@@ -217,7 +205,7 @@ void CVelmorView::onTestRule() {
 
 void CVelmorView::onUseConstants() {
     if (!focused_ || !focused_->isGroup()) return;
-    std::unique_ptr<container> rules = loadRuleSet("Bad constants file");
+    std::unique_ptr<container> rules = loadRuleSet(doc_);
     if (!rules) return;
     static_cast<container*>(focused_)->useConstants(rules.get());
 }
