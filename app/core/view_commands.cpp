@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 
-#include "algebra/refusal.h"
 #include "core/commands.h"
 #include "core/rule_file.h"
 #include "core/velmor_doc.h"
@@ -140,6 +139,12 @@ bool CVelmorView::execute(int id) {
         case cmd::Calculate:
             onCalculate();
             return true;
+        case cmd::CalculateAll:
+            onCalculateAll();
+            return true;
+        case cmd::Simplify:
+            onSimplify();
+            return true;
         case cmd::TestRule:
             onTestRule();
             return true;
@@ -177,21 +182,6 @@ bool CVelmorView::commitResult(results r) {
     const int committed = doc ? doc->chkPass(r) : 0;
     if (committed == 0 && changes == 0) delete r.value;
     return committed != 0;
-}
-
-// What could not be calculated (a division by zero, a result too large)
-// stays as written, and the status bar says why.
-void CVelmorView::onCalculate() {
-    nucleo* f = focused_;
-    if (!f || !f->isGroup()) return;
-    refusalNote why;
-    results r = f->calculate();
-    if (r.changes == 0) {
-        delete r.value;
-        r = static_cast<container*>(f)->distribute();
-    }
-    commitResult(r);
-    if (why.reason()) SetMessageText(why.reason());
 }
 
 void CVelmorView::onTestRule() {
