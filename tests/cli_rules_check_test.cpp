@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 #include "algebra_trees.h"
+#include "core/linear_text.h"
 #include "core/rule_check.h"
+#include "core/rule_explain.h"
 #include "core/script.h"
 #include "text/linear_reader.h"
 
@@ -120,6 +122,34 @@ TEST(RulesCheck, NestedSetsInOrderAndNamesThatRefuseNumbers) {
     EXPECT_EQ(check.findings[0].kind, velmor::RuleDiagnostic::Shadowed);
     EXPECT_EQ(check.findings[0].item, 3);
     EXPECT_NE(check.findings[0].text.find("shadowed by item 2"), std::string::npos) << check.findings[0].text;
+}
+
+// The dry run lists every match and names the one Test Rule then applies.
+TEST(RulesExplain, ListsTheMatchesOfEveryLineAndWhatTestRuleDoes) {
+    const fs::path dir = fs::temp_directory_path() / ("velmor-rules-explain-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy_file(fs::path(VELMOR_SOURCE_DIR) / "examples" / "rules.vlm", dir / "rules.vlm");
+    ASSERT_TRUE(writeRuleFile("a + 0 + b * 1\nc\nsin u", dir / "doc.vlm"));
+
+    std::string out, error;
+    EXPECT_EQ(velmor::explainRuleFile((dir / "doc.vlm").string(), out, error), 0) << error;
+    EXPECT_EQ(out, "rules from " + (dir / "rules.vlm").string() +
+                       "\n"
+                       "line 1: a + 0 + b * 1\n"
+                       "  Test Rule: item 1 (x + 0 = x) gives a + b * 1\n"
+                       "  item 1 (x + 0 = x) at a + 0 + b * 1 gives a + b * 1\n"
+                       "  item 2 (x * 1 = x) at b * 1 gives b\n"
+                       "line 2: c\n"
+                       "  Test Rule: nothing: the line is not a formula\n"
+                       "line 3: sin u\n"
+                       "  Test Rule: no rule matches\n");
+
+    velmor::HeadlessSession s;
+    ASSERT_TRUE(s.open((dir / "doc.vlm").string())) << s.error();
+    ASSERT_TRUE(s.play("{EditTool}{Click 12 12}{End}{End}{TestRule}", error)) << error;
+    EXPECT_EQ(velmor::linearLines(*s.doc().base()).substr(0, 27), "a + 0 + b * 1 = a + b * 1\nc");
+    fs::remove_all(dir);
 }
 
 TEST(RulesCheck, AFileThatCannotBeUsedIsNamedWithTheReason) {

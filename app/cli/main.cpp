@@ -7,6 +7,8 @@
 //       the event log and the tree of a document
 //   velmor-cli rules check [RULES.vlm]
 //       diagnostics of a rule file: exit status 1 when it finds anything
+//   velmor-cli rules explain FILE.vlm
+//       which rules match where in each line of a document, changing nothing
 //   velmor-cli calc TEXT
 //       reads TEXT as a formula written on one line, places it as a new item,
 //       calculates until nothing changes and prints the lines
@@ -28,7 +30,8 @@ int usage() {
         "usage: velmor-cli run [--open FILE] [--geometry] [--save FILE] (SCRIPT | -f SCRIPTFILE)\n"
         "       velmor-cli dump [--geometry] FILE\n"
         "       velmor-cli calc TEXT\n"
-        "       velmor-cli rules check [RULES.vlm]\n",
+        "       velmor-cli rules check [RULES.vlm]\n"
+        "       velmor-cli rules explain FILE.vlm\n",
         stderr);
     return 2;
 }

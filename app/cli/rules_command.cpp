@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/rule_check.h"
+#include "core/rule_explain.h"
 #include "core/rule_file.h"
 
 namespace velmor::cli {
@@ -10,7 +11,9 @@ namespace velmor::cli {
 namespace {
 
 int usage() {
-    std::fputs("usage: velmor-cli rules check [RULES.vlm]\n", stderr);
+    std::fputs("usage: velmor-cli rules check [RULES.vlm]\n"
+               "       velmor-cli rules explain FILE.vlm\n",
+               stderr);
     return 2;
 }
 
@@ -19,9 +22,18 @@ int fail(const std::string& error) {
     return 2;
 }
 
+int explain(const std::vector<std::string>& args) {
+    if (args.size() != 2) return usage();
+    std::string out, error;
+    const int status = explainRuleFile(args[1], out, error);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return status == 0 ? 0 : fail(error);
+}
+
 }  // namespace
 
 int rulesCommand(const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "explain") return explain(args);
     if (args.empty() || args.size() > 2 || args[0] != "check") return usage();
     std::string path, error;
     if (args.size() == 2) {

@@ -27,6 +27,23 @@ bool isConstantDefinition(const container& c) {
 
 container* asGroup(nucleo* n) { return n && n->isGroup() ? static_cast<container*>(n) : nullptr; }
 
+bool isRule(const container& g) { return g.members() > 0 && g.first()->isGroup(); }
+
+// Every item of a rule set in the order Test Rule tries them: the composed
+// members (rules, constants, lines that are neither), nested sets where
+// they stand.
+template <class Visit>
+void forEachItem(container& set, const Visit& visit) {
+    for (nucleo* m = set.first(); m && m->chained(); m = m->next()) {
+        container* g = asGroup(m);
+        if (!g) continue;
+        if (g->priority() < 3)
+            forEachItem(*g, visit);
+        else if (g->composed())
+            visit(*g);
+    }
+}
+
 container* pattern(const Item& rule) { return static_cast<container*>(rule.node->first()); }
 
 // Whether any leaf below n satisfies test.
@@ -67,26 +84,18 @@ public:
     }
 
 private:
-    // Items in the order Test Rule tries them.
     void walk(container& set) {
-        for (nucleo* m = set.first(); m && m->chained(); m = m->next()) {
-            container* g = asGroup(m);
-            if (!g) continue;
-            if (g->priority() < 3) {
-                walk(*g);
-                continue;
-            }
-            if (!g->composed()) continue;
-            Item item{++items_, g, linearText(*g)};
-            if (g->members() > 0 && g->first()->isGroup())
+        forEachItem(set, [this](container& g) {
+            Item item{++items_, &g, linearText(g)};
+            if (isRule(g))
                 rules_.push_back(item);
-            else if (isConstantDefinition(*g))
+            else if (isConstantDefinition(g))
                 constants_.push_back(item);
             else
                 report(RuleDiagnostic::NeverMatches, item,
                        "is neither a rule nor a constant: its left side is not a formula, and a constant is "
                        "a name = its value");
-        }
+        });
     }
 
     void report(RuleDiagnostic::Kind kind, const Item& item, const std::string& what) {
@@ -187,6 +196,16 @@ std::string counted(int n, const char* what) {
 }  // namespace
 
 RuleCheck checkRules(container& ruleSet) { return Checker().run(ruleSet); }
+
+std::vector<NumberedRule> numberedRules(container& ruleSet) {
+    std::vector<NumberedRule> rules;
+    int number = 0;
+    forEachItem(ruleSet, [&](container& g) {
+        ++number;
+        if (isRule(g)) rules.push_back({number, &g});
+    });
+    return rules;
+}
 
 int checkRuleFile(const std::string& path, std::string& out, std::string& error) {
     std::unique_ptr<container> rules = readRuleFile(path, error);

@@ -35,6 +35,14 @@ struct RuleCheck {
 // Checks the rule set read from a rule file. Changes nothing in it.
 RuleCheck checkRules(tovimat::container& ruleSet);
 
+struct NumberedRule {
+    int item;
+    tovimat::container* rule;
+};
+// The rules of the set with their item numbers, in the order Test Rule
+// tries them.
+std::vector<NumberedRule> numberedRules(tovimat::container& ruleSet);
+
 // velmor-cli rules check: reads the rule file at path and writes one line per
 // finding and a last line counting rules, constants and findings into out.
 // Answers 0 when nothing was found, 1 when something was, 2 (with error
