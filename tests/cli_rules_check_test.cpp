@@ -67,7 +67,8 @@ class RulesCheckCase : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(RulesCheckCase, PrintsTheExpectedFindings) {
     const std::string name = GetParam();
-    const fs::path dir = fs::temp_directory_path() / ("velmor-rules-check-" + name + "-" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("velmor-rules-check-" + name + "-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     ASSERT_TRUE(writeRuleFile(readFile(kCaseDir / (name + ".rules")), dir / "rules.vlm"));
@@ -98,8 +99,8 @@ TEST(RulesCheck, PatternsNoFormulaCanHaveNeverMatch) {
     using namespace tovimat::testing::trees;
     // -x / y with the negation a bare member of the quotient: the matcher
     // takes the sign off the members of a quotient, so none ever shows it.
-    owned set(Box(Rule(Q(Neg(L("x")), L("y")), Neg(Q(L("x"), L("y")))), Rule(S(L("x"), new tovimat::field("")), L("x")),
-                  Rule(S(L("x"), N(0)), L("x"))));
+    owned set(Box(Rule(Q(Neg(L("x")), L("y")), Neg(Q(L("x"), L("y")))),
+                  Rule(S(L("x"), new tovimat::field("")), L("x")), Rule(S(L("x"), N(0)), L("x"))));
     const velmor::RuleCheck check = velmor::checkRules(*static_cast<tovimat::container*>(set.get()));
     ASSERT_EQ(check.findings.size(), 2u) << (check.findings.empty() ? "" : check.findings[0].text);
     EXPECT_EQ(check.findings[0].kind, velmor::RuleDiagnostic::NeverMatches);

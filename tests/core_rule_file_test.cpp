@@ -53,9 +53,8 @@ const std::string& exampleRules() {
 class RuleFileLookup : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("velmor-rules-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ = fs::temp_directory_path() / ("velmor-rules-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root_);
         fs::create_directories(root_ / "work");
         fs::create_directories(root_ / "docs");
@@ -121,7 +120,8 @@ TEST_F(RuleFileLookup, NoRuleFileSaysWhereItLooked) {
     // The document's folder that is the current directory is looked in once.
     search_.documentPath = (root_ / "work" / "b.vlm").string();
     find();
-    EXPECT_EQ(error_, "no rule file: looked in rules.vlm, " + userCopy().string() + ", " + installed().string());
+    EXPECT_EQ(error_,
+              "no rule file: looked in rules.vlm, " + userCopy().string() + ", " + installed().string());
 }
 
 TEST_F(RuleFileLookup, AnUnusableFileIsReportedNotSkipped) {

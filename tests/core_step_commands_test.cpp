@@ -49,7 +49,8 @@ TEST(CoreCalculateAll, EqualsCalculateRepeatedUntilNothingChanges) {
 }
 
 TEST(CoreCalculateAll, SaysWhenThereIsNothingToCalculate) {
-    EXPECT_EQ(played("{Click 10 10}x+x{End}{CalculateAll}").rfind("! status \"nothing to calculate in x + x\"\n", 0),
+    EXPECT_EQ(played("{Click 10 10}x+x{End}{CalculateAll}")
+                  .rfind("! status \"nothing to calculate in x + x\"\n", 0),
               0u);
     const std::string refused = played("{Click 10 10}1/0{End}{End}{CalculateAll}");
     EXPECT_EQ(refused.rfind("! status \"Cannot calculate: division by zero\"\n", 0), 0u) << refused;

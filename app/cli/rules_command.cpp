@@ -11,9 +11,10 @@ namespace velmor::cli {
 namespace {
 
 int usage() {
-    std::fputs("usage: velmor-cli rules check [RULES.vlm]\n"
-               "       velmor-cli rules explain FILE.vlm\n",
-               stderr);
+    std::fputs(
+        "usage: velmor-cli rules check [RULES.vlm]\n"
+        "       velmor-cli rules explain FILE.vlm\n",
+        stderr);
     return 2;
 }
 

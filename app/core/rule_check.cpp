@@ -189,9 +189,7 @@ private:
     RuleCheck result_;
 };
 
-std::string counted(int n, const char* what) {
-    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
-}
+std::string counted(int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
 
 }  // namespace
 
@@ -213,7 +211,8 @@ int checkRuleFile(const std::string& path, std::string& out, std::string& error)
     const RuleCheck check = checkRules(*rules);
     for (const RuleDiagnostic& d : check.findings) out += path + ": " + d.text + "\n";
     out += path + ": " + counted(check.rules, "rule") + ", " + counted(check.constants, "constant") + ", " +
-           (check.findings.empty() ? std::string("nothing to report") : counted(int(check.findings.size()), "finding")) +
+           (check.findings.empty() ? std::string("nothing to report")
+                                   : counted(int(check.findings.size()), "finding")) +
            "\n";
     return check.findings.empty() ? 0 : 1;
 }

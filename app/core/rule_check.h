@@ -15,11 +15,11 @@ namespace velmor {
 
 struct RuleDiagnostic {
     enum Kind {
-        NeverMatches,  // no formula has the shape of the left side, or it is no rule at all
-        Shadowed,      // an earlier rule matches wherever this one does
-        UndoPair,      // A -> B and B -> A: repeated Test Rule goes back and forth
-        Duplicate,     // the same rule again
-        ConstantTwice, // a constant defined again
+        NeverMatches,   // no formula has the shape of the left side, or it is no rule at all
+        Shadowed,       // an earlier rule matches wherever this one does
+        UndoPair,       // A -> B and B -> A: repeated Test Rule goes back and forth
+        Duplicate,      // the same rule again
+        ConstantTwice,  // a constant defined again
     };
     Kind kind;
     int item;          // the item the finding is about

@@ -45,8 +45,9 @@ std::vector<std::string> installedRuleFiles() {
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (!ec)
-        found.push_back(
-            (exe.parent_path() / VELMOR_DATADIR_FROM_BIN / "velmor" / kRuleFileName).lexically_normal().string());
+        found.push_back((exe.parent_path() / VELMOR_DATADIR_FROM_BIN / "velmor" / kRuleFileName)
+                            .lexically_normal()
+                            .string());
     if (*VELMOR_INSTALL_DATADIR)
         found.push_back((fs::path(VELMOR_INSTALL_DATADIR) / "velmor" / kRuleFileName).string());
     return found;
@@ -98,7 +99,8 @@ std::vector<std::string> ruleFileCandidates(const RuleFileSearch& search) {
         const fs::path folder = fs::path(search.documentPath).parent_path();
         places.push_back((folder.empty() ? fs::path(kRuleFileName) : folder / kRuleFileName).string());
     }
-    if (!search.userDataDir.empty()) places.push_back((fs::path(search.userDataDir) / kRuleFileName).string());
+    if (!search.userDataDir.empty())
+        places.push_back((fs::path(search.userDataDir) / kRuleFileName).string());
     for (const std::string& d : search.installedDefaults) places.push_back(d);
 
     std::vector<std::string> distinct;

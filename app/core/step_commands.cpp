@@ -83,10 +83,10 @@ void CVelmorView::onCalculateAll() {
     while (steps < kMaxCalculateSteps) {
         nucleo* f = focused_;
         if (!f || !f->isGroup()) break;
-        const std::string before = statusBytes(velmor::linearText(*f));
         const StepOutcome outcome = calculateStep();
         if (outcome == StepOutcome::NothingToDo && steps == 0 && !why.reason()) {
-            SetMessageText(("nothing to calculate in " + before).c_str());
+            // Nothing changed: f is still in the document as it was.
+            sayNothingTo("calculate", *f);
             return;
         }
         if (outcome != StepOutcome::Committed || why.reason()) break;

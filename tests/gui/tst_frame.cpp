@@ -302,10 +302,12 @@ private slots:
         QDir::setCurrent(scratch_.path());
         qputenv("XDG_DATA_HOME", QByteArray("/nonexistent/velmor-gui-test"));
         velmor::setInstalledRuleFileForTesting("/nonexistent/velmor-gui-test/rules.vlm");
-        QVERIFY(QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/examples/rules.vlm"), scratch_.filePath("rules.vlm")));
+        QVERIFY(QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/examples/rules.vlm"),
+                            scratch_.filePath("rules.vlm")));
         frame_->action(id::ToolsEditRules)->trigger();
         QCOMPARE(frame_->documents().size(), 1);
-        QCOMPARE(frame_->documents()[0]->path(), QFileInfo(scratch_.filePath("rules.vlm")).canonicalFilePath());
+        QCOMPARE(frame_->documents()[0]->path(),
+                 QFileInfo(scratch_.filePath("rules.vlm")).canonicalFilePath());
 
         QVERIFY(QFile::remove(scratch_.filePath("rules.vlm")));
         sink_->boxes.clear();
@@ -313,7 +315,8 @@ private slots:
         QDir::setCurrent(previous);
         QCOMPARE(frame_->documents().size(), 1);
         QCOMPARE(sink_->boxes.size(), size_t(1));
-        QVERIFY2(sink_->boxes[0].text.starts_with("no rule file: looked in rules.vlm, /nonexistent/velmor-gui-test/velmor/rules.vlm"),
+        QVERIFY2(sink_->boxes[0].text.starts_with(
+                     "no rule file: looked in rules.vlm, /nonexistent/velmor-gui-test/velmor/rules.vlm"),
                  sink_->boxes[0].text.c_str());
     }
 
