@@ -89,9 +89,9 @@ inline std::vector<std::uint8_t> rulesFile() {
                   is(times(x(), raised(x(), name("n"))), raised(x(), plus(name("n"), num(1)))),
                   is(over(raised(x(), name("m")), raised(x(), name("n"))),
                      raised(x(), plus(name("m"), minus(name("n")))))));
-    // Distribution.
-    doc.add(sheet(is(times(x(), paren(plus(y(), z()))), plus(times(x(), y()), times(x(), z()))),
-                  is(times(paren(plus(x(), y())), z()), plus(times(x(), z()), times(y(), z())))));
+    // Distribution. Products are matched in any order of their factors, so
+    // this one rule also rewrites (x + y)·z.
+    doc.add(sheet(is(times(x(), paren(plus(y(), z()))), plus(times(x(), y()), times(x(), z())))));
     // Trigonometry.
     doc.add(sheet(
         is(plus(raised(fn<tovimat::algSin>(x()), num(2)), raised(fn<tovimat::algCos>(x()), num(2))), num(1)),

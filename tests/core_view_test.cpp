@@ -381,7 +381,7 @@ TEST(CoreCommands, CommandsWithoutHandlerStayDisabled) {
     velmor::HeadlessSession s;
     s.newDocument();
     play(s, "{Click 10 10}a+b{End}");
-    for (int id : {cmd::Simplify, cmd::Isolate, cmd::Refers, cmd::Refered, cmd::MainToolbarSpare}) {
+    for (int id : {cmd::Isolate, cmd::Refers, cmd::Refered, cmd::MainToolbarSpare}) {
         EXPECT_FALSE(s.view().isEnabled(id)) << id;
         EXPECT_FALSE(s.view().execute(id)) << id;
     }

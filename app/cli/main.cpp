@@ -5,6 +5,10 @@
 //       event log and the tree
 //   velmor-cli dump [--geometry] FILE
 //       the event log and the tree of a document
+//   velmor-cli rules check [RULES.vlm]
+//       diagnostics of a rule file: exit status 1 when it finds anything
+//   velmor-cli rules explain FILE.vlm
+//       which rules match where in each line of a document, changing nothing
 //   velmor-cli calc TEXT
 //       reads TEXT as a formula written on one line, places it as a new item,
 //       calculates until nothing changes and prints the lines
@@ -17,6 +21,7 @@
 #include <vector>
 
 #include "core/script.h"
+#include "rules_command.h"
 
 namespace {
 
@@ -24,7 +29,9 @@ int usage() {
     std::fputs(
         "usage: velmor-cli run [--open FILE] [--geometry] [--save FILE] (SCRIPT | -f SCRIPTFILE)\n"
         "       velmor-cli dump [--geometry] FILE\n"
-        "       velmor-cli calc TEXT\n",
+        "       velmor-cli calc TEXT\n"
+        "       velmor-cli rules check [RULES.vlm]\n"
+        "       velmor-cli rules explain FILE.vlm\n",
         stderr);
     return 2;
 }
@@ -97,5 +104,6 @@ int main(int argc, char** argv) {
     if (command == "run") return runCommand(args);
     if (command == "dump") return dumpCommand(args);
     if (command == "calc") return calcCommand(args);
+    if (command == "rules") return velmor::cli::rulesCommand(args);
     return usage();
 }

@@ -6,7 +6,7 @@ namespace {
 
 constexpr Command kCommands[] = {
     {Calculate, Kind::GroupCommand, "Calculate", "Calculates hilited expression"},
-    {Simplify, Kind::NoHandler, "", "Simplify hilited expression"},
+    {Simplify, Kind::GroupCommand, "Simplify", "Simplify hilited expression"},
     {TestRule, Kind::GroupCommand, "TestRule", "Apply set of rules from \"rules.vlm\" file"},
     {SelectorTool, Kind::Tool, "SelectorTool", "Selector tool"},
     {NewItemTool, Kind::Tool, "NewItemTool", "New item tool, click to create new item"},
@@ -36,6 +36,7 @@ constexpr Command kCommands[] = {
     {InsertContains, Kind::Operator, "contains", "Contains"},
     {Refers, Kind::NoHandler, "", "Refers"},
     {Refered, Kind::NoHandler, "", "Refered"},
+    {CalculateAll, Kind::GroupCommand, "CalculateAll", "Calculates hilited expression until nothing changes"},
     {Font, Kind::Font, "Font", "Define font of hilited expression"},
 };
 

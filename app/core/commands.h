@@ -42,6 +42,7 @@ constexpr int InsertContains = 32806;
 constexpr int ToggleGroupRelationsBar = 32807;
 constexpr int Refers = 32808;
 constexpr int Refered = 32809;
+constexpr int CalculateAll = 32830;
 constexpr int Font = 57696;
 
 // What a command does, which decides its enabling rule.

@@ -3,7 +3,7 @@
 // in the order they happened:
 //
 //   ! beep 0
-//   ! message "Error opening file" "Bad rule file"
+//   ! message "Error opening file" "rules.vlm: not a Velmor document"
 //   ! disabled Calculate
 //   ! status "Cannot calculate: division by zero"
 //

@@ -448,23 +448,12 @@ RunResult calculateText(const std::string& text) {
     }
     nucleo* tree = reading.tree.release();
     tree->update();
-    // Calculate as the user would, again and again with the caret after the
-    // latest value, until a step changes nothing.
-    constexpr int kMaxSteps = 100;
-    for (int step = 0; step < kMaxSteps; ++step) {
-        nucleo* value = lastValue(base);
-        if (!value) break;
-        value->focusRight();
-        if (!view.isEnabled(cmd::Calculate)) {
-            if (step == 0) session.log().disabled("Calculate");
-            break;
-        }
-        // The lines, not the dump: the caret moves even when nothing else
-        // does (a result that cannot be placed).
-        const std::string before = linearLines(*base);
-        view.execute(cmd::Calculate);
-        if (linearLines(*base) == before) break;
-    }
+    // Calculate All with the caret after the whole line, as the user would.
+    if (nucleo* value = lastValue(base)) value->focusRight();
+    if (view.isEnabled(cmd::CalculateAll))
+        view.execute(cmd::CalculateAll);
+    else
+        session.log().disabled("Calculate");
     r.out = linearLines(*base);
     r.error = session.log().text();
     return r;

@@ -15,7 +15,7 @@
 //   {Move X Y}                             a mouse move
 //       mods: ctrl shift alt (held), right (right button held at the release)
 //   {NewItemTool} {EditTool} {SelectorTool}
-//   {Calculate} {TestRule} {UseConstants}
+//   {Calculate} {CalculateAll} {Simplify} {TestRule} {UseConstants}
 //   {True} {False} {+Infinity} {-Infinity}
 //   {sin} {cos} {tan} {asin} {acos} {atan} {log} {root} {power}
 //   {intersection} {union} {contains} {notContain} {contained} {belongs} {notBelong}

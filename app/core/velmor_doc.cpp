@@ -23,6 +23,7 @@ bool CVelmorDoc::onNewDocument() {
     deleteContents();
     root_ = makeRoot();
     modified_ = false;
+    path_.clear();
     return true;
 }
 
@@ -33,7 +34,9 @@ bool CVelmorDoc::onOpenDocument(const std::string& path) {
         error_ = "cannot read " + path + ": " + reason;
         return false;
     }
-    return onOpenBytes(std::move(bytes), path);
+    if (!onOpenBytes(std::move(bytes), path)) return false;
+    path_ = path;
+    return true;
 }
 
 bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string& name) {
@@ -50,6 +53,7 @@ bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string&
     deleteContents();
     root_ = std::move(opened);
     modified_ = false;
+    path_.clear();
     // The tree was measured while the previous one was still in place.
     updateAllViews(velmor::hint::ScrollRange, nullptr);
     return true;
@@ -65,6 +69,7 @@ bool CVelmorDoc::onSaveDocument(const std::string& path) {
         modified_ = wasModified;
         return false;
     }
+    path_ = path;
     error_.clear();
     return true;
 }

@@ -42,6 +42,11 @@ public:
     // its root.
     void deleteContents();
 
+    // The file the document was opened from or saved to; empty while it has
+    // none.
+    const std::string& pathName() const { return path_; }
+    void setPathName(const std::string& path) { path_ = path; }
+
     CVelmorProtocol* root() const { return root_.get(); }
     tovimat::container* base() const { return root_ ? root_->getBase() : nullptr; }
     bool isModified() const { return modified_; }
@@ -66,4 +71,5 @@ private:
     bool modified_ = false;
     bool damaged_ = false;
     std::string error_;
+    std::string path_;
 };

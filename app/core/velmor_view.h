@@ -88,6 +88,8 @@ public:
     // its font: see onFont).
     bool execute(int commandId);
     void onCalculate();
+    void onCalculateAll();
+    void onSimplify();
     void onTestRule();
     void onUseConstants();
     // The font the Font dialog starts from: the focused node's. False
@@ -121,6 +123,9 @@ private:
     void wrapInFunction(int commandId);
     void insertOperator(int commandId);
     bool commitResult(tovimat::results r);
+    enum class StepOutcome { Committed, NothingToDo, NotPlaced };
+    // One Calculate: the calculation, or the distribution when nothing folds.
+    StepOutcome calculateStep();
 
     CVelmorDoc* doc_;
     CViewWindow& window_;

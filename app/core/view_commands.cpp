@@ -3,21 +3,17 @@
 #include <cstring>
 #include <memory>
 
-#include "algebra/refusal.h"
 #include "core/commands.h"
+#include "core/rule_file.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
 #include "platform/messages.h"
-#include "store/loader.h"
-#include "store/stream.h"
 
 using namespace tovimat;
 namespace cmd = velmor::cmd;
 
 namespace {
 
-// The rule file: the program opens it by bare name, in the current directory.
-constexpr const char* kRuleFile = "rules.vlm";
 constexpr const char* kRuleFileCaption = "Error opening file";
 
 int toolMode(int id) {
@@ -92,24 +88,15 @@ container* makeOperator(int id) {
     }
 }
 
-// Opens the rule file and loads the rule set it holds. On a missing,
-// unreadable or refused file shows failure (caption "Error opening file")
-// and answers null.
-std::unique_ptr<container> loadRuleSet(const char* failure) {
-    algStream file(kRuleFile, std::ios::in);
-    if (file.is_open()) file.seekg(0);
-    if (!file.is_open() || file.fail() || !chkAlgFile(file)) {
-        file.close();
-        MessageBoxA(nullptr, failure, kRuleFileCaption, MB_ICONERROR);
-        return nullptr;
-    }
-    std::unique_ptr<nucleo> loaded(algLoad(file));
-    file.close();
-    if (!loaded || !loaded->isGroup()) {
-        MessageBoxA(nullptr, failure, kRuleFileCaption, MB_ICONERROR);
-        return nullptr;
-    }
-    return std::unique_ptr<container>(cast<container>(loaded.release()));
+// Loads the rule set of the rule file in use for the document. On a missing
+// or unusable file shows which file and what is wrong (caption "Error opening
+// file") and answers null.
+std::unique_ptr<container> loadRuleSet(const CVelmorDoc* doc) {
+    std::string path, error;
+    std::unique_ptr<container> rules =
+        velmor::loadRuleFile(velmor::RuleFileSearch::forDocument(doc ? doc->pathName() : ""), path, error);
+    if (!rules) MessageBoxA(nullptr, error.c_str(), kRuleFileCaption, MB_ICONERROR);
+    return rules;
 }
 
 }  // namespace
@@ -151,6 +138,12 @@ bool CVelmorView::execute(int id) {
             return true;
         case cmd::Calculate:
             onCalculate();
+            return true;
+        case cmd::CalculateAll:
+            onCalculateAll();
+            return true;
+        case cmd::Simplify:
+            onSimplify();
             return true;
         case cmd::TestRule:
             onTestRule();
@@ -196,24 +189,9 @@ bool CVelmorView::commitResult(results r) {
     return committed != 0;
 }
 
-// What could not be calculated (a division by zero, a result too large)
-// stays as written, and the status bar says why.
-void CVelmorView::onCalculate() {
-    nucleo* f = focused_;
-    if (!f || !f->isGroup()) return;
-    refusalNote why;
-    results r = f->calculate();
-    if (r.changes == 0) {
-        delete r.value;
-        r = cast<container>(f)->distribute();
-    }
-    commitResult(r);
-    if (why.reason()) SetMessageText(why.reason());
-}
-
 void CVelmorView::onTestRule() {
     if (!focused_ || !focused_->isGroup()) return;
-    std::unique_ptr<container> rules = loadRuleSet("Bad rule file");
+    std::unique_ptr<container> rules = loadRuleSet(doc_);
     if (!rules) return;
     results r = cast<container>(focused_)->applyRules(rules.get(), nullptr);
     rules.reset();
@@ -222,7 +200,7 @@ void CVelmorView::onTestRule() {
 
 void CVelmorView::onUseConstants() {
     if (!focused_ || !focused_->isGroup()) return;
-    std::unique_ptr<container> rules = loadRuleSet("Bad constants file");
+    std::unique_ptr<container> rules = loadRuleSet(doc_);
     if (!rules) return;
     cast<container>(focused_)->useConstants(rules.get());
 }

@@ -84,6 +84,8 @@ constexpr FrameworkText kFramework[] = {
     {id::AppAbout, "&About Velmor...", "Display program information, version number and copyright", "About"},
     {id::AppExit, "E&xit", "Quit the application; prompts to save documents", "Exit"},
     {id::ContextHelp, "&What's This?", "Display help for clicked buttons, menus and windows", "Help"},
+    {id::ToolsEditRules, "Edit &Rules...", "Open the rule file that Test Rule and Use constants read",
+     "Edit Rules"},
 };
 
 // Menu texts of the program's own commands; their prompts come from the
@@ -95,6 +97,7 @@ struct OwnText {
 
 constexpr OwnText kOwn[] = {
     {c::Calculate, "&Calculate"},
+    {c::CalculateAll, "Calculate &All"},
     {c::Simplify, "&Simplify"},
     {c::TestRule, "&Test Rule"},
     {c::UseConstants, "&Use constants"},

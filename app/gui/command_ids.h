@@ -31,6 +31,8 @@ constexpr int AppExit = 57665;
 constexpr int ContextHelp = 57670;
 constexpr int ViewToolbar = 59392;
 constexpr int ViewStatusBar = 59393;
+// Tools > Edit Rules: opens the rule file in use as a document.
+constexpr int ToolsEditRules = 32831;
 
 constexpr int RecentFileCount = 6;
 

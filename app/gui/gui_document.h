@@ -3,6 +3,7 @@
 // pointer to it; the main frame deletes it when its last frame has closed.
 #pragma once
 
+#include <QFile>
 #include <QObject>
 #include <QString>
 
@@ -23,7 +24,11 @@ public:
 
     // The file of the document; empty until it has been opened or saved.
     QString path() const { return path_; }
-    void setPath(const QString& path) { path_ = path; }
+    // The core document learns it too: its rule file may lie beside it.
+    void setPath(const QString& path) {
+        path_ = path;
+        core_.setPathName(QFile::encodeName(path).toStdString());
+    }
     // The file name without folders, or the untitled name; an untitled
     // document recovered from a damaged file says which one.
     QString title() const;

@@ -31,6 +31,7 @@
 #include "child_frame.h"
 #include "command_ids.h"
 #include "core/commands.h"
+#include "core/rule_file.h"
 #include "gui_document.h"
 #include "icons.h"
 #include "message_sink.h"
@@ -149,7 +150,8 @@ void CMainFrame::createActions() {
                              id::WindowTile,
                              id::WindowSplit,
                              id::AppAbout,
-                             id::ContextHelp};
+                             id::ContextHelp,
+                             id::ToolsEditRules};
     for (int commandId : framework) makeAction(commandId);
     for (const c::Command& command : c::commands()) makeAction(command.id);
     for (int i = 0; i < id::RecentFileCount; ++i) recentActions_ << makeAction(id::FileMru1 + i);
@@ -193,8 +195,8 @@ void CMainFrame::createMenus() {
     add(menuBar()->addMenu(QStringLiteral("&View")),
         {id::ViewToolbar, c::ToggleFunctionsBar, c::ToggleGroupRelationsBar, id::ViewStatusBar});
     add(menuBar()->addMenu(QStringLiteral("&Tools")),
-        {c::Calculate, c::Simplify, c::TestRule, c::UseConstants, 0, c::SelectorTool, c::NewItemTool,
-         c::EditTool, 0, c::Isolate});
+        {c::Calculate, c::CalculateAll, c::Simplify, c::TestRule, c::UseConstants, id::ToolsEditRules, 0,
+         c::SelectorTool, c::NewItemTool, c::EditTool, 0, c::Isolate});
     add(menuBar()->addMenu(QStringLiteral("&Insert")), {c::InsertTrue,
                                                         c::InsertFalse,
                                                         c::InsertPlusInfinity,
@@ -470,6 +472,9 @@ void CMainFrame::runCommand(int commandId) {
         case c::Font:
             onFont();
             break;
+        case id::ToolsEditRules:
+            onEditRules();
+            break;
         default:
             if (CVelmorViewWidget* pane = activePane()) {
                 CVelmorView& view = pane->view();
@@ -493,6 +498,20 @@ void CMainFrame::toggleToolBar(QToolBar* bar) {
         bar->setEnabled(true);
         bar->show();
     }
+}
+
+// The rule file Test Rule would read for the active document opens as a
+// document of its own; saving it changes the rules.
+void CMainFrame::onEditRules() {
+    CGuiDocument* doc = activeDocument();
+    std::string error;
+    const std::string path = velmor::findRuleFile(
+        velmor::RuleFileSearch::forDocument(doc ? doc->core().pathName() : std::string()), error);
+    if (path.empty()) {
+        report(QString::fromLocal8Bit(error));
+        return;
+    }
+    openDocument(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
 void CMainFrame::onFont() {

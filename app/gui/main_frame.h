@@ -104,6 +104,7 @@ private:
     void onPrintSetup();
     void onCopy();
     void onFont();
+    void onEditRules();
     void onAbout();
     void toggleToolBar(QToolBar* bar);
     void addRecentFile(const QString& path);

@@ -2,6 +2,7 @@
 // their rules, the toolbar toggles, titles with the modified mark, the
 // recent-file list, opening and closing documents, and the split panes.
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "core/rule_file.h"
 #include "gui_document.h"
 #include "gui_test_support.h"
 #include "message_sink.h"
@@ -189,8 +191,9 @@ private slots:
         QCOMPARE(entriesOf(menuNamed(*frame_, "View")),
                  (QStringList{"Toolbar", "Functions Toolbar", "Group Relations Toolbar", "Status Bar"}));
         QCOMPARE(entriesOf(menuNamed(*frame_, "Tools")),
-                 (QStringList{"Calculate", "Simplify", "Test Rule", "Use constants", "-", "Selector tool",
-                              "New item tool", "Edit tool", "-", "Isolate"}));
+                 (QStringList{"Calculate", "Calculate All", "Simplify", "Test Rule", "Use constants",
+                              "Edit Rules...", "-", "Selector tool", "New item tool", "Edit tool", "-",
+                              "Isolate"}));
         QCOMPARE(entriesOf(menuNamed(*frame_, "Format")), QStringList{"Font..."});
         QVERIFY(entriesOf(menuNamed(*frame_, "Edit")).contains("Copy"));
         QVERIFY(entriesOf(menuNamed(*frame_, "Help")).contains("About Velmor..."));
@@ -245,9 +248,10 @@ private slots:
         QVERIFY(enabled(c::InsertPower) && enabled(c::InsertUnion));
         driver.play("{End}{End}");
         // After the sum, a group: the group commands.
-        QVERIFY(enabled(c::Calculate) && enabled(c::TestRule) && enabled(c::UseConstants));
+        QVERIFY(enabled(c::Calculate) && enabled(c::TestRule) && enabled(c::UseConstants) &&
+                enabled(c::Simplify) && enabled(c::CalculateAll));
         // Never handled: always off.
-        for (int id : {c::Simplify, c::Isolate, c::MainToolbarSpare, c::Refers, c::Refered, int(id::EditCut),
+        for (int id : {c::Isolate, c::MainToolbarSpare, c::Refers, c::Refered, int(id::EditCut),
                        int(id::EditPaste), int(id::EditUndo)})
             QVERIFY2(!enabled(id), qPrintable(QString::number(id)));
         QVERIFY(enabled(id::EditCopy) && enabled(id::FileSave) && enabled(id::FilePrint));
@@ -317,6 +321,31 @@ private slots:
         frame_->updateUi();
         frame_->action(id::FileMru1)->trigger();
         QCOMPARE(frame_->recentFiles().size(), 5);
+    }
+
+    // Edit Rules opens the rule file Test Rule would read; without one it
+    // says where it looked.
+    void editRulesOpensTheRuleFileInUse() {
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(scratch_.path());
+        qputenv("XDG_DATA_HOME", QByteArray("/nonexistent/velmor-gui-test"));
+        velmor::setInstalledRuleFileForTesting("/nonexistent/velmor-gui-test/rules.vlm");
+        QVERIFY(QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/examples/rules.vlm"),
+                            scratch_.filePath("rules.vlm")));
+        frame_->action(id::ToolsEditRules)->trigger();
+        QCOMPARE(frame_->documents().size(), 1);
+        QCOMPARE(frame_->documents()[0]->path(),
+                 QFileInfo(scratch_.filePath("rules.vlm")).canonicalFilePath());
+
+        QVERIFY(QFile::remove(scratch_.filePath("rules.vlm")));
+        sink_->boxes.clear();
+        frame_->action(id::ToolsEditRules)->trigger();
+        QDir::setCurrent(previous);
+        QCOMPARE(frame_->documents().size(), 1);
+        QCOMPARE(sink_->boxes.size(), size_t(1));
+        QVERIFY2(sink_->boxes[0].text.starts_with(
+                     "no rule file: looked in rules.vlm, /nonexistent/velmor-gui-test/velmor/rules.vlm"),
+                 sink_->boxes[0].text.c_str());
     }
 
     void openingDocuments() {

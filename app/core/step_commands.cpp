@@ -1,0 +1,113 @@
+// The Tools commands that add steps to a line: Calculate, Calculate All and
+// Simplify. Each step goes into the document through the document root's
+// commit, like every result of the algebra.
+#include <string>
+
+#include "algebra/refusal.h"
+#include "core/linear_text.h"
+#include "core/velmor_doc.h"
+#include "core/velmor_view.h"
+#include "platform/codepages.h"
+#include "platform/messages.h"
+
+using namespace tovimat;
+
+namespace {
+
+// Calculate All stops after this many steps: a chain of rewrites that never
+// settles would otherwise grow the line for ever.
+constexpr int kMaxCalculateSteps = 100;
+
+// The status bar shows Windows-1252 bytes; the linear text is UTF-8.
+std::string statusBytes(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const int n = utf8Sequence(utf8.data() + i, utf8.size() - i, cp);
+        if (n <= 0) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        const int byte = unicodeToCp1252(cp);
+        out += byte >= 0 ? char(byte) : '?';
+        i += size_t(n);
+    }
+    return out;
+}
+
+void sayNothingTo(const char* what, const nucleo& n) {
+    const std::string text = std::string("nothing to ") + what + " in " + statusBytes(velmor::linearText(n));
+    SetMessageText(text.c_str());
+}
+
+}  // namespace
+
+// What could not be calculated (a division by zero, a result too large)
+// stays as written, and the status bar says why; a calculation that changes
+// nothing says so too.
+void CVelmorView::onCalculate() {
+    nucleo* f = focused_;
+    if (!f || !f->isGroup()) return;
+    refusalNote why;
+    const StepOutcome outcome = calculateStep();
+    if (why.reason())
+        SetMessageText(why.reason());
+    else if (outcome == StepOutcome::NothingToDo)
+        sayNothingTo("calculate", *f);
+}
+
+CVelmorView::StepOutcome CVelmorView::calculateStep() {
+    nucleo* f = focused_;
+    if (!f || !f->isGroup()) return StepOutcome::NothingToDo;
+    results r = f->calculate();
+    if (r.changes == 0) {
+        delete r.value;
+        r = cast<container>(f)->distribute();
+    }
+    if (r.changes == 0) {
+        delete r.value;
+        return StepOutcome::NothingToDo;
+    }
+    return commitResult(r) ? StepOutcome::Committed : StepOutcome::NotPlaced;
+}
+
+// Calculate again and again on the newest step, one step per change, until
+// a calculation changes nothing, the newest value is no longer a formula, or
+// something could not be calculated.
+void CVelmorView::onCalculateAll() {
+    nucleo* start = focused_;
+    if (!start || !start->isGroup()) return;
+    refusalNote why;
+    int steps = 0;
+    while (steps < kMaxCalculateSteps) {
+        nucleo* f = focused_;
+        if (!f || !f->isGroup()) break;
+        const StepOutcome outcome = calculateStep();
+        if (outcome == StepOutcome::NothingToDo && steps == 0 && !why.reason()) {
+            // Nothing changed: f is still in the document as it was.
+            sayNothingTo("calculate", *f);
+            return;
+        }
+        if (outcome != StepOutcome::Committed || why.reason()) break;
+        ++steps;
+    }
+    if (why.reason())
+        SetMessageText(why.reason());
+    else if (steps == kMaxCalculateSteps)
+        SetMessageText(("Calculate All stopped after " + std::to_string(steps) + " steps").c_str());
+}
+
+// The library's simplifier: one rewrite per command, committed as a step
+// like a calculation.
+void CVelmorView::onSimplify() {
+    nucleo* f = focused_;
+    if (!f || !f->isGroup()) return;
+    results r = f->simplify(1);
+    if (r.changes == 0) {
+        delete r.value;
+        sayNothingTo("simplify", *f);
+        return;
+    }
+    commitResult(r);
+}
