@@ -4,6 +4,7 @@
 
 #include "core/velmor_view.h"
 #include "store/file_io.h"
+#include "store/picture_document.h"
 #include "store/stream.h"
 
 using namespace tovimat;
@@ -38,6 +39,17 @@ bool CVelmorDoc::onOpenDocument(const std::string& path) {
 }
 
 bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string& name) {
+    // A picture that Velmor exported or copied carries its document.
+    const bool picture = pictureKindOf(bytes) != pictureKind::none;
+    if (picture) {
+        std::vector<std::uint8_t> carried;
+        std::string reason;
+        if (!documentInPicture(bytes, carried, reason)) {
+            error_ = name + ": " + reason;
+            return false;
+        }
+        bytes = std::move(carried);
+    }
     memStor file(std::move(bytes));
     std::unique_ptr<CVelmorProtocol> opened = makeRoot();
     // A refused header: the new root goes with its empty tree and the
@@ -47,6 +59,7 @@ bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string&
         return false;
     }
     damaged_ = opened->loadAborted();
+    fromPicture_ = picture;
     error_ = damaged_ ? name + " is damaged: the loader aborted, nothing of it could be read" : std::string();
     deleteContents();
     root_ = std::move(opened);

@@ -47,6 +47,9 @@ public:
     // The last open read a file whose records broke off: the document holds
     // only the empty document that stands in for them.
     bool openedDamaged() const { return damaged_; }
+    // The last open read the document out of a picture (an exported SVG or
+    // PNG): saving must not go back into that file.
+    bool openedPicture() const { return fromPicture_; }
     // Tells the views the document is closing, then deletes the tree and its
     // root. The views stay registered until they are destroyed.
     void onCloseDocument();
@@ -77,5 +80,6 @@ private:
     std::vector<CVelmorView*> views_;
     bool modified_ = false;
     bool damaged_ = false;
+    bool fromPicture_ = false;
     std::string error_;
 };
