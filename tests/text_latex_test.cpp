@@ -97,6 +97,11 @@ TEST(LatexWriter, DocumentsAndOddNames) {
     EXPECT_EQ(latexOf(accented), "\\text{\xc3\xa7\xc3\xa3o}");
     EXPECT_EQ(readAsDump(latexOf(accented)), "literal \"\\xe7\\xe3o\"\n");
     EXPECT_EQ(readAsDump("\\text{a\\_b\\%}"), "literal \"a_b%\"\n");
+    // Typed Enter keys inside a name: a raw line end would cut the text
+    // (two make a paragraph, which TeX refuses inside a formula).
+    literal lines("a\r\rb\x7f");
+    EXPECT_EQ(latexOf(lines), "\\text{a\\char13{}\\char13{}b\\char127{}}");
+    EXPECT_EQ(readAsDump(latexOf(lines)), "literal \"a\\x0d\\x0db\\x7f\"\n");
 }
 
 TEST(LatexReader, WhatTheWriterWritesReadsBackToTheSameText) {

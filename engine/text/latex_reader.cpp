@@ -499,7 +499,7 @@ private:
                     escaped = true;
                     break;
                 }
-            if (escaped) continue;
+            if (escaped || controlCharacter(out)) continue;
             const char c = text_[pos_];
             if (c == '\\' || c == '{' || c == '$' || c == '&' || c == '#' || c == '%' || c == '_' || c == '^' ||
                 c == '~') {
@@ -522,6 +522,20 @@ private:
             fail("a name expected");
             return false;
         }
+        return true;
+    }
+
+    // \charN{} for a control character, the way the writer spells one.
+    bool controlCharacter(std::string& out) {
+        if (!startsWith("\\char")) return false;
+        size_t at = pos_ + 5;
+        int code = 0;
+        while (at < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at])) && code < 1000)
+            code = code * 10 + (text_[at++] - '0');
+        if (at == pos_ + 5 || code == 0 || (code >= 0x20 && code != 0x7f) || text_.substr(at, 2) != "{}")
+            return false;
+        out += char(code);
+        pos_ = at + 2;
         return true;
     }
 

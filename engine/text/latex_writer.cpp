@@ -1,6 +1,7 @@
 #include "text/latex_writer.h"
 
 #include <cctype>
+#include <string>
 #include <vector>
 
 #include "model/document.h"
@@ -52,7 +53,12 @@ std::string textEscaped(const std::string& s) {
                 out += c;
                 break;
             default:
-                out += c;
+                // A control character would end the line (or the paragraph)
+                // inside the text, so it goes by its number.
+                if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f')
+                    out += "\\char" + std::to_string(int(c)) + "{}";
+                else
+                    out += c;
         }
     }
     return out;
@@ -122,6 +128,8 @@ bool delimitsItself(const nucleo& n) {
         case typeId::argument:
         case typeId::userFunc:
         case typeId::radical:
+        case typeId::container:
+        case typeId::page:
             return true;
         default:
             return isStacked(n) || isAligned(n);
@@ -302,7 +310,15 @@ std::string userFuncText(const container& c) {
 std::string radicalText(const container& c) {
     const auto m = membersOf(c);
     if (m.size() == 1) return "\\sqrt{" + write(*m[0]) + "}";
-    if (m.size() == 2) return "\\sqrt[" + write(*m[0]) + "]{" + write(*m[1]) + "}";
+    if (m.size() == 2) {
+        // A ] in the index would end TeX's optional argument early, and the
+        // argument loses its outer braces before an aligned block inside it
+        // is laid out, so such an index gets two pairs.
+        std::string index = write(*m[0]);
+        if (index.find(']') != std::string::npos || index.find("\\begin") != std::string::npos)
+            index = "{{" + index + "}}";
+        return "\\sqrt[" + index + "]{" + write(*m[1]) + "}";
+    }
     return "\\sqrt{" + listed(c) + "}";
 }
 
@@ -320,7 +336,8 @@ std::string groupText(const container& c) {
     switch (c.type()) {
         case typeId::container:
         case typeId::page:
-            return listed(c, " \\\\\n");
+            // Lines under one another, each centred.
+            return "\\begin{gathered}\n" + listed(c, " \\\\\n") + "\n\\end{gathered}";
         case typeId::sentence:
             return listed(c, " \\quad ");
         case typeId::resolution:
