@@ -96,8 +96,11 @@ bool fromPng(const std::vector<std::uint8_t>& png, std::vector<std::uint8_t>& do
         size_t at = kPngKeyword.size() + 1;
         const bool plain = at + 2 <= data.size() && data[at] == 0;
         at += 2;
-        for (int field = 0; field < 2 && at <= data.size(); ++field) at = data.find('\0', at) + 1;
-        if (!c.crcMatches || !plain || at == 0 || at > data.size() ||
+        for (int field = 0; field < 2 && at <= data.size(); ++field) {
+            const size_t end = data.find('\0', at);
+            at = end == std::string_view::npos ? data.size() + 1 : end + 1;
+        }
+        if (!c.crcMatches || !plain || at > data.size() ||
             !base64Decode(data.substr(at), document) || document.empty())
             reason = kDamaged;
         else
