@@ -32,6 +32,9 @@ public:
     // Marks an untitled document as what could be read of the damaged file
     // name (a file name without folders).
     void setRecoveredFrom(const QString& name) { recoveredFrom_ = name; }
+    // Marks an untitled document as the one carried by the picture at path
+    // (an exported SVG or PNG), which Save must not write over.
+    void setOpenedFromPicture(const QString& path) { picture_ = path; }
     bool isModified() const { return core_.isModified(); }
 
     // Saves into path: the file is replaced only once the whole document has
@@ -43,6 +46,7 @@ private:
     CVelmorDoc core_;
     QString path_;
     QString recoveredFrom_;
+    QString picture_;
     int number_;
 };
 

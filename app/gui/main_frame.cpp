@@ -95,6 +95,7 @@ CMainFrame::CMainFrame(QWidget* parent)
 
     createActions();
     createMenus();
+    createCopyAsActions();
     createToolBars();
     createStatusBar();
     readSettings();
@@ -540,6 +541,51 @@ void CMainFrame::onCopy() {
     if (QMimeData* data = clipboardData(doc->core())) QGuiApplication::clipboard()->setMimeData(data);
 }
 
+// Own actions rather than command ids: they act on the clipboard alone and
+// follow Edit > Copy in being enabled.
+void CMainFrame::createCopyAsActions() {
+    QAction* copy = action(id::EditCopy);
+    QMenu* edit = nullptr;
+    for (QObject* o : copy->associatedObjects())
+        if ((edit = qobject_cast<QMenu*>(o))) break;
+    if (!edit) return;
+    struct Entry {
+        const char* name;
+        const char* text;
+        const char* tip;
+        const char* mimeType;
+        QString (*written)(CVelmorDoc&);
+    };
+    static const Entry kEntries[] = {
+        {"editCopyAsLatex", "Copy as &LaTeX", "Copy the selection, or every line, as LaTeX text",
+         "text/x-tex", copiedLatex},
+        {"editCopyAsMathml", "Copy as &MathML", "Copy the selection, or every line, as MathML text",
+         "application/mathml+xml", copiedMathml},
+    };
+    const QList<QAction*> items = edit->actions();
+    const qsizetype at = items.indexOf(copy);
+    QAction* before = at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr;
+    for (const Entry& e : kEntries) {
+        auto* a = new QAction(QString::fromLatin1(e.text), this);
+        a->setObjectName(QLatin1String(e.name));
+        a->setStatusTip(QString::fromLatin1(e.tip));
+        a->setEnabled(copy->isEnabled());
+        connect(copy, &QAction::enabledChanged, a, &QAction::setEnabled);
+        connect(a, &QAction::triggered, this, [this, e] {
+            if (CGuiDocument* doc = activeDocument(); doc && doc->core().base())
+                copyAs(e.written(doc->core()), QLatin1String(e.mimeType));
+        });
+        edit->insertAction(before, a);
+    }
+}
+
+void CMainFrame::copyAs(const QString& text, const QString& mimeType) {
+    auto* data = new QMimeData;
+    data->setData(mimeType, text.toUtf8());
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
 void CMainFrame::onPrint() {
     CGuiDocument* doc = activeDocument();
     if (!doc) return;
@@ -652,6 +698,10 @@ CGuiDocument* CMainFrame::openDocument(const QString& path) {
         // What could be read opens untitled, so that no Save writes over
         // the damaged file unless the user picks it in the Save As dialog.
         doc->setRecoveredFrom(info.fileName());
+    } else if (doc->core().openedPicture()) {
+        // The same for a picture: a Save would put the document's bytes
+        // where the picture was.
+        doc->setOpenedFromPicture(file);
     } else {
         doc->setPath(file);
         addRecentFile(file);
@@ -667,8 +717,9 @@ CGuiDocument* CMainFrame::openDocument(const QString& path) {
 }
 
 void CMainFrame::onOpen() {
-    const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Open"), QString(),
-                                                            kFileFilter + QStringLiteral(";;All Files (*)"));
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Open"), QString(),
+        kFileFilter + QStringLiteral(";;Pictures from Velmor (*.svg *.png);;All Files (*)"));
     for (const QString& f : files) openDocument(f);
 }
 

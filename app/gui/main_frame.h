@@ -84,6 +84,8 @@ private:
     void createMenus();
     void createToolBars();
     void createStatusBar();
+    // Edit > Copy as LaTeX and Copy as MathML, placed after Edit > Copy.
+    void createCopyAsActions();
     void readSettings();
     void writeSettings();
 
@@ -103,6 +105,8 @@ private:
     void onPrintPreview();
     void onPrintSetup();
     void onCopy();
+    // Puts text on the clipboard as plain text and as mimeType.
+    void copyAs(const QString& text, const QString& mimeType);
     void onFont();
     void onAbout();
     void toggleToolBar(QToolBar* bar);

@@ -406,6 +406,10 @@ std::string mathmlDocument(const container& base) {
 std::string mathmlSelection(const selection& selected) {
     std::vector<const nucleo*> nodes;
     for (const selector& s : selected) nodes.push_back(s.getTarget());
+    return mathmlOf(nodes);
+}
+
+std::string mathmlOf(const std::vector<const nucleo*>& nodes) {
     if (nodes.empty()) return std::string(kMathOpen) + "<mrow></mrow></math>";
     return math(nodes);
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tovimat {
 
@@ -25,5 +26,8 @@ std::string mathmlDocument(const container& base);
 // The selected nodes in selection order: one <math> element, with a table
 // row per node when there are several.
 std::string mathmlSelection(const selection& selected);
+
+// The nodes in their order, as mathmlSelection writes them.
+std::string mathmlOf(const std::vector<const nucleo*>& nodes);
 
 }  // namespace tovimat
