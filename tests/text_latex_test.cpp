@@ -156,6 +156,9 @@ TEST(LatexReader, MalformedTextNamesThePlaceAndWhatWasExpected) {
               "error at 4:1: operand expected, found '\\end'");
     EXPECT_EQ(readAsDump("\\text{\xe2\x88\x9e}"), "error at 1:7: a character of Windows-1252 expected");
     EXPECT_EQ(readAsDump("$x"), "error at 1:3: '$' expected, found end of text");
+    // A byte that would not print is named by its number.
+    EXPECT_EQ(readAsDump("a \x7f"), "error at 1:3: unexpected byte 0x7F");
+    EXPECT_EQ(readAsDump("\\sqrt\xc3\xa9"), "error at 1:6: '{' or a digit, letter or command expected, found byte 0xC3");
     EXPECT_EQ(readAsDump(std::string(100000, '{') + "1").substr(0, 9), "error at ");
 }
 

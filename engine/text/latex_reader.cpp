@@ -184,10 +184,19 @@ private:
     // The token at the reading position, for messages.
     std::string quotedToken() const {
         if (pos_ >= text_.size()) return "end of text";
+        if (!isPrintable(text_[pos_])) return byteName(text_[pos_]);
         size_t end = pos_ + 1;
         if (text_[pos_] == '\\')
             while (end < text_.size() && isLetter(text_[end])) ++end;
         return "'" + std::string(text_.substr(pos_, end - pos_)) + "'";
+    }
+
+    // Messages stay one printable line: other bytes go by their number.
+    static bool isPrintable(char c) { return c >= 0x20 && c < 0x7f; }
+    static std::string byteName(char c) {
+        static const char kHex[] = "0123456789ABCDEF";
+        const auto b = static_cast<unsigned char>(c);
+        return std::string("byte 0x") + kHex[b >> 4] + kHex[b & 15];
     }
 
     node fail(std::string why) {
