@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkRefusal(first, text);
         return 0;
     }
-    if (std::string p = testing::chainProblems(*first.tree, nullptr); !p.empty()) fail("an unsound tree", text, p);
+    if (std::string p = testing::chainProblems(*first.tree, nullptr); !p.empty())
+        fail("an unsound tree", text, p);
 
     const std::string written = latexOf(*first.tree);
     latexReading second = readLatex(written);

@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\"></svg>";
     std::vector<std::uint8_t> png = kPng;
     if (!embedInSvg(svg, bytes) || !embedInPng(png, bytes)) fail("a picture refused the document");
-    for (const std::vector<std::uint8_t>& picture : {std::vector<std::uint8_t>(svg.begin(), svg.end()), png}) {
+    for (const std::vector<std::uint8_t>& picture :
+         {std::vector<std::uint8_t>(svg.begin(), svg.end()), png}) {
         if (!documentInPicture(picture, document, reason)) fail(reason.c_str());
         if (document != bytes) fail("the document came back changed");
     }
