@@ -39,10 +39,15 @@ struct relationOp {
     nucleo* (*make)();
 };
 
-// Longest first, so that ">=" is not read as ">" and "=".
-const relationOp kRelations[] = {
+// The steps of a chain: looser than the other relations, so that
+// "a = b <=> a = c" is two equations in one chain.
+const relationOp kSteps[] = {
     {"<=>", [] { return static_cast<nucleo*>(new equivalence()); }},
     {"=>", [] { return static_cast<nucleo*>(new implication()); }},
+};
+
+// Longest first, so that ">=" is not read as ">" and "=".
+const relationOp kRelations[] = {
     {">=", [] { return static_cast<nucleo*>(new greatOrEqual()); }},
     {"<=", [] { return static_cast<nucleo*>(new lessOrEqual()); }},
     {"!=", [] { return static_cast<nucleo*>(new notEqual()); }},
@@ -137,15 +142,19 @@ private:
 
     // --- the rules, loosest first ---------------------------------------------------------------
 
+    // a = b <=> a = c: equations joined by the steps of a chain.
+    node line() { return directive(&reader::equation, &reader::stepAhead); }
+    node equation() { return directive(&reader::logicalOr, &reader::relationAhead); }
+
     // a = b: the left side and each relation with its right side, in the
     // container the first relation asks for.
-    node line() {
-        node left = logicalOr();
+    node directive(node (reader::*side)(), const relationOp* (reader::*opAhead)()) {
+        node left = (this->*side)();
         if (!left) return nullptr;
         std::unique_ptr<container> line;
-        while (const relationOp* op = relationAhead()) {
+        while (const relationOp* op = (this->*opAhead)()) {
             pos_ += op->text.size();
-            node right = logicalOr();
+            node right = (this->*side)();
             if (!right) return nullptr;
             auto* rel = static_cast<container*>(op->make());
             node made = group(rel, std::move(right));
@@ -158,7 +167,15 @@ private:
         return line ? node(line.release()) : std::move(left);
     }
 
+    const relationOp* stepAhead() {
+        for (const relationOp& op : kSteps)
+            if (ahead(op.text)) return &op;
+        return nullptr;
+    }
+
+    // "<=" and "=" begin the steps "<=>" and "=>", which end an equation.
     const relationOp* relationAhead() {
+        if (stepAhead()) return nullptr;
         for (const relationOp& op : kRelations)
             if (ahead(op.text)) return &op;
         return nullptr;
