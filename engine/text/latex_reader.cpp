@@ -186,8 +186,11 @@ private:
         if (pos_ >= text_.size()) return "end of text";
         if (!isPrintable(text_[pos_])) return byteName(text_[pos_]);
         size_t end = pos_ + 1;
-        if (text_[pos_] == '\\')
+        if (text_[pos_] == '\\') {
             while (end < text_.size() && isLetter(text_[end])) ++end;
+            // A control symbol: \] \{ \\ …
+            if (end == pos_ + 1 && end < text_.size() && isPrintable(text_[end])) ++end;
+        }
         return "'" + std::string(text_.substr(pos_, end - pos_)) + "'";
     }
 
@@ -437,7 +440,7 @@ private:
                 node arg = atom();
                 return arg ? group(static_cast<container*>(t.make()), std::move(arg)) : nullptr;
             }
-        if (accept("\\begin")) return alignedBlock();
+        if (accept("\\begin")) return accept("{gathered}") ? gatheredBlock() : alignedBlock();
         return namedCommand();
     }
 
@@ -592,6 +595,24 @@ private:
         if (!inside) return nullptr;
         if (!expect("\\end") || !expect("{aligned}")) return nullptr;
         return inside;
+    }
+
+    // \begin{gathered} … \end{gathered}: lines under one another, one page
+    // of them; a \\ inside ends a line even within an aligned block.
+    node gatheredBlock() {
+        deeper d(*this);
+        if (d.tooDeep()) return fail("nested too deeply");
+        const int outerAligned = aligned_;
+        aligned_ = 0;
+        std::unique_ptr<container> made(new page(1, false));
+        do {
+            node row = line();
+            if (!row) return nullptr;
+            if (made->linkLast(row.get())) row.release();
+        } while (accept("\\\\"));
+        aligned_ = outerAligned;
+        if (!expect("\\end") || !expect("{gathered}")) return nullptr;
+        return node(made.release());
     }
 
     // Members separated by commas; the opening bracket has been read.

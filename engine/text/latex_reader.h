@@ -13,7 +13,8 @@
 //   structures            \frac{a}{b} (\dfrac, \tfrac, \frac12), \sqrt{x},
 //                         \sqrt[n]{x}, x^2, x^{10}, \sin x … \arctan x,
 //                         \log x, \log_{b} x, f(x, y), \operatorname{f}(x),
-//                         \begin{aligned} … \end{aligned} (& and \\ ignored)
+//                         \begin{aligned} … \end{aligned} (& and \\ ignored),
+//                         \begin{gathered} a \\ b \end{gathered} (a page)
 //
 // Spacing commands (\, \; \quad …) are skipped, and the whole text may stand
 // inside $…$, $$…$$, \[…\] or \(…\). Binary operators group to the left.
