@@ -4,9 +4,11 @@
 // Import/Export commands).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/script.h"
 
@@ -30,6 +32,15 @@ std::string documentAs(const tovimat::container& base, TextFormat format);
 // failure answers null and error says where and why: "line 1, column 4:
 // operand expected, found end of text".
 std::unique_ptr<tovimat::nucleo> readFormula(TextFormat format, std::string_view text, std::string& error);
+
+// The document that File > Import makes of a text file: every formula of
+// it as an item, under one another from (10, 10), as .vlm bytes. A LaTeX
+// file that is a whole document gives its displays (\[ … \]), any other
+// LaTeX text is one formula; linear text gives one formula a line. Nothing
+// is built when any formula cannot be read: error says which line and
+// column, and why.
+bool formulasDocument(TextFormat format, std::string_view text, std::vector<std::uint8_t>& bytes,
+                      std::string& error);
 
 // velmor-cli export FILE --format F: the document in that format.
 RunResult exportDocumentAs(const std::string& path, TextFormat format);

@@ -32,9 +32,10 @@ public:
     // Marks an untitled document as what could be read of the damaged file
     // name (a file name without folders).
     void setRecoveredFrom(const QString& name) { recoveredFrom_ = name; }
-    // Marks an untitled document as the one carried by the picture at path
-    // (an exported SVG or PNG), which Save must not write over.
-    void setOpenedFromPicture(const QString& path) { picture_ = path; }
+    // Marks an untitled document as made from the file at path: the one a
+    // picture (an exported SVG or PNG) carries, or the formulas of an
+    // imported text file. Save must not write over that file.
+    void setImportedFrom(const QString& path) { picture_ = path; }
     bool isModified() const { return core_.isModified(); }
 
     // Saves into path: the file is replaced only once the whole document has

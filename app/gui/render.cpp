@@ -221,36 +221,64 @@ QByteArray pngCarrying(const QImage& image, const std::vector<std::uint8_t>& doc
     return QByteArray(reinterpret_cast<const char*>(png.data()), qsizetype(png.size()));
 }
 
-bool exportDocument(const QString& in, const QString& out, QString* error, double scale) {
-    auto fail = [&](const QString& why) {
-        if (error) *error = why;
-        return false;
-    };
-    const QString format = QFileInfo(out).suffix().toLower();
+namespace {
+
+bool failWith(QString* error, const QString& why) {
+    if (error) *error = why;
+    return false;
+}
+
+// The export formats: the lower-case extension of out, empty when it is
+// none of them.
+QString exportFormat(const QString& out) {
     static const QStringList kFormats = {QStringLiteral("svg"), QStringLiteral("png"), QStringLiteral("pdf"),
                                          QStringLiteral("tex"), QStringLiteral("mml")};
-    if (!kFormats.contains(format))
-        return fail(QStringLiteral("%1: the output must end in .svg, .png, .pdf, .tex or .mml").arg(out));
+    const QString format = QFileInfo(out).suffix().toLower();
+    return kFormats.contains(format) ? format : QString();
+}
+
+bool checkExport(const QString& out, double scale, QString* error) {
+    if (exportFormat(out).isEmpty())
+        return failWith(error,
+                        QStringLiteral("%1: the output must end in .svg, .png, .pdf, .tex or .mml").arg(out));
     if (!(scale >= kMinExportScale && scale <= kMaxExportScale))
-        return fail(
+        return failWith(
+            error,
             QStringLiteral("the scale must lie between %1 and %2").arg(kMinExportScale).arg(kMaxExportScale));
+    return true;
+}
+
+}  // namespace
+
+bool exportDocument(const QString& in, const QString& out, QString* error, double scale) {
+    if (!checkExport(out, scale, error)) return false;
     QFile probe(in);
-    if (!probe.open(QIODevice::ReadOnly)) return fail(QStringLiteral("cannot read %1").arg(in));
+    if (!probe.open(QIODevice::ReadOnly)) return failWith(error, QStringLiteral("cannot read %1").arg(in));
     probe.close();
 
     COffscreenDocument document;
-    if (!document.open(in)) return fail(QStringLiteral("%1 is not a Velmor document").arg(in));
+    if (!document.open(in)) {
+        const std::string& why = document.doc().lastError();
+        return failWith(error, why.empty() ? QStringLiteral("%1 is not a Velmor document").arg(in)
+                                           : QString::fromLocal8Bit(why.c_str()));
+    }
     if (document.doc().openedDamaged())
-        return fail(QStringLiteral("%1 is damaged: the loader aborted, nothing was drawn").arg(in));
-    const Picture picture = documentPicture(document.doc());
-    const QString title = QFileInfo(in).completeBaseName();
+        return failWith(error,
+                        QStringLiteral("%1 is damaged: the loader aborted, nothing was drawn").arg(in));
+    return writeExport(document.doc(), out, QFileInfo(in).completeBaseName(), error, scale);
+}
+
+bool writeExport(CVelmorDoc& doc, const QString& out, const QString& title, QString* error, double scale) {
+    if (!checkExport(out, scale, error)) return false;
+    if (!doc.base()) return failWith(error, QStringLiteral("there is no document to write"));
+    const QString format = exportFormat(out);
+    const Picture picture = documentPicture(doc);
 
     // Every format replaces OUT only once all of it is written.
     QSaveFile file(out);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+        return failWith(error, QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
     bool written = false;
-    CVelmorDoc& doc = document.doc();
     if (format == QLatin1String("png")) {
         const QByteArray png = pngCarrying(renderImage(picture, scale), documentBytes(doc));
         written = !png.isEmpty() && file.write(png) == png.size();
@@ -269,8 +297,8 @@ bool exportDocument(const QString& in, const QString& out, QString* error, doubl
     if (!written || !file.commit()) {
         const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QString();
         file.cancelWriting();
-        return fail(why.isEmpty() ? QStringLiteral("cannot write %1").arg(out)
-                                  : QStringLiteral("cannot write %1: %2").arg(out, why));
+        return failWith(error, why.isEmpty() ? QStringLiteral("cannot write %1").arg(out)
+                                             : QStringLiteral("cannot write %1: %2").arg(out, why));
     }
     return true;
 }

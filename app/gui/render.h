@@ -116,6 +116,10 @@ constexpr double kMaxExportScale = 16.0;
 // times the screen's resolution. SVG and PNG carry the document. On failure
 // error says why.
 bool exportDocument(const QString& in, const QString& out, QString* error, double scale = 1.0);
+// The same for a document already open (File > Export); title names it
+// inside SVG and PDF files.
+bool writeExport(CVelmorDoc& doc, const QString& out, const QString& title, QString* error,
+                 double scale = 1.0);
 
 // The clipboard contents of Edit > Copy: SVG and PNG (both carrying the
 // document), LaTeX, MathML and plain text. Null when the document has no

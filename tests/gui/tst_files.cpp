@@ -273,6 +273,43 @@ private slots:
         QCOMPARE(readAll(svg), picture);
     }
 
+    // File > Import makes a new untitled document of the formulas of a LaTeX
+    // or linear text file; a file it cannot read says where, and opens
+    // nothing. File > Export writes the open document.
+    void importAndExportInTheProgram() {
+        test::AnsweringSink sink;
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(frame.findChild<QAction*>(QStringLiteral("fileImport")));
+        QVERIFY(frame.findChild<QAction*>(QStringLiteral("fileExport")));
+        QString error;
+        const QString tex = scratch_.filePath("formulas.tex");
+        QVERIFY2(exportDocument(example(), tex, &error), qPrintable(error));
+        CGuiDocument* doc = frame.importDocument(tex);
+        QVERIFY(doc);
+        QVERIFY(doc->path().isEmpty());
+        QVERIFY2(doc->title().endsWith(QStringLiteral(" (from formulas.tex)")), qPrintable(doc->title()));
+        QCOMPARE(QByteArray::fromStdString(tovimat::latexDocument(*doc->core().base())), readAll(tex));
+
+        const QString mml = scratch_.filePath("imported.mml");
+        QVERIFY2(writeExport(doc->core(), mml, QStringLiteral("imported"), &error), qPrintable(error));
+        QCOMPARE(readAll(mml), QByteArray::fromStdString(tovimat::mathmlDocument(*doc->core().base())));
+        QVERIFY(!writeExport(doc->core(), scratch_.filePath("imported.doc"), QString(), &error));
+
+        const QString bad = scratch_.filePath("bad.txt");
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("a + b\n2 * (3 +\n");
+        }
+        const int windows = int(frame.findChildren<CChildFrame*>().size());
+        QVERIFY(!frame.importDocument(bad));
+        QCOMPARE(int(frame.findChildren<CChildFrame*>().size()), windows);
+        QCOMPARE(sink.boxes.size(), size_t(1));
+        QVERIFY2(sink.boxes[0].text.find("line 2, column 9: operand expected") != std::string::npos,
+                 sink.boxes[0].text.c_str());
+    }
+
     // velmor --export needs no display: it runs without DISPLAY and writes
     // the same picture.
     void exportFromTheCommandLine() {
