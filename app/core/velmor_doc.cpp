@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/velmor_view.h"
+#include "platform/messages.h"
 #include "store/file_io.h"
 #include "store/picture_document.h"
 #include "store/stream.h"
@@ -45,7 +46,10 @@ bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string&
         std::vector<std::uint8_t> carried;
         std::string reason;
         if (!documentInPicture(bytes, carried, reason)) {
+            // Said like a refused header: the loader never sees these bytes.
             error_ = name + ": " + reason;
+            MessageBeep(MB_ICONERROR);
+            MessageBoxA(nullptr, error_.c_str(), "Error", MB_ICONERROR);
             return false;
         }
         bytes = std::move(carried);

@@ -271,6 +271,15 @@ private slots:
         QVERIFY(frame.saveDocumentAs(doc, saved));
         QCOMPARE(doc->title(), QStringLiteral("formula.vlm"));
         QCOMPARE(readAll(svg), picture);
+
+        // A picture from elsewhere opens nothing and says why.
+        const QString plain = scratch_.filePath("plain.png");
+        QVERIFY(renderImage(documentPicture(doc->core())).save(plain));
+        QVERIFY(!frame.openDocument(plain));
+        QCOMPARE(sink.boxes.size(), size_t(1));
+        QVERIFY2(
+            sink.boxes[0].text.find("plain.png: a picture without a Velmor document") != std::string::npos,
+            sink.boxes[0].text.c_str());
     }
 
     // File > Import makes a new untitled document of the formulas of a LaTeX
