@@ -41,6 +41,13 @@ TEST(LinearReader, OrdinaryPrecedenceAndLeftGrouping) {
     EXPECT_EQ(readAsDump("-a*b"), "negation\n  multiplication\n    literal \"a\"\n    literal \"b\"\n");
     EXPECT_EQ(readAsDump("a & b | c"),
               "logicOr\n  logicAnd\n    literal \"a\"\n    literal \"b\"\n  literal \"c\"\n");
+    // The steps of a chain join whole equations, as the linear text of a
+    // chain writes them ("<=" is not the start of "<=>").
+    EXPECT_EQ(
+        readAsDump("a = b <=> a <= c"),
+        "resolution\n  simplification\n    literal \"a\"\n    equal\n      literal \"b\"\n"
+        "  equivalence\n    simplification\n      literal \"a\"\n      lessOrEqual\n        literal \"c\"\n");
+    EXPECT_EQ(readAsDump("p => q"), "resolution\n  literal \"p\"\n  implication\n    literal \"q\"\n");
 }
 
 // Comparisons bind more tightly than & and |, as the tree's priorities have

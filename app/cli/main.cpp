@@ -12,6 +12,10 @@
 //   velmor-cli calc TEXT
 //       reads TEXT as a formula written on one line, places it as a new item,
 //       calculates until nothing changes and prints the lines
+//   velmor-cli export FILE --format latex|mathml|text
+//       the document in that format on standard output
+//   velmor-cli import --format latex|text TEXT OUT
+//       a new document holding the formula read from TEXT, saved to OUT
 //
 // The script language is described in core/script.h and in the README.
 // Exit status 2 with one line on standard error for a malformed script or a
@@ -20,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "core/interchange.h"
 #include "core/script.h"
 #include "rules_command.h"
 
@@ -31,7 +36,10 @@ int usage() {
         "       velmor-cli dump [--geometry] FILE\n"
         "       velmor-cli calc TEXT\n"
         "       velmor-cli rules check [RULES.vlm]\n"
-        "       velmor-cli rules explain FILE.vlm\n",
+        "       velmor-cli rules explain FILE.vlm\n"
+
+        "       velmor-cli export FILE --format latex|mathml|text\n"
+        "       velmor-cli import --format latex|text TEXT OUT\n",
         stderr);
     return 2;
 }
@@ -95,6 +103,29 @@ int calcCommand(const std::vector<std::string>& args) {
     return finish(velmor::calculateText(args[0]));
 }
 
+// --format NAME anywhere among the arguments; the rest stay in order.
+bool takeFormat(std::vector<std::string>& args, velmor::TextFormat& format) {
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "--format") {
+            const bool known = velmor::parseTextFormat(args[i + 1], format);
+            args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+            return known;
+        }
+    return false;
+}
+
+int exportCommand(std::vector<std::string> args) {
+    velmor::TextFormat format;
+    if (!takeFormat(args, format) || args.size() != 1) return usage();
+    return finish(velmor::exportDocumentAs(args[0], format));
+}
+
+int importCommand(std::vector<std::string> args) {
+    velmor::TextFormat format;
+    if (!takeFormat(args, format) || format == velmor::TextFormat::mathml || args.size() != 2) return usage();
+    return finish(velmor::importFormula(format, args[0], args[1]));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,5 +136,7 @@ int main(int argc, char** argv) {
     if (command == "dump") return dumpCommand(args);
     if (command == "calc") return calcCommand(args);
     if (command == "rules") return velmor::cli::rulesCommand(args);
+    if (command == "export") return exportCommand(args);
+    if (command == "import") return importCommand(args);
     return usage();
 }

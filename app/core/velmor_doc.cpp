@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/messages.h"
 #include "store/file_io.h"
+#include "store/picture_document.h"
 #include "store/stream.h"
 
 using namespace tovimat;
@@ -40,6 +42,20 @@ bool CVelmorDoc::onOpenDocument(const std::string& path) {
 }
 
 bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string& name) {
+    // A picture that Velmor exported or copied carries its document.
+    const bool picture = pictureKindOf(bytes) != pictureKind::none;
+    if (picture) {
+        std::vector<std::uint8_t> carried;
+        std::string reason;
+        if (!documentInPicture(bytes, carried, reason)) {
+            // Said like a refused header: the loader never sees these bytes.
+            error_ = name + ": " + reason;
+            MessageBeep(MB_ICONERROR);
+            MessageBoxA(nullptr, error_.c_str(), "Error", MB_ICONERROR);
+            return false;
+        }
+        bytes = std::move(carried);
+    }
     memStor file(std::move(bytes));
     std::unique_ptr<CVelmorProtocol> opened = makeRoot();
     // A refused header: the new root goes with its empty tree and the
@@ -49,6 +65,7 @@ bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string&
         return false;
     }
     damaged_ = opened->loadAborted();
+    fromPicture_ = picture;
     error_ = damaged_ ? name + " is damaged: the loader aborted, nothing of it could be read" : std::string();
     deleteContents();
     root_ = std::move(opened);

@@ -35,6 +35,9 @@ public:
     // The last open read a file whose records broke off: the document holds
     // only the empty document that stands in for them.
     bool openedDamaged() const { return damaged_; }
+    // The last open read the document out of a picture (an exported SVG or
+    // PNG): saving must not go back into that file.
+    bool openedPicture() const { return fromPicture_; }
     // Tells the views the document is closing, then deletes the tree and its
     // root. The views stay registered until they are destroyed.
     void onCloseDocument();
@@ -70,6 +73,7 @@ private:
     std::vector<CDocView*> views_;
     bool modified_ = false;
     bool damaged_ = false;
+    bool fromPicture_ = false;
     std::string error_;
     std::string path_;
 };

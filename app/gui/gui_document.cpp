@@ -1,5 +1,6 @@
 #include "gui_document.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -40,12 +41,18 @@ CGuiDocument::~CGuiDocument() { core_.onCloseDocument(); }
 QString CGuiDocument::title() const {
     if (!path_.isEmpty()) return QFileInfo(path_).fileName();
     const QString untitled = QStringLiteral("Velmor%1").arg(number_);
+    if (!picture_.isEmpty())
+        return QStringLiteral("%1 (from %2)").arg(untitled, QFileInfo(picture_).fileName());
     if (recoveredFrom_.isEmpty()) return untitled;
     return QStringLiteral("%1 (recovered from %2)").arg(untitled, recoveredFrom_);
 }
 
 QString CGuiDocument::suggestedFileName() const {
     if (!path_.isEmpty()) return path_;
+    if (!picture_.isEmpty()) {
+        const QFileInfo picture(picture_);
+        return picture.dir().filePath(picture.completeBaseName() + QStringLiteral(".vlm"));
+    }
     return QStringLiteral("Velmor%1.vlm").arg(number_);
 }
 
@@ -53,6 +60,7 @@ bool CGuiDocument::save(const QString& path, QString* error) {
     if (!writeDocumentFile(core_, path, error)) return false;
     path_ = path;
     recoveredFrom_.clear();
+    picture_.clear();
     core_.setModifiedFlag(false);
     return true;
 }

@@ -37,6 +37,10 @@ public:
     // Marks an untitled document as what could be read of the damaged file
     // name (a file name without folders).
     void setRecoveredFrom(const QString& name) { recoveredFrom_ = name; }
+    // Marks an untitled document as made from the file at path: the one a
+    // picture (an exported SVG or PNG) carries, or the formulas of an
+    // imported text file. Save must not write over that file.
+    void setImportedFrom(const QString& path) { picture_ = path; }
     bool isModified() const { return core_.isModified(); }
 
     // Saves into path: the file is replaced only once the whole document has
@@ -48,6 +52,7 @@ private:
     CVelmorDoc core_;
     QString path_;
     QString recoveredFrom_;
+    QString picture_;
     int number_;
 };
 

@@ -1,9 +1,12 @@
 // velmor: the desktop program.
 //
 //   velmor [FILE...]                        opens the files, or a new document
-//   velmor --export FILE.vlm OUT.svg|png|pdf
-//                                           draws the document into OUT and
-//                                           quits without opening a window
+//   velmor --export FILE.vlm OUT.svg|png|pdf|tex|mml [--scale N | --dpi N]
+//                                           draws (or writes) the document
+//                                           into OUT and quits without
+//                                           opening a window; a PNG is drawn
+//                                           N times larger, or at N dots per
+//                                           inch (96 is the screen's)
 //   velmor --save-as FILE.vlm OUT.vlm       opens the document and saves it
 //                                           into OUT the way File > Save As
 //                                           does, without opening a window
@@ -29,12 +32,23 @@ int exportMain(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int at = int(args.indexOf(QStringLiteral("--export")));
-    if (args.size() != 4 || at != 1) {
-        std::fputs("usage: velmor --export FILE.vlm OUT.svg|png|pdf\n", stderr);
+    double scale = 1.0;
+    bool valid = at == 1 && (args.size() == 4 || args.size() == 6);
+    if (valid && args.size() == 6) {
+        const double n = args[5].toDouble(&valid);
+        if (args[4] == QLatin1String("--scale"))
+            scale = n;
+        else if (args[4] == QLatin1String("--dpi"))
+            scale = n / 96;
+        else
+            valid = false;
+    }
+    if (!valid) {
+        std::fputs("usage: velmor --export FILE.vlm OUT.svg|png|pdf|tex|mml [--scale N | --dpi N]\n", stderr);
         return 2;
     }
     QString error;
-    if (!velmor::gui::exportDocument(args[at + 1], args[at + 2], &error)) {
+    if (!velmor::gui::exportDocument(args[at + 1], args[at + 2], &error, scale)) {
         std::fprintf(stderr, "velmor: %s\n", qPrintable(error));
         return 2;
     }
@@ -68,8 +82,8 @@ int saveAsMain(int argc, char** argv) {
 void describe(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         QStringLiteral("Desktop editor for mathematical expressions.\n"
-                       "velmor --export FILE.vlm OUT.svg|png|pdf draws a "
-                       "document into a file without opening a window.\n"
+                       "velmor --export FILE.vlm OUT.svg|png|pdf|tex|mml [--scale N | --dpi N] "
+                       "draws a document into a file without opening a window.\n"
                        "velmor --save-as FILE.vlm OUT.vlm saves a document "
                        "into OUT without opening a window."));
     parser.addHelpOption();

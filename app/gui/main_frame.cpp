@@ -32,6 +32,7 @@
 #include "command_ids.h"
 #include "core/commands.h"
 #include "core/rule_file.h"
+#include "core/interchange.h"
 #include "gui_document.h"
 #include "icons.h"
 #include "message_sink.h"
@@ -96,6 +97,8 @@ CMainFrame::CMainFrame(QWidget* parent)
 
     createActions();
     createMenus();
+    createCopyAsActions();
+    createImportExportActions();
     createToolBars();
     createStatusBar();
     readSettings();
@@ -559,6 +562,51 @@ void CMainFrame::onCopy() {
     if (QMimeData* data = clipboardData(doc->core())) QGuiApplication::clipboard()->setMimeData(data);
 }
 
+// Own actions rather than command ids: they act on the clipboard alone and
+// follow Edit > Copy in being enabled.
+void CMainFrame::createCopyAsActions() {
+    QAction* copy = action(id::EditCopy);
+    QMenu* edit = nullptr;
+    for (QObject* o : copy->associatedObjects())
+        if ((edit = qobject_cast<QMenu*>(o))) break;
+    if (!edit) return;
+    struct Entry {
+        const char* name;
+        const char* text;
+        const char* tip;
+        const char* mimeType;
+        QString (*written)(CVelmorDoc&);
+    };
+    static const Entry kEntries[] = {
+        {"editCopyAsLatex", "Copy as &LaTeX", "Copy the selection, or every line, as LaTeX text",
+         "text/x-tex", copiedLatex},
+        {"editCopyAsMathml", "Copy as &MathML", "Copy the selection, or every line, as MathML text",
+         "application/mathml+xml", copiedMathml},
+    };
+    const QList<QAction*> items = edit->actions();
+    const qsizetype at = items.indexOf(copy);
+    QAction* before = at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr;
+    for (const Entry& e : kEntries) {
+        auto* a = new QAction(QString::fromLatin1(e.text), this);
+        a->setObjectName(QLatin1String(e.name));
+        a->setStatusTip(QString::fromLatin1(e.tip));
+        a->setEnabled(copy->isEnabled());
+        connect(copy, &QAction::enabledChanged, a, &QAction::setEnabled);
+        connect(a, &QAction::triggered, this, [this, e] {
+            if (CGuiDocument* doc = activeDocument(); doc && doc->core().base())
+                copyAs(e.written(doc->core()), QLatin1String(e.mimeType));
+        });
+        edit->insertAction(before, a);
+    }
+}
+
+void CMainFrame::copyAs(const QString& text, const QString& mimeType) {
+    auto* data = new QMimeData;
+    data->setData(mimeType, text.toUtf8());
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
 void CMainFrame::onPrint() {
     CGuiDocument* doc = activeDocument();
     if (!doc) return;
@@ -653,24 +701,19 @@ CGuiDocument* CMainFrame::openDocument(const QString& path) {
         report(QStringLiteral("%1\nThe file cannot be read.").arg(QDir::toNativeSeparators(path)));
         return nullptr;
     }
-    // The window comes first: the document is measured in it as it loads.
-    CGuiDocument* doc = makeDocument();
-    CChildFrame* frame = addFrame(doc);
-    if (!doc->core().onOpenDocument(QFile::encodeName(file).toStdString())) {
-        // The engine has said why; no window remains.
-        QMdiSubWindow* sw = subWindowOf(frame);
-        sw->disconnect(this);
-        delete sw;
-        documents_.removeAll(doc);
-        delete doc;
-        --untitledCount_;
-        scheduleUpdate();
-        return nullptr;
-    }
+    CChildFrame* frame = loadIntoNewWindow(
+        [&file](CVelmorDoc& core) { return core.onOpenDocument(QFile::encodeName(file).toStdString()); });
+    // The engine has said why.
+    if (!frame) return nullptr;
+    CGuiDocument* doc = frame->document();
     if (doc->core().openedDamaged()) {
         // What could be read opens untitled, so that no Save writes over
         // the damaged file unless the user picks it in the Save As dialog.
         doc->setRecoveredFrom(info.fileName());
+    } else if (doc->core().openedPicture()) {
+        // The same for a picture: a Save would put the document's bytes
+        // where the picture was.
+        doc->setImportedFrom(file);
     } else {
         doc->setPath(file);
         addRecentFile(file);
@@ -685,9 +728,107 @@ CGuiDocument* CMainFrame::openDocument(const QString& path) {
     return doc;
 }
 
+CChildFrame* CMainFrame::loadIntoNewWindow(const std::function<bool(CVelmorDoc&)>& load) {
+    // The window comes first: the document is measured in it as it loads.
+    CGuiDocument* doc = makeDocument();
+    CChildFrame* frame = addFrame(doc);
+    if (load(doc->core())) return frame;
+    QMdiSubWindow* sw = subWindowOf(frame);
+    sw->disconnect(this);
+    delete sw;
+    documents_.removeAll(doc);
+    delete doc;
+    --untitledCount_;
+    scheduleUpdate();
+    return nullptr;
+}
+
+CGuiDocument* CMainFrame::importDocument(const QString& path) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        report(QStringLiteral("%1\nThe file cannot be read.").arg(QDir::toNativeSeparators(path)));
+        return nullptr;
+    }
+    const QByteArray text = in.readAll();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const TextFormat format = suffix == QLatin1String("tex") || suffix == QLatin1String("ltx")
+                                  ? TextFormat::latex
+                                  : TextFormat::text;
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!formulasDocument(format, std::string_view(text.constData(), size_t(text.size())), bytes, error)) {
+        report(QStringLiteral("%1\nThe formulas could not be read: %2.")
+                   .arg(QDir::toNativeSeparators(path), QString::fromStdString(error)));
+        return nullptr;
+    }
+    const std::string name = QFile::encodeName(path).toStdString();
+    CChildFrame* frame =
+        loadIntoNewWindow([&](CVelmorDoc& core) { return core.onOpenBytes(std::move(bytes), name); });
+    if (!frame) return nullptr;
+    CGuiDocument* doc = frame->document();
+    doc->setImportedFrom(canonical(path));
+    frame->initialUpdate();
+    showFrame(mdi_, frame);
+    scheduleUpdate();
+    return doc;
+}
+
+// Own actions, like Copy as: the file formats are not commands of a view.
+void CMainFrame::createImportExportActions() {
+    QAction* saveAs = action(id::FileSaveAs);
+    const QList<QAction*> items = fileMenu_->actions();
+    const qsizetype at = items.indexOf(saveAs);
+    QAction* before = at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr;
+
+    auto* importAction = new QAction(QStringLiteral("&Import..."), this);
+    importAction->setObjectName(QStringLiteral("fileImport"));
+    importAction->setStatusTip(
+        QStringLiteral("Open the formulas of a LaTeX or linear text file as a new document"));
+    connect(importAction, &QAction::triggered, this, &CMainFrame::onImport);
+    auto* exportAction = new QAction(QStringLiteral("&Export..."), this);
+    exportAction->setObjectName(QStringLiteral("fileExport"));
+    exportAction->setStatusTip(
+        QStringLiteral("Write the active document as a picture (SVG, PNG, PDF), LaTeX or MathML"));
+    exportAction->setEnabled(saveAs->isEnabled());
+    connect(saveAs, &QAction::enabledChanged, exportAction, &QAction::setEnabled);
+    connect(exportAction, &QAction::triggered, this, &CMainFrame::onExport);
+    fileMenu_->insertAction(before, importAction);
+    fileMenu_->insertAction(before, exportAction);
+}
+
+void CMainFrame::onImport() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Import"), QString(),
+        QStringLiteral("LaTeX (*.tex *.ltx);;Linear text (*.txt);;All Files (*)"));
+    if (!path.isEmpty()) importDocument(path);
+}
+
+void CMainFrame::onExport() {
+    CGuiDocument* doc = activeDocument();
+    if (!doc) return;
+    static const QStringList kFilters = {QStringLiteral("SVG picture (*.svg)"),
+                                         QStringLiteral("PNG picture (*.png)"), QStringLiteral("PDF (*.pdf)"),
+                                         QStringLiteral("LaTeX (*.tex)"), QStringLiteral("MathML (*.mml)")};
+    const QFileInfo suggested(doc->suggestedFileName());
+    QString filter = kFilters[0];
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export"),
+        suggested.dir().filePath(suggested.completeBaseName() + QStringLiteral(".svg")),
+        kFilters.join(QStringLiteral(";;")), &filter);
+    if (path.isEmpty()) return;
+    // A name without an extension takes the chosen filter's.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + filter.section(QLatin1String("*."), 1).chopped(1);
+    QString error;
+    if (!writeExport(doc->core(), path, suggested.completeBaseName(), &error))
+        report(QStringLiteral("%1\nThe document could not be exported: %2.")
+                   .arg(QDir::toNativeSeparators(path), error));
+}
+
 void CMainFrame::onOpen() {
-    const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Open"), QString(),
-                                                            kFileFilter + QStringLiteral(";;All Files (*)"));
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Open"), QString(),
+        kFileFilter + QStringLiteral(";;Pictures from Velmor (*.svg *.png);;All Files (*)"));
     for (const QString& f : files) openDocument(f);
 }
 

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPrinter>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -21,6 +22,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
+class CVelmorDoc;
 class CVelmorView;
 
 namespace velmor::gui {
@@ -41,6 +43,10 @@ public:
     // Opens a file in a new window, or brings forward the window that shows
     // it already. Null when the file cannot be read or is not a document.
     CGuiDocument* openDocument(const QString& path);
+    // File > Import: the formulas of a LaTeX (.tex) or linear text file as
+    // a new untitled document. Null, after saying why, when any of them
+    // cannot be read.
+    CGuiDocument* importDocument(const QString& path);
     // Saves under the document's own file, or asks for one.
     bool saveDocument(CGuiDocument* doc);
     // Saves under path, which becomes the document's file.
@@ -84,6 +90,15 @@ private:
     void createMenus();
     void createToolBars();
     void createStatusBar();
+    // Edit > Copy as LaTeX and Copy as MathML, placed after Edit > Copy.
+    void createCopyAsActions();
+    // File > Import and Export, placed after File > Save As.
+    void createImportExportActions();
+    void onImport();
+    void onExport();
+    // A new window whose document load fills; null (and no window) when
+    // load fails.
+    CChildFrame* loadIntoNewWindow(const std::function<bool(CVelmorDoc&)>& load);
     void readSettings();
     void writeSettings();
 
@@ -103,6 +118,8 @@ private:
     void onPrintPreview();
     void onPrintSetup();
     void onCopy();
+    // Puts text on the clipboard as plain text and as mimeType.
+    void copyAs(const QString& text, const QString& mimeType);
     void onFont();
     void onEditRules();
     void onAbout();

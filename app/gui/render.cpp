@@ -13,6 +13,10 @@
 #include <vector>
 
 #include "core/linear_text.h"
+#include "store/picture_document.h"
+#include "store/stream.h"
+#include "text/latex_writer.h"
+#include "text/mathml_writer.h"
 
 using namespace tovimat;
 
@@ -132,10 +136,28 @@ QString copiedText(CVelmorDoc& doc) {
     return lines.join(QLatin1Char('\n'));
 }
 
-QImage renderImage(const Picture& picture) {
-    QImage image(picture.size, QImage::Format_ARGB32_Premultiplied);
+QString copiedLatex(CVelmorDoc& doc) {
+    QStringList lines;
+    for (const nucleo* n : copiedNodes(doc)) lines << QString::fromStdString(latexOf(*n));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString copiedMathml(CVelmorDoc& doc) {
+    const std::vector<nucleo*> nodes = copiedNodes(doc);
+    return QString::fromStdString(mathmlOf(std::vector<const nucleo*>(nodes.begin(), nodes.end())));
+}
+
+QImage renderImage(const Picture& picture, double scale) {
+    const QSize size(std::max(1, qRound(picture.size.width() * scale)),
+                     std::max(1, qRound(picture.size.height() * scale)));
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    // A screen pixel is 1/96 inch.
+    const int dotsPerMeter = qRound(96 * scale / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
     image.fill(Qt::white);
     QPainter p(&image);
+    p.scale(scale, scale);
     picture.paint(p);
     p.end();
     return image;
@@ -174,41 +196,109 @@ bool writePdf(const Picture& picture, QIODevice* device, const QString& title) {
     return p.end();
 }
 
-bool exportDocument(const QString& in, const QString& out, QString* error) {
-    auto fail = [&](const QString& why) {
-        if (error) *error = why;
-        return false;
-    };
+std::vector<std::uint8_t> documentBytes(CVelmorDoc& doc) {
+    container* base = doc.base();
+    if (!base) return {};
+    memStor bytes;
+    setAlgFile(bytes);
+    if (!base->save(bytes)) return {};
+    return bytes.bytes();
+}
+
+QByteArray svgCarrying(const Picture& picture, const QString& title,
+                       const std::vector<std::uint8_t>& document) {
+    std::string svg = renderSvg(picture, title).toStdString();
+    if (!document.empty()) embedInSvg(svg, document);
+    return QByteArray::fromStdString(svg);
+}
+
+QByteArray pngCarrying(const QImage& image, const std::vector<std::uint8_t>& document) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return {};
+    std::vector<std::uint8_t> png(buffer.data().begin(), buffer.data().end());
+    if (!document.empty()) embedInPng(png, document);
+    return QByteArray(reinterpret_cast<const char*>(png.data()), qsizetype(png.size()));
+}
+
+namespace {
+
+bool failWith(QString* error, const QString& why) {
+    if (error) *error = why;
+    return false;
+}
+
+// The export formats: the lower-case extension of out, empty when it is
+// none of them.
+QString exportFormat(const QString& out) {
+    static const QStringList kFormats = {QStringLiteral("svg"), QStringLiteral("png"), QStringLiteral("pdf"),
+                                         QStringLiteral("tex"), QStringLiteral("mml")};
     const QString format = QFileInfo(out).suffix().toLower();
-    if (format != QLatin1String("svg") && format != QLatin1String("png") && format != QLatin1String("pdf"))
-        return fail(QStringLiteral("%1: the output must end in .svg, .png or .pdf").arg(out));
+    return kFormats.contains(format) ? format : QString();
+}
+
+bool checkExport(const QString& out, double scale, QString* error) {
+    if (exportFormat(out).isEmpty())
+        return failWith(error,
+                        QStringLiteral("%1: the output must end in .svg, .png, .pdf, .tex or .mml").arg(out));
+    if (!(scale >= kMinExportScale && scale <= kMaxExportScale))
+        return failWith(
+            error,
+            QStringLiteral("the scale must lie between %1 and %2").arg(kMinExportScale).arg(kMaxExportScale));
+    return true;
+}
+
+}  // namespace
+
+bool exportDocument(const QString& in, const QString& out, QString* error, double scale) {
+    if (!checkExport(out, scale, error)) return false;
     QFile probe(in);
-    if (!probe.open(QIODevice::ReadOnly)) return fail(QStringLiteral("cannot read %1").arg(in));
+    if (!probe.open(QIODevice::ReadOnly)) return failWith(error, QStringLiteral("cannot read %1").arg(in));
     probe.close();
 
     COffscreenDocument document;
-    if (!document.open(in)) return fail(QStringLiteral("%1 is not a Velmor document").arg(in));
+    if (!document.open(in)) {
+        const std::string& why = document.doc().lastError();
+        return failWith(error, why.empty() ? QStringLiteral("%1 is not a Velmor document").arg(in)
+                                           : QString::fromLocal8Bit(why.c_str()));
+    }
     if (document.doc().openedDamaged())
-        return fail(QStringLiteral("%1 is damaged: the loader aborted, nothing was drawn").arg(in));
-    const Picture picture = documentPicture(document.doc());
-    const QString title = QFileInfo(in).completeBaseName();
+        return failWith(error,
+                        QStringLiteral("%1 is damaged: the loader aborted, nothing was drawn").arg(in));
+    return writeExport(document.doc(), out, QFileInfo(in).completeBaseName(), error, scale);
+}
+
+bool writeExport(CVelmorDoc& doc, const QString& out, const QString& title, QString* error, double scale) {
+    if (!checkExport(out, scale, error)) return false;
+    if (!doc.base()) return failWith(error, QStringLiteral("there is no document to write"));
+    const QString format = exportFormat(out);
+    const Picture picture = documentPicture(doc);
 
     // Every format replaces OUT only once all of it is written.
     QSaveFile file(out);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
+        return failWith(error, QStringLiteral("cannot write %1: %2").arg(out, file.errorString()));
     bool written = false;
-    if (format == QLatin1String("png"))
-        written = renderImage(picture).save(&file, "PNG");
-    else if (format == QLatin1String("svg"))
-        written = file.write(renderSvg(picture, title)) >= 0;
-    else
+    if (format == QLatin1String("png")) {
+        const QByteArray png = pngCarrying(renderImage(picture, scale), documentBytes(doc));
+        written = !png.isEmpty() && file.write(png) == png.size();
+    } else if (format == QLatin1String("svg")) {
+        const QByteArray svg = svgCarrying(picture, title, documentBytes(doc));
+        written = file.write(svg) == svg.size();
+    } else if (format == QLatin1String("tex")) {
+        const QByteArray tex = QByteArray::fromStdString(latexDocument(*doc.base()));
+        written = file.write(tex) == tex.size();
+    } else if (format == QLatin1String("mml")) {
+        const QByteArray mml = QByteArray::fromStdString(mathmlDocument(*doc.base()));
+        written = file.write(mml) == mml.size();
+    } else {
         written = writePdf(picture, &file, title);
+    }
     if (!written || !file.commit()) {
         const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QString();
         file.cancelWriting();
-        return fail(why.isEmpty() ? QStringLiteral("cannot write %1").arg(out)
-                                  : QStringLiteral("cannot write %1: %2").arg(out, why));
+        return failWith(error, why.isEmpty() ? QStringLiteral("cannot write %1").arg(out)
+                                             : QStringLiteral("cannot write %1: %2").arg(out, why));
     }
     return true;
 }
@@ -217,8 +307,15 @@ QMimeData* clipboardData(CVelmorDoc& doc) {
     if (!doc.root() || !doc.base()) return nullptr;
     auto* data = new QMimeData;
     const Picture picture = copiedPicture(doc);
-    data->setData(QStringLiteral("image/svg+xml"), renderSvg(picture, QStringLiteral("Velmor formula")));
-    data->setImageData(renderImage(picture));
+    // The pictures carry the whole document, the copied formulas within it.
+    const std::vector<std::uint8_t> document = documentBytes(doc);
+    data->setData(QStringLiteral("image/svg+xml"),
+                  svgCarrying(picture, QStringLiteral("Velmor formula"), document));
+    const QImage image = renderImage(picture);
+    data->setImageData(image);
+    data->setData(QStringLiteral("image/png"), pngCarrying(image, document));
+    data->setData(QStringLiteral("text/x-tex"), copiedLatex(doc).toUtf8());
+    data->setData(QStringLiteral("application/mathml+xml"), copiedMathml(doc).toUtf8());
     data->setText(copiedText(doc));
     return data;
 }

@@ -8,8 +8,10 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/headless_window.h"
 #include "core/velmor_doc.h"
@@ -61,23 +63,48 @@ Picture documentPicture(CVelmorDoc& doc);
 // What Edit > Copy takes: the selected nodes of the document, or every line
 // of it when none is selected, cut to the box around them.
 Picture copiedPicture(CVelmorDoc& doc);
-// The same nodes as linear text, one line each.
+// The same nodes as linear text, one line each; as LaTeX, one formula a
+// line; and as one MathML element (Edit > Copy as LaTeX, Copy as MathML).
 QString copiedText(CVelmorDoc& doc);
+QString copiedLatex(CVelmorDoc& doc);
+QString copiedMathml(CVelmorDoc& doc);
 
 // Paints the document's tree as it prints: a container that has the caret
 // draws no frame.
 void paintTree(QPainter& p, CVelmorDoc& doc, const QRect& area);
 
-QImage renderImage(const Picture& picture);
+// scale > 1 draws more pixels per screen pixel (2 for 192 dpi); the image
+// keeps the document's size in inches.
+QImage renderImage(const Picture& picture, double scale = 1.0);
 QByteArray renderSvg(const Picture& picture, const QString& title);
 bool writePdf(const Picture& picture, QIODevice* device, const QString& title);
 
-// velmor --export: opens in and writes out as SVG, PNG or PDF, chosen by
-// out's extension. On failure error says why.
-bool exportDocument(const QString& in, const QString& out, QString* error);
+// The document's bytes as its file holds them, taken without the side
+// effects of a save (the edit in progress stays, the modified flag too).
+std::vector<std::uint8_t> documentBytes(CVelmorDoc& doc);
+// A picture that carries the document: an SVG with it in <metadata>, a PNG
+// with it in a text chunk. Opening either gives the document back.
+QByteArray svgCarrying(const Picture& picture, const QString& title,
+                       const std::vector<std::uint8_t>& document);
+QByteArray pngCarrying(const QImage& image, const std::vector<std::uint8_t>& document);
 
-// The clipboard contents of Edit > Copy: SVG, PNG and plain text. Null when
-// the document has no tree.
+// The scales that velmor --export accepts for a PNG.
+constexpr double kMinExportScale = 0.25;
+constexpr double kMaxExportScale = 16.0;
+
+// velmor --export: opens in and writes out as SVG, PNG, PDF, LaTeX (.tex)
+// or MathML (.mml), chosen by out's extension; a PNG is drawn at scale
+// times the screen's resolution. SVG and PNG carry the document. On failure
+// error says why.
+bool exportDocument(const QString& in, const QString& out, QString* error, double scale = 1.0);
+// The same for a document already open (File > Export); title names it
+// inside SVG and PDF files.
+bool writeExport(CVelmorDoc& doc, const QString& out, const QString& title, QString* error,
+                 double scale = 1.0);
+
+// The clipboard contents of Edit > Copy: SVG and PNG (both carrying the
+// document), LaTeX, MathML and plain text. Null when the document has no
+// tree.
 QMimeData* clipboardData(CVelmorDoc& doc);
 
 }  // namespace velmor::gui

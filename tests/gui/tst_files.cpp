@@ -1,6 +1,7 @@
 // Documents on disk and in other programs: saving through a temporary file,
-// opening again, export to SVG, PNG and PDF (in the program and with
-// velmor --export), Edit > Copy, and printing.
+// opening again, export to SVG, PNG, PDF, LaTeX and MathML (in the program
+// and with velmor --export), pictures that open as their document, Edit >
+// Copy and Copy as, and printing.
 #include <QBuffer>
 #include <QClipboard>
 #include <QImageReader>
@@ -18,6 +19,8 @@
 #include "gui_test_support.h"
 #include "print.h"
 #include "render.h"
+#include "text/latex_writer.h"
+#include "text/mathml_writer.h"
 
 using namespace velmor;
 using namespace velmor::gui;
@@ -25,6 +28,11 @@ using namespace velmor::gui;
 namespace {
 
 QString example() { return QStringLiteral(VELMOR_SOURCE_DIR "/examples/example.vlm"); }
+
+std::string exampleDump() {
+    COffscreenDocument doc;
+    return doc.open(example()) ? tovimat::dumpTree(*doc.doc().base()) : std::string();
+}
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -193,6 +201,124 @@ private slots:
         QVERIFY(!exportDocument(scratch_.filePath("none.vlm"), png, &error));
     }
 
+    // SVG and PNG carry the document and open as it; LaTeX and MathML are
+    // the engine's writers' text; a PNG can be drawn larger.
+    void exportedPicturesOpenAsTheirDocument() {
+        const std::string original = exampleDump();
+        QVERIFY(!original.empty());
+        QString error;
+        for (const char* name : {"carry.svg", "carry.png"}) {
+            const QString out = scratch_.filePath(QLatin1String(name));
+            QVERIFY2(exportDocument(example(), out, &error), qPrintable(error));
+            COffscreenDocument opened;
+            QVERIFY2(opened.open(out), opened.doc().lastError().c_str());
+            QVERIFY(opened.doc().openedPicture());
+            QCOMPARE(tovimat::dumpTree(*opened.doc().base()), original);
+            // A picture of the picture carries the same document.
+            const QString again = scratch_.filePath(QLatin1String("again-") + QLatin1String(name));
+            QVERIFY2(exportDocument(out, again, &error), qPrintable(error));
+            COffscreenDocument reopened;
+            QVERIFY(reopened.open(again));
+            QCOMPARE(tovimat::dumpTree(*reopened.doc().base()), original);
+        }
+        checkSvg(readAll(scratch_.filePath("carry.svg")), exampleSize());
+
+        COffscreenDocument doc;
+        QVERIFY(doc.open(example()));
+        const QString tex = scratch_.filePath("x.tex");
+        const QString mml = scratch_.filePath("x.mml");
+        QVERIFY2(exportDocument(example(), tex, &error), qPrintable(error));
+        QVERIFY2(exportDocument(example(), mml, &error), qPrintable(error));
+        QCOMPARE(readAll(tex), QByteArray::fromStdString(tovimat::latexDocument(*doc.doc().base())));
+        QCOMPARE(readAll(mml), QByteArray::fromStdString(tovimat::mathmlDocument(*doc.doc().base())));
+
+        const QString big = scratch_.filePath("big.png");
+        QVERIFY2(exportDocument(example(), big, &error, 2.5), qPrintable(error));
+        const QImage image(big);
+        QCOMPARE(image.size(), exampleSize() * 2.5);
+        QCOMPARE(image.dotsPerMeterX(), qRound(240 / 0.0254));
+        QVERIFY(!exportDocument(example(), big, &error, 100));
+        QVERIFY(error.contains(QStringLiteral("scale")));
+        QCOMPARE(QImage(big).size(), image.size());
+
+        // A picture from elsewhere says why it does not open.
+        const QString plain = scratch_.filePath("plain.png");
+        QVERIFY(renderImage(documentPicture(doc.doc())).save(plain));
+        COffscreenDocument refused;
+        QVERIFY(!refused.open(plain));
+        QVERIFY(refused.doc().lastError().find("without a Velmor document") != std::string::npos);
+    }
+
+    // A picture opens untitled, so that Save does not put the document's
+    // bytes where the picture was.
+    void openingAPictureGivesAnUntitledDocument() {
+        test::AnsweringSink sink;
+        CMainFrame frame;
+        frame.show();
+        const QString svg = scratch_.filePath("formula.svg");
+        QString error;
+        QVERIFY2(exportDocument(example(), svg, &error), qPrintable(error));
+        const QByteArray picture = readAll(svg);
+        CGuiDocument* doc = frame.openDocument(svg);
+        QVERIFY(doc);
+        QVERIFY(doc->path().isEmpty());
+        QCOMPARE(doc->title(), QStringLiteral("%1 (from formula.svg)").arg(doc->title().section(' ', 0, 0)));
+        QCOMPARE(doc->suggestedFileName(), scratch_.filePath("formula.vlm"));
+        QCOMPARE(tovimat::dumpTree(*doc->core().base()), exampleDump());
+        QVERIFY(sink.boxes.empty());
+
+        const QString saved = scratch_.filePath("formula.vlm");
+        QVERIFY(frame.saveDocumentAs(doc, saved));
+        QCOMPARE(doc->title(), QStringLiteral("formula.vlm"));
+        QCOMPARE(readAll(svg), picture);
+
+        // A picture from elsewhere opens nothing and says why.
+        const QString plain = scratch_.filePath("plain.png");
+        QVERIFY(renderImage(documentPicture(doc->core())).save(plain));
+        QVERIFY(!frame.openDocument(plain));
+        QCOMPARE(sink.boxes.size(), size_t(1));
+        QVERIFY2(
+            sink.boxes[0].text.find("plain.png: a picture without a Velmor document") != std::string::npos,
+            sink.boxes[0].text.c_str());
+    }
+
+    // File > Import makes a new untitled document of the formulas of a LaTeX
+    // or linear text file; a file it cannot read says where, and opens
+    // nothing. File > Export writes the open document.
+    void importAndExportInTheProgram() {
+        test::AnsweringSink sink;
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(frame.findChild<QAction*>(QStringLiteral("fileImport")));
+        QVERIFY(frame.findChild<QAction*>(QStringLiteral("fileExport")));
+        QString error;
+        const QString tex = scratch_.filePath("formulas.tex");
+        QVERIFY2(exportDocument(example(), tex, &error), qPrintable(error));
+        CGuiDocument* doc = frame.importDocument(tex);
+        QVERIFY(doc);
+        QVERIFY(doc->path().isEmpty());
+        QVERIFY2(doc->title().endsWith(QStringLiteral(" (from formulas.tex)")), qPrintable(doc->title()));
+        QCOMPARE(QByteArray::fromStdString(tovimat::latexDocument(*doc->core().base())), readAll(tex));
+
+        const QString mml = scratch_.filePath("imported.mml");
+        QVERIFY2(writeExport(doc->core(), mml, QStringLiteral("imported"), &error), qPrintable(error));
+        QCOMPARE(readAll(mml), QByteArray::fromStdString(tovimat::mathmlDocument(*doc->core().base())));
+        QVERIFY(!writeExport(doc->core(), scratch_.filePath("imported.doc"), QString(), &error));
+
+        const QString bad = scratch_.filePath("bad.txt");
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("a + b\n2 * (3 +\n");
+        }
+        const int windows = int(frame.findChildren<CChildFrame*>().size());
+        QVERIFY(!frame.importDocument(bad));
+        QCOMPARE(int(frame.findChildren<CChildFrame*>().size()), windows);
+        QCOMPARE(sink.boxes.size(), size_t(1));
+        QVERIFY2(sink.boxes[0].text.find("line 2, column 9: operand expected") != std::string::npos,
+                 sink.boxes[0].text.c_str());
+    }
+
     // velmor --export needs no display: it runs without DISPLAY and writes
     // the same picture.
     void exportFromTheCommandLine() {
@@ -210,6 +336,16 @@ private slots:
         checkPng(png, exampleSize());
 
         p.start(QStringLiteral(VELMOR_PROGRAM), {QStringLiteral("--export"), example()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+
+        p.start(QStringLiteral(VELMOR_PROGRAM),
+                {QStringLiteral("--export"), example(), png, QStringLiteral("--dpi"), QStringLiteral("192")});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        QCOMPARE(QImage(png).size(), exampleSize() * 2);
+        p.start(QStringLiteral(VELMOR_PROGRAM),
+                {QStringLiteral("--export"), example(), png, QStringLiteral("--scale"), QStringLiteral("x")});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 2);
 
@@ -272,11 +408,36 @@ private slots:
         std::unique_ptr<QMimeData> part(clipboardData(doc->core()));
         QCOMPARE(part->text(), QString::fromStdString(linearText(*second)));
         QCOMPARE(qvariant_cast<QImage>(part->imageData()).size(), QSize(second->Width(), second->Height()));
+        QCOMPARE(part->data(QStringLiteral("text/x-tex")),
+                 QByteArray::fromStdString(tovimat::latexOf(*second)));
+        QCOMPARE(part->data(QStringLiteral("application/mathml+xml")),
+                 QByteArray::fromStdString(tovimat::mathmlOf(*second)));
 
         // Through the menu, onto the clipboard.
         frame.updateUi();
         frame.action(id::EditCopy)->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), part->text());
+        auto* asLatex = frame.findChild<QAction*>(QStringLiteral("editCopyAsLatex"));
+        auto* asMathml = frame.findChild<QAction*>(QStringLiteral("editCopyAsMathml"));
+        QVERIFY(asLatex && asMathml && asLatex->isEnabled());
+        asLatex->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(tovimat::latexOf(*second)));
+        asMathml->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("application/mathml+xml")),
+                 QByteArray::fromStdString(tovimat::mathmlOf(*second)));
+
+        // Both pictures carry the document. (Opening one empties the shared
+        // selection, so this comes last.)
+        for (const char* type : {"image/png", "image/svg+xml"}) {
+            const QByteArray bytes = part->data(QLatin1String(type));
+            CVelmorDoc carried;
+            QVERIFY2(carried.onOpenBytes({bytes.begin(), bytes.end()}, "clipboard"),
+                     carried.lastError().c_str());
+            QCOMPARE(QString::fromStdString(tovimat::dumpTree(*carried.base())),
+                     QString::fromStdString(tovimat::dumpTree(*doc->core().base()))
+                         .remove(QRegularExpression(" <(caret \\d+|selected)>")));
+            carried.onCloseDocument();
+        }
         doc->core().setModifiedFlag(false);
     }
 

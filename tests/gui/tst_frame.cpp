@@ -185,9 +185,10 @@ private slots:
             return out;
         }();
         QCOMPARE(bar, (QStringList{"File", "Edit", "View", "Tools", "Insert", "Format", "Window", "Help"}));
-        QCOMPARE(entriesOf(menuNamed(*frame_, "File")),
-                 (QStringList{"New", "Open...", "Close", "Save", "Save As...", "-", "Print...",
-                              "Print Preview", "Print Setup...", "-", "Recent File", "-", "Exit"}));
+        QCOMPARE(
+            entriesOf(menuNamed(*frame_, "File")),
+            (QStringList{"New", "Open...", "Close", "Save", "Save As...", "Import...", "Export...", "-",
+                         "Print...", "Print Preview", "Print Setup...", "-", "Recent File", "-", "Exit"}));
         QCOMPARE(entriesOf(menuNamed(*frame_, "View")),
                  (QStringList{"Toolbar", "Functions Toolbar", "Group Relations Toolbar", "Status Bar"}));
         QCOMPARE(entriesOf(menuNamed(*frame_, "Tools")),
@@ -195,7 +196,8 @@ private slots:
                               "Edit Rules...", "-", "Selector tool", "New item tool", "Edit tool", "-",
                               "Isolate"}));
         QCOMPARE(entriesOf(menuNamed(*frame_, "Format")), QStringList{"Font..."});
-        QVERIFY(entriesOf(menuNamed(*frame_, "Edit")).contains("Copy"));
+        const QStringList edit = entriesOf(menuNamed(*frame_, "Edit"));
+        QCOMPARE(edit.mid(edit.indexOf("Copy"), 3), (QStringList{"Copy", "Copy as LaTeX", "Copy as MathML"}));
         QVERIFY(entriesOf(menuNamed(*frame_, "Help")).contains("About Velmor..."));
         QCOMPARE(entriesOf(menuNamed(*frame_, "Window")).mid(0, 4),
                  (QStringList{"New Window", "Cascade", "Tile", "Split"}));
