@@ -147,7 +147,17 @@ bool parseToken(std::string_view inside, ScriptAction& a, std::string& error) {
         return true;
     }
 
+    if (name == "PasteText") {
+        // The text is the rest of the token after the first space, as it is.
+        const size_t end = size_t(name.data() - inside.data()) + name.size();
+        a.kind = ScriptAction::PasteText;
+        a.command = cmd::PasteText;
+        a.word = end < inside.size() ? std::string(inside.substr(end + 1)) : std::string();
+        return true;
+    }
+
     const cmd::Command* c = cmd::findCommand(name);
+    if (!c) c = cmd::findEditCommand(name);
     if (!c || c->kind == cmd::Kind::Font) return bad("unknown token");
     if (w.size() != 1) return bad("takes no arguments");
     a.kind = ScriptAction::Command;
@@ -335,6 +345,12 @@ void HeadlessSession::play(const ScriptAction& a) {
         }
         case ScriptAction::Save:
             save(a.word);
+            break;
+        case ScriptAction::PasteText:
+            if (view_->isEnabled(cmd::PasteText))
+                view_->onPasteText(a.word);
+            else
+                log_.disabled("PasteText");
             break;
     }
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/history.h"
+#include "core/line_table.h"
 #include "core/velmor_protocol.h"
 
 class CVelmorView;
@@ -59,6 +61,16 @@ public:
     bool isModified() const { return modified_; }
     void setModifiedFlag(bool m) { modified_ = m; }
 
+    // The undo history and the lines it works on; a new or opened document
+    // starts afresh.
+    velmor::History& history() { return history_; }
+    const velmor::History& history() const { return history_; }
+    velmor::LineTable& lines() { return lines_; }
+    const velmor::LineTable& lines() const { return lines_; }
+    // The stored records of the tree as they stand, pending edit included,
+    // in the form a save writes them; empty without a root.
+    std::vector<std::uint8_t> currentBytes() const;
+
     // The root container's right and bottom edges; 150 by 50 without a root.
     tovimat::SIZE getDocSize() const;
 
@@ -72,9 +84,15 @@ public:
 private:
     // Makes a document root for this document around an empty root container.
     std::unique_ptr<CVelmorProtocol> makeRoot();
+    void resetHistory();
+    // What saving changed (the pending edit validated) joins the typing
+    // before it in the history.
+    void recordValidation();
 
     std::unique_ptr<CVelmorProtocol> root_;
     std::vector<CVelmorView*> views_;
+    velmor::History history_;
+    velmor::LineTable lines_;
     bool modified_ = false;
     bool damaged_ = false;
     std::string error_;

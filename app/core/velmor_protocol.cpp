@@ -30,6 +30,7 @@ CVelmorView* CVelmorProtocol::currentView() const {
 // --- screen -------------------------------------------------------------------------------
 
 void CVelmorProtocol::invalidate(nucleo* node) {
+    if (owner_) owner_->lines().touched(node);
     if (owner_ && node) owner_->updateAllViews(velmor::hint::Invalidate, node);
 }
 
@@ -76,14 +77,18 @@ void CVelmorProtocol::layoutOn(nucleo* node, Step step) {
 }
 
 void CVelmorProtocol::measureOn(nucleo* node) {
+    if (owner_) owner_->lines().touched(node);
     layoutOn(node, [node](HDC dc) { node->measure(dc); });
 }
 
 void CVelmorProtocol::updateOn(nucleo* node) {
+    if (owner_) owner_->lines().touched(node);
     layoutOn(node, [node](HDC dc) { node->update(dc); });
 }
 
 void CVelmorProtocol::remeasureOn(nucleo* node) {
+    if (owner_ && node == getBase()) owner_->lines().laidOutAll();
+    if (owner_) owner_->lines().touched(node);
     layoutOn(node, [node](HDC dc) { node->remeasure(dc); });
 }
 

@@ -1,0 +1,135 @@
+// The undo history over random sessions of the whole program core: after
+// every action, undoing the steps it made gives back the document as it
+// was before (records, dump with carets and selections) and redoing them the
+// document as it was after; at the end, undoing everything gives the empty
+// document. The session mix adds the Edit commands to the random session's.
+// VELMOR_HISTORY_SEEDS=first-last and VELMOR_HISTORY_EDITS run it long.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "core/clipboard.h"
+#include "core/commands.h"
+#include "core/script.h"
+#include "model/dump.h"
+#include "random_actions.h"
+
+namespace {
+
+using namespace tovimat;
+using velmor::ScriptAction;
+namespace cmd = velmor::cmd;
+
+const char* const historyCommands[] = {"NewItemTool", "EditTool", "SelectorTool", "True",  "sin",  "power",
+                                       "root",        "log",      "union",        "Undo",  "Undo", "Redo",
+                                       "Cut",         "Copy",     "Paste",        "Paste", "SelectAll"};
+const tovimat::testing::ActionMix historyMix{"ab12x+-*/^=<(),. \r", historyCommands};
+
+ScriptAction historyAction(std::mt19937& rng) { return tovimat::testing::randomAction(rng, historyMix); }
+
+struct Shot {
+    std::vector<std::uint8_t> bytes;
+    std::string dump;
+    bool operator==(const Shot&) const = default;
+};
+
+Shot shot(velmor::HeadlessSession& s) {
+    DumpOptions geometry;
+    geometry.geometry = true;
+    return {s.doc().currentBytes(), dumpTree(*s.doc().base(), geometry)};
+}
+
+std::string describe(const Shot& expected, const Shot& got) {
+    if (expected.dump != got.dump) return "expected:\n" + expected.dump + "got:\n" + got.dump;
+    return "same dump, different records (" + std::to_string(expected.bytes.size()) + " / " +
+           std::to_string(got.bytes.size()) + " bytes)";
+}
+
+std::pair<unsigned, unsigned> seeds(unsigned first, unsigned last) {
+    if (const char* range = std::getenv("VELMOR_HISTORY_SEEDS")) {
+        char* dash = nullptr;
+        first = unsigned(std::strtoul(range, &dash, 10));
+        last = dash && *dash == '-' ? unsigned(std::strtoul(dash + 1, nullptr, 10)) : first;
+    }
+    return {first, std::max(first, last)};
+}
+
+int editsPerSession(int fallback) {
+    if (const char* n = std::getenv("VELMOR_HISTORY_EDITS")) return std::max(1, std::atoi(n));
+    return fallback;
+}
+
+// Plays one session; answers the first problem, with the script that led to it.
+std::string playSession(unsigned seed, int actions, long long& checked) {
+    std::mt19937 rng(seed);
+    velmor::Clipboard::instance().clear();
+    velmor::HeadlessSession session;
+    session.newDocument();
+    velmor::History& history = session.doc().history();
+    const Shot empty = shot(session);
+    std::string script;
+    Shot before = empty;
+    for (int i = 0; i < actions; ++i) {
+        const ScriptAction a = historyAction(rng);
+        script += tovimat::testing::scriptOf(a);
+        const std::size_t doneBefore = history.done();
+        auto fail = [&](const std::string& what) {
+            return "seed " + std::to_string(seed) + " action " + std::to_string(i + 1) + " after " + script + "\n" +
+                   what;
+        };
+        const bool undoing = a.kind == ScriptAction::Command && (a.command == cmd::Undo || a.command == cmd::Redo);
+        session.play(a);
+        const Shot after = shot(session);
+        if (!session.doc().lines().upToDate()) return fail("the history missed a change of the lines");
+        // A change that made no step would be lost to Undo.
+        if (!undoing && history.done() == doneBefore && after.bytes != before.bytes) {
+            const bool extended = history.canUndo() && !history.canRedo();
+            if (!extended) return fail("the document changed without a step");
+        }
+        const std::size_t made = undoing || history.done() < doneBefore ? 0 : history.done() - doneBefore;
+        for (std::size_t k = 0; k < made; ++k) session.view().onUndo();
+        if (made > 0 && history.done() == doneBefore) {
+            const Shot undone = shot(session);
+            if (undone.bytes != before.bytes) return fail("Undo: " + describe(before, undone));
+            ++checked;
+        }
+        if (history.canUndo()) {
+            const std::size_t at = history.done();
+            session.view().onUndo();
+            session.view().onRedo();
+            if (history.done() != at) return fail("Undo and Redo moved the history");
+        }
+        for (std::size_t k = 0; k < made; ++k) session.view().onRedo();
+        const Shot redone = shot(session);
+        if (redone != after) return fail("Redo: " + describe(after, redone));
+        ++checked;
+        before = after;
+    }
+    while (session.doc().history().canUndo()) session.view().onUndo();
+    const Shot first = shot(session);
+    if (first.bytes != empty.bytes && history.steps() < velmor::History::kMaxSteps)
+        return "seed " + std::to_string(seed) + ": undoing everything left " + first.dump;
+    return {};
+}
+
+TEST(HistorySession, UndoAndRedoGiveBackEachStateOfARandomSession) {
+    const auto [first, last] = seeds(1, 40);
+    const int actions = editsPerSession(150);
+    long long checked = 0;
+    int failed = 0;
+    for (unsigned seed = first; seed <= last; ++seed) {
+        const std::string problem = playSession(seed, actions, checked);
+        if (problem.empty()) continue;
+        ++failed;
+        ADD_FAILURE() << problem;
+        if (failed >= 5) break;
+    }
+    std::printf("history sessions: seeds %u-%u, %d actions each: %lld states checked, %d sessions failed\n", first,
+                last, actions, checked, failed);
+}
+
+}  // namespace
