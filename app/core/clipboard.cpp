@@ -12,29 +12,22 @@ Clipboard& Clipboard::instance() {
     return clipboard;
 }
 
-void Clipboard::notify() {
-    if (changed) changed();
-}
-
 void Clipboard::clear() {
     records_.clear();
     text_.clear();
     hasText_ = false;
-    notify();
 }
 
 void Clipboard::setFormulas(std::vector<std::uint8_t> records, std::string text) {
     records_ = std::move(records);
     text_ = std::move(text);
     hasText_ = !text_.empty();
-    notify();
 }
 
 void Clipboard::setText(std::string text) {
     records_.clear();
     text_ = std::move(text);
     hasText_ = true;
-    notify();
 }
 
 std::vector<std::uint8_t> writeFormulas(const std::vector<const nucleo*>& nodes) {

@@ -1,5 +1,6 @@
 // The clipboard of the program core. velmor-cli keeps it private to the
-// process; the desktop program mirrors it to and from the system clipboard.
+// process; the desktop program copies the system clipboard into it before
+// Paste and out of it after Cut.
 //
 // Formulas are held as the structured Velmor flavour: a 4-byte count, then
 // the stored record of each copied node, as a document file holds it (the
@@ -7,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,12 +33,7 @@ public:
     const std::vector<std::uint8_t>& formulas() const { return records_; }
     const std::string& text() const { return text_; }
 
-    // Called after every change, so that the desktop program can publish it.
-    std::function<void()> changed;
-
 private:
-    void notify();
-
     std::vector<std::uint8_t> records_;
     std::string text_;
     bool hasText_ = false;

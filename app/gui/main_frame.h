@@ -103,6 +103,10 @@ private:
     void onPrintPreview();
     void onPrintSetup();
     void onCopy();
+    // The Edit menu's Undo, Redo, Cut, Paste and Select All (edit_commands.cpp).
+    void createEditActions();
+    void updateEditActions(const CVelmorView* view);
+    void runEditCommand(int id);
     void onFont();
     void onAbout();
     void toggleToolBar(QToolBar* bar);

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/clipboard.h"
 #include "core/linear_text.h"
 
 using namespace tovimat;
@@ -220,6 +221,11 @@ QMimeData* clipboardData(CVelmorDoc& doc) {
     data->setData(QStringLiteral("image/svg+xml"), renderSvg(picture, QStringLiteral("Velmor formula")));
     data->setImageData(renderImage(picture));
     data->setText(copiedText(doc));
+    const std::vector<nucleo*> nodes = copiedNodes(doc);
+    const std::vector<std::uint8_t> records =
+        velmor::writeFormulas(std::vector<const nucleo*>(nodes.begin(), nodes.end()));
+    data->setData(QString::fromLatin1(velmor::kVelmorMimeType),
+                  QByteArray(reinterpret_cast<const char*>(records.data()), qsizetype(records.size())));
     return data;
 }
 
