@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 
+#include "core/clipboard.h"
 #include "core/commands.h"
 #include "core/linear_text.h"
 #include "model/dump.h"
@@ -235,7 +236,10 @@ bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std:
 
 // --- the session -------------------------------------------------------------------------------
 
-HeadlessSession::HeadlessSession() : view_(std::make_unique<CVelmorView>(doc_, window_)) {}
+// A session starts like the program does: with nothing on its clipboard.
+HeadlessSession::HeadlessSession() : view_(std::make_unique<CVelmorView>(doc_, window_)) {
+    velmor::Clipboard::instance().clear();
+}
 
 HeadlessSession::~HeadlessSession() {
     doc_.onCloseDocument();
