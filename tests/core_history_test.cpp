@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <regex>
 #include <string>
@@ -167,6 +169,121 @@ TEST(HistorySession, UndoAndRedoGiveBackEachStateOfARandomSession) {
         "history sessions: seeds %u-%u, %d actions each: %lld states checked, %d sessions stopped at a tree its "
         "records do not give back, %d sessions failed\n",
         first, last, actions, tally.checked, tally.unstable, failed);
+}
+
+}  // namespace
+
+namespace {
+
+void playScript(velmor::HeadlessSession& s, std::string_view script) {
+    std::string error;
+    ASSERT_TRUE(s.play(script, error)) << error;
+}
+
+std::vector<std::uint8_t> savedBytes(velmor::HeadlessSession& s, const std::string& path) {
+    EXPECT_TRUE(s.save(path)) << s.error();
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Each kind of step, after a first line: undoing it, then saving, writes the
+// bytes saved before it.
+TEST(HistorySteps, UndoThenSaveWritesTheBytesSavedBeforeTheStep) {
+    const std::string path = ::testing::TempDir() + "history_saved.vlm";
+    const char* const steps[] = {
+        "{Calculate}",
+        "{Back}",
+        "{Font Arial 20}",
+        "{power}",
+        "{NewItemTool}{Click 10 60}c*d",
+        "{SelectorTool}{Drag 0 0 200 40}{Del}",
+        "{SelectorTool}{Drag 0 0 200 40}{Drag 12 12 60 80 alt}",
+        "{SelectorTool}{Drag 0 0 200 40}{Drag 12 12 60 80 shift}",
+        "{SelectorTool}{Drag 0 0 200 40}{Drag 12 12 60 80}",
+        "{Cut}",
+        "{Copy}{Paste}",
+        "{PasteText (x+1)/2}",
+    };
+    // Saving validates the pending edit and takes the caret, so the bytes
+    // before the step come from a session of their own.
+    const std::string prefix = "{Click 10 10}1+2{End}";
+    velmor::HeadlessSession first;
+    first.newDocument();
+    playScript(first, prefix);
+    const std::vector<std::uint8_t> before = savedBytes(first, path);
+    for (const char* step : steps) {
+        velmor::HeadlessSession s;
+        s.newDocument();
+        playScript(s, prefix);
+        const std::size_t done = s.doc().history().done();
+        playScript(s, step);
+        ASSERT_EQ(s.doc().history().done(), done + 1) << step;
+        s.view().onUndo();
+        EXPECT_EQ(savedBytes(s, path), before) << step;
+    }
+}
+
+// The modified mark is off exactly at the state in the file.
+TEST(HistorySteps, ModifiedFlagIsCleanExactlyAtTheSavedState) {
+    const std::string path = ::testing::TempDir() + "history_modified.vlm";
+    velmor::HeadlessSession s;
+    s.newDocument();
+    auto play = [&](const char* script) {
+        playScript(s, script);
+    };
+    play("{Click 10 10}ab");
+    ASSERT_TRUE(s.save(path));
+    play("{Click 20 12}c");
+    EXPECT_TRUE(s.doc().isModified());
+    s.view().onUndo();
+    EXPECT_FALSE(s.doc().isModified());
+    s.view().onUndo();
+    EXPECT_TRUE(s.doc().isModified());
+    s.view().onRedo();
+    EXPECT_FALSE(s.doc().isModified());
+    s.view().onRedo();
+    EXPECT_TRUE(s.doc().isModified());
+}
+
+velmor::LinesChange changeOf(std::size_t bytes) {
+    auto g = std::make_shared<velmor::LineGroup>();
+    g->ids = {1};
+    g->bytes.assign(bytes, 0);
+    velmor::LinesChange c;
+    c.after.push_back(g);
+    return c;
+}
+
+// At most 1,000 steps and 64 MiB: the oldest go first, and what is left
+// still undoes and redoes.
+TEST(HistorySteps, HistoryIsBounded) {
+    velmor::History h;
+    h.clear();
+    h.start({});
+    for (int i = 0; i < 1005; ++i) h.record("Typing", changeOf(10), {}, false);
+    EXPECT_EQ(h.steps(), velmor::History::kMaxSteps);
+    EXPECT_EQ(h.done(), velmor::History::kMaxSteps);
+
+    h.clear();
+    h.start({});
+    for (int i = 0; i < 70; ++i) h.record("Calculate", changeOf(std::size_t(1) << 20), {}, false);
+    EXPECT_LE(h.bytesHeld(), velmor::History::kMaxBytes);
+    EXPECT_LT(h.steps(), 70u);
+    EXPECT_GT(h.steps(), 50u);
+    while (h.canUndo()) ASSERT_NE(h.undo(), nullptr);
+    EXPECT_FALSE(h.atSavedState());  // the saved state was dropped with its steps
+    EXPECT_EQ(h.redoLabel(), "Calculate");
+}
+
+// Typing in one place is one step; moving the caret starts another.
+TEST(HistorySteps, TypingMergesUntilTheCaretMoves) {
+    velmor::HeadlessSession s;
+    s.newDocument();
+    playScript(s, "{Click 10 10}abc{Left}{Left}xy");
+    EXPECT_EQ(s.doc().history().done(), 2u);
+    EXPECT_EQ(s.doc().history().undoLabel(), "Typing");
+    s.view().onUndo();
+    EXPECT_EQ(dumpTree(*s.doc().base()), "container\n  literal \"abc\" <caret 1>\n");
 }
 
 }  // namespace
