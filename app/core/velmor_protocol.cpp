@@ -30,7 +30,9 @@ CVelmorView* CVelmorProtocol::currentView() const {
 // --- screen -------------------------------------------------------------------------------
 
 void CVelmorProtocol::invalidate(nucleo* node) {
-    if (owner_) owner_->lines().touched(node);
+    // The root container's box follows its lines: a change of it alone
+    // changes no line.
+    if (owner_ && node != getBase()) owner_->lines().touched(node);
     if (owner_ && node) owner_->updateAllViews(velmor::hint::Invalidate, node);
 }
 
