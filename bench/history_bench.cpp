@@ -56,7 +56,7 @@ void BM_Keystroke(benchmark::State& state) {
     Document doc(int(state.range(0)));
     CVelmorView& v = doc.session.view();
     for (auto _ : state) {
-        if (v.focused()->putKey('X')) v.focused()->putChar('x');  // b -> bx
+        if (v.focused()->putKey('X')) v.focused()->putChar('x');    // b -> bx
         if (v.focused()->putKey(VK_BACK)) v.focused()->putChar(8);  // bx -> b
     }
     state.SetItemsProcessed(state.iterations() * 2);

@@ -18,9 +18,9 @@
 #include "core/clipboard.h"
 #include "core/commands.h"
 #include "core/headless_window.h"
+#include "core/script.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
-#include "core/script.h"
 #include "model/dump.h"
 #include "random_actions.h"
 
@@ -30,9 +30,9 @@ using namespace tovimat;
 using velmor::ScriptAction;
 namespace cmd = velmor::cmd;
 
-const char* const historyCommands[] = {"NewItemTool", "EditTool", "SelectorTool", "True",  "sin",  "power",
-                                       "root",        "log",      "union",        "Undo",  "Undo", "Redo",
-                                       "Cut",         "Copy",     "Paste",        "Paste", "SelectAll"};
+const char* const historyCommands[] = {
+    "NewItemTool", "EditTool", "SelectorTool", "True", "sin",  "power", "root",  "log",      "union",
+    "Undo",        "Undo",     "Redo",         "Cut",  "Copy", "Paste", "Paste", "SelectAll"};
 const tovimat::testing::ActionMix historyMix{"ab12x+-*/^=<(),. \r", historyCommands};
 
 ScriptAction historyAction(std::mt19937& rng) { return tovimat::testing::randomAction(rng, historyMix); }
@@ -113,10 +113,11 @@ std::string playSession(unsigned seed, int actions, Tally& tally) {
                 ++tally.unstable;
                 return {};
             }
-            return "seed " + std::to_string(seed) + " action " + std::to_string(i + 1) + " after " + script + "\n" +
-                   what;
+            return "seed " + std::to_string(seed) + " action " + std::to_string(i + 1) + " after " + script +
+                   "\n" + what;
         };
-        const bool undoing = a.kind == ScriptAction::Command && (a.command == cmd::Undo || a.command == cmd::Redo);
+        const bool undoing =
+            a.kind == ScriptAction::Command && (a.command == cmd::Undo || a.command == cmd::Redo);
         session.play(a);
         const Shot after = shot(session);
         afterReadsBack = readsBack(session);
@@ -166,7 +167,8 @@ TEST(HistorySession, UndoAndRedoGiveBackEachStateOfARandomSession) {
         if (failed >= 5) break;
     }
     std::printf(
-        "history sessions: seeds %u-%u, %d actions each: %lld states checked, %d sessions stopped at a tree its "
+        "history sessions: seeds %u-%u, %d actions each: %lld states checked, %d sessions stopped at a tree "
+        "its "
         "records do not give back, %d sessions failed\n",
         first, last, actions, tally.checked, tally.unstable, failed);
 }
@@ -228,9 +230,7 @@ TEST(HistorySteps, ModifiedFlagIsCleanExactlyAtTheSavedState) {
     const std::string path = ::testing::TempDir() + "history_modified.vlm";
     velmor::HeadlessSession s;
     s.newDocument();
-    auto play = [&](const char* script) {
-        playScript(s, script);
-    };
+    auto play = [&](const char* script) { playScript(s, script); };
     play("{Click 10 10}ab");
     ASSERT_TRUE(s.save(path));
     play("{Click 20 12}c");

@@ -258,22 +258,21 @@ LinesChange LineTable::endStep(const std::vector<nucleo*>& alsoTouched) {
 
     // The before side: the stored groups of every line concerned.
     for (nucleo* l : lines)
-        if (auto g = groups_.find(idOf(l)); g != groups_.end() &&
-                                            std::find(change.before.begin(), change.before.end(), g->second) ==
-                                                change.before.end())
+        if (auto g = groups_.find(idOf(l));
+            g != groups_.end() &&
+            std::find(change.before.begin(), change.before.end(), g->second) == change.before.end())
             change.before.push_back(g->second);
     for (LineId id : gone)
-        if (auto g = groups_.find(id); g != groups_.end() &&
-                                       std::find(change.before.begin(), change.before.end(), g->second) ==
-                                           change.before.end())
+        if (auto g = groups_.find(id);
+            g != groups_.end() &&
+            std::find(change.before.begin(), change.before.end(), g->second) == change.before.end())
             change.before.push_back(g->second);
     for (std::size_t r : roots) change.after.push_back(store(members[r]));
 
     // A group stored again as it was is no change.
     std::erase_if(change.after, [&](const GroupPtr& g) {
-        auto same = std::find_if(change.before.begin(), change.before.end(), [&](const GroupPtr& b) {
-            return b->ids == g->ids && b->bytes == g->bytes;
-        });
+        auto same = std::find_if(change.before.begin(), change.before.end(),
+                                 [&](const GroupPtr& b) { return b->ids == g->ids && b->bytes == g->bytes; });
         if (same == change.before.end()) return false;
         change.before.erase(same);
         return true;

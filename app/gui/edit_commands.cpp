@@ -44,7 +44,8 @@ void giveSystemClipboard() {
     auto* data = new QMimeData;
     if (clip.hasFormulas()) {
         const std::vector<std::uint8_t>& records = clip.formulas();
-        data->setData(velmorType(), QByteArray(reinterpret_cast<const char*>(records.data()), qsizetype(records.size())));
+        data->setData(velmorType(),
+                      QByteArray(reinterpret_cast<const char*>(records.data()), qsizetype(records.size())));
     }
     if (clip.hasText()) data->setText(QString::fromStdString(clip.text()));
     QGuiApplication::clipboard()->setMimeData(data);
@@ -62,7 +63,8 @@ void CMainFrame::createEditActions() {
     makeAction(id::EditSelectAll);
     action(id::EditUndo)->setShortcuts(QKeySequence::Undo);
     QList<QKeySequence> redo = QKeySequence::keyBindings(QKeySequence::Redo);
-    for (const QKeySequence& k : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+    for (const QKeySequence& k :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
         if (!redo.contains(k)) redo << k;
     action(id::EditRedo)->setShortcuts(redo);
     action(id::EditSelectAll)->setShortcuts(QKeySequence::SelectAll);
@@ -73,14 +75,17 @@ void CMainFrame::updateEditActions(const CVelmorView* view) {
     const CVelmorDoc* doc = view ? view->document() : nullptr;
     const std::string undo = doc ? doc->history().undoLabel() : std::string();
     const std::string redo = doc ? doc->history().redoLabel() : std::string();
-    action(id::EditUndo)->setText(undo.empty() ? QStringLiteral("&Undo")
-                                               : QStringLiteral("&Undo %1").arg(QString::fromStdString(undo)));
-    action(id::EditRedo)->setText(redo.empty() ? QStringLiteral("&Redo")
-                                               : QStringLiteral("&Redo %1").arg(QString::fromStdString(redo)));
+    action(id::EditUndo)
+        ->setText(undo.empty() ? QStringLiteral("&Undo")
+                               : QStringLiteral("&Undo %1").arg(QString::fromStdString(undo)));
+    action(id::EditRedo)
+        ->setText(redo.empty() ? QStringLiteral("&Redo")
+                               : QStringLiteral("&Redo %1").arg(QString::fromStdString(redo)));
     action(id::EditUndo)->setEnabled(view && view->isEnabled(cmd::Undo));
     action(id::EditRedo)->setEnabled(view && view->isEnabled(cmd::Redo));
     action(id::EditCut)->setEnabled(view && view->isEnabled(cmd::Cut));
-    action(id::EditPaste)->setEnabled(view && view->document() && view->base() && systemClipboardHasSomething());
+    action(id::EditPaste)
+        ->setEnabled(view && view->document() && view->base() && systemClipboardHasSomething());
     action(id::EditSelectAll)->setEnabled(view && view->isEnabled(cmd::SelectAll));
 }
 
