@@ -102,7 +102,7 @@ public:
     // Font: gives the chosen font to the focused node.
     void onFont(const tovimat::LOGFONTA& chosen);
 
-    // --- Edit menu (view_edit.cpp) -----------------------------------------------------
+    // --- Edit menu (view_edit.cpp; Undo and Redo in view_history.cpp) ----------------
     void onUndo();
     void onRedo();
     // Copy puts the selected formulas of this document, or the line with the

@@ -1,5 +1,5 @@
-// The Edit menu: Undo and Redo through the document's history, and Cut,
-// Copy and Paste through the program's clipboard.
+// The Edit menu: its enabling rules, and Cut, Copy, Paste and Select All
+// through the program's clipboard. Undo and Redo are in view_history.cpp.
 #include <algorithm>
 
 #include "core/clipboard.h"
