@@ -52,8 +52,9 @@ struct LineGroup {
     std::vector<std::uint8_t> bytes;
     // Which place shows each shared value: positions in the order the
     // references of the lines are met, a value's own inside it after its
-    // first place.
-    std::vector<std::int32_t> presenting;
+    // first place. The place may move without changing the records; the
+    // group then keeps up with it.
+    mutable std::vector<std::int32_t> presenting;
 };
 using GroupPtr = std::shared_ptr<const LineGroup>;
 

@@ -274,6 +274,7 @@ LinesChange LineTable::endStep(const std::vector<nucleo*>& alsoTouched) {
         auto same = std::find_if(change.before.begin(), change.before.end(),
                                  [&](const GroupPtr& b) { return b->ids == g->ids && b->bytes == g->bytes; });
         if (same == change.before.end()) return false;
+        (*same)->presenting = g->presenting;
         change.before.erase(same);
         return true;
     });
