@@ -46,7 +46,9 @@ inline velmor::ScriptAction randomAction(std::mt19937& rng, const ActionMix& mix
     } else if (slot == 2) {
         a.kind = ScriptAction::Command;
         a.word = mix.commands[rng() % mix.commands.size()];
-        a.command = velmor::cmd::findCommand(a.word)->id;
+        const velmor::cmd::Command* c = velmor::cmd::findCommand(a.word);
+        if (!c) c = velmor::cmd::findEditCommand(a.word);
+        a.command = c->id;
     } else if (slot < 3u + unsigned(mix.keySlots)) {
         a.kind = ScriptAction::Key;
         a.key = keys[rng() % std::size(keys)];

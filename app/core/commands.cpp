@@ -1,5 +1,7 @@
 #include "core/commands.h"
 
+#include <type_traits>
+
 namespace velmor::cmd {
 
 namespace {
@@ -40,9 +42,38 @@ constexpr Command kCommands[] = {
     {Font, Kind::Font, "Font", "Define font of hilited expression"},
 };
 
+constexpr Command kEditCommands[] = {
+    {Undo, Kind::Edit, "Undo", "Undo the last action"},
+    {Redo, Kind::Edit, "Redo", "Redo the previously undone action"},
+    {Cut, Kind::Edit, "Cut", "Cut the selection and put it on the Clipboard"},
+    {Copy, Kind::Edit, "Copy", "Copy the selection and put it on the Clipboard"},
+    {Paste, Kind::Edit, "Paste", "Insert Clipboard contents"},
+    {PasteText, Kind::Edit, "PasteText", "Insert the text as a formula"},
+    {SelectAll, Kind::Edit, "SelectAll", "Select every formula of the document"},
+};
+
+template <typename Key>
+const Command* findIn(std::span<const Command> table, Key key) {
+    for (const Command& c : table)
+        if constexpr (std::is_same_v<Key, int>) {
+            if (c.id == key) return &c;
+        } else if (!key.empty() && c.scriptName == key) {
+            return &c;
+        }
+    return nullptr;
+}
+
 }  // namespace
 
 std::span<const Command> commands() { return kCommands; }
+
+std::span<const Command> editCommands() { return kEditCommands; }
+
+const Command* findEditCommand(int id) { return findIn(std::span<const Command>(kEditCommands), id); }
+
+const Command* findEditCommand(std::string_view scriptName) {
+    return findIn(std::span<const Command>(kEditCommands), scriptName);
+}
 
 const Command* findCommand(int id) {
     for (const Command& c : kCommands)

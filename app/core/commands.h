@@ -45,6 +45,16 @@ constexpr int Refered = 32809;
 constexpr int CalculateAll = 32830;
 constexpr int Font = 57696;
 
+// The Edit menu, with the framework's standard ids.
+constexpr int Copy = 57634;
+constexpr int Cut = 57635;
+constexpr int Paste = 57637;
+constexpr int SelectAll = 57642;
+constexpr int Undo = 57643;
+constexpr int Redo = 57644;
+// Paste with a given text on the clipboard (velmor-cli's {PasteText TEXT}).
+constexpr int PasteText = 32810;
+
 // What a command does, which decides its enabling rule.
 enum class Kind {
     Tool,          // enabled unless its tool is already current
@@ -54,6 +64,7 @@ enum class Kind {
     Operator,      // needs a focused node with neighbours on both sides
     Font,          // always enabled
     NoHandler,     // shown but never enabled
+    Edit,          // the Edit menu: each has its own rule
 };
 
 struct Command {
@@ -72,5 +83,11 @@ std::span<const Command> commands();
 // The command with that id or script name; null when there is none.
 const Command* findCommand(int id);
 const Command* findCommand(std::string_view scriptName);
+
+// The Edit commands: Undo, Redo, Cut, Copy, Paste, PasteText, SelectAll. The
+// desktop program builds their actions itself.
+std::span<const Command> editCommands();
+const Command* findEditCommand(int id);
+const Command* findEditCommand(std::string_view scriptName);
 
 }  // namespace velmor::cmd

@@ -50,14 +50,19 @@ protected:
     virtual ~CDocView() = default;
 };
 
-// A document as its root sees it: the views to work with and the modified
-// flag.
+namespace velmor {
+class LineTable;
+}
+
+// A document as its root sees it: the views to work with, the modified flag
+// and the table of lines its history keeps up with.
 class CDocSite {
 public:
     virtual const std::vector<CDocView*>& views() const = 0;
     // Sends a hint (velmor::hint) about node to every view but sender.
     virtual void updateAllViews(int hint, tovimat::nucleo* node, CDocView* sender = nullptr) = 0;
     virtual void setModifiedFlag(bool modified) = 0;
+    virtual velmor::LineTable& lines() = 0;
 
 protected:
     virtual ~CDocSite() = default;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 
+#include "core/clipboard.h"
 #include "core/commands.h"
 #include "core/linear_text.h"
 #include "model/dump.h"
@@ -147,7 +148,17 @@ bool parseToken(std::string_view inside, ScriptAction& a, std::string& error) {
         return true;
     }
 
+    if (name == "PasteText") {
+        // The text is the rest of the token after the first space, as it is.
+        const size_t end = size_t(name.data() - inside.data()) + name.size();
+        a.kind = ScriptAction::PasteText;
+        a.command = cmd::PasteText;
+        a.word = end < inside.size() ? std::string(inside.substr(end + 1)) : std::string();
+        return true;
+    }
+
     const cmd::Command* c = cmd::findCommand(name);
+    if (!c) c = cmd::findEditCommand(name);
     if (!c || c->kind == cmd::Kind::Font) return bad("unknown token");
     if (w.size() != 1) return bad("takes no arguments");
     a.kind = ScriptAction::Command;
@@ -225,7 +236,10 @@ bool parseScript(std::string_view text, std::vector<ScriptAction>& actions, std:
 
 // --- the session -------------------------------------------------------------------------------
 
-HeadlessSession::HeadlessSession() : view_(std::make_unique<CVelmorView>(doc_, window_)) {}
+// A session starts like the program does: with nothing on its clipboard.
+HeadlessSession::HeadlessSession() : view_(std::make_unique<CVelmorView>(doc_, window_)) {
+    velmor::Clipboard::instance().clear();
+}
 
 HeadlessSession::~HeadlessSession() {
     doc_.onCloseDocument();
@@ -335,6 +349,12 @@ void HeadlessSession::play(const ScriptAction& a) {
         }
         case ScriptAction::Save:
             save(a.word);
+            break;
+        case ScriptAction::PasteText:
+            if (view_->isEnabled(cmd::PasteText))
+                view_->onPasteText(a.word);
+            else
+                log_.disabled("PasteText");
             break;
     }
 }

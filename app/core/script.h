@@ -21,6 +21,11 @@
 //   {intersection} {union} {contains} {notContain} {contained} {belongs} {notBelong}
 //   {Font FACE HEIGHT [bold] [italic]}     the Font command with that font
 //   {Save FILE}                            saves the document
+//   {Undo} {Redo} {Cut} {Copy} {Paste} {SelectAll}   the Edit commands; the
+//                                          clipboard is the process's own
+//   {PasteText TEXT}                       Paste with TEXT (the rest of the
+//                                          token after the first space) read
+//                                          as linear text
 //
 // Points are document coordinates. A script is UTF-8 text (anything else is
 // malformed); every character is typed as its Windows-1252 byte, and one
@@ -50,6 +55,7 @@ struct ScriptAction {
         Font,     // the Font command
         Save,     // saves the document
         Refused,  // a character without a Windows-1252 byte: a beep, nothing typed
+        PasteText,  // Paste as if the clipboard held the text in word
     };
     Kind kind = Type;
     int key = 0;        // Type, Key: the virtual-key code

@@ -26,6 +26,7 @@ bool CVelmorDoc::onNewDocument() {
     root_ = makeRoot();
     modified_ = false;
     path_.clear();
+    resetHistory();
     return true;
 }
 
@@ -71,6 +72,7 @@ bool CVelmorDoc::onOpenBytes(std::vector<std::uint8_t> bytes, const std::string&
     root_ = std::move(opened);
     modified_ = false;
     path_.clear();
+    resetHistory();
     // The tree was measured while the previous one was still in place.
     updateAllViews(velmor::hint::ScrollRange, nullptr);
     return true;
@@ -82,14 +84,45 @@ bool CVelmorDoc::onSaveDocument(const std::string& path) {
         return false;
     }
     const bool wasModified = modified_;
-    if (!saveDocumentFile(*root_, path, error_)) {
+    // Saving validates the pending edit: that belongs to the typing before.
+    if (lines_.started()) lines_.beginStep();
+    const bool saved = saveDocumentFile(*root_, path, error_);
+    recordValidation();
+    if (!saved) {
         modified_ = wasModified;
         return false;
     }
     path_ = path;
     error_.clear();
+    history_.markSaved();
     return true;
 }
+
+void CVelmorDoc::resetHistory() {
+    history_.clear();
+    lines_.clear();
+}
+
+void CVelmorDoc::recordValidation() {
+    if (!lines_.started()) return;
+    velmor::LinesChange change = lines_.endStep({});
+    if (change.empty()) return;
+    velmor::EditingState after = history_.editing();
+    after.hasCaret = false;
+    after.caret = velmor::NodePlace{};
+    after.caretIndex = 0;
+    history_.record("Typing", std::move(change), std::move(after), true);
+}
+
+std::vector<std::uint8_t> CVelmorDoc::currentBytes() const {
+    container* b = base();
+    if (!b) return {};
+    memStor s;
+    setAlgFile(s);
+    if (!b->save(s)) return {};
+    return s.bytes();
+}
+
 
 void CVelmorDoc::onCloseDocument() {
     updateAllViews(velmor::hint::Closing, nullptr);
@@ -98,6 +131,7 @@ void CVelmorDoc::onCloseDocument() {
 
 void CVelmorDoc::deleteContents() {
     if (!root_) return;
+    resetHistory();
     CVelmorProtocol::sharedSelection().clear();
     // The process-wide pointers must not outlive the nodes they name.
     if (protocol::mouseOn && protocol::mouseOn->getRoot() == root_.get()) protocol::mouseOn = nullptr;

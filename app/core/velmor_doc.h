@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/doc_view.h"
+#include "core/history.h"
+#include "core/line_table.h"
 #include "core/velmor_protocol.h"
 
 class CVelmorDoc : public CDocSite {
@@ -55,6 +57,16 @@ public:
     bool isModified() const { return modified_; }
     void setModifiedFlag(bool m) override { modified_ = m; }
 
+    // The undo history and the lines it works on; a new or opened document
+    // starts afresh.
+    velmor::History& history() { return history_; }
+    const velmor::History& history() const { return history_; }
+    velmor::LineTable& lines() override { return lines_; }
+    const velmor::LineTable& lines() const { return lines_; }
+    // The stored records of the tree as they stand, pending edit included,
+    // in the form a save writes them; empty without a root.
+    std::vector<std::uint8_t> currentBytes() const;
+
     // The root container's right and bottom edges; 150 by 50 without a root.
     tovimat::SIZE getDocSize() const;
 
@@ -68,9 +80,15 @@ public:
 private:
     // Makes a document root for this document around an empty root container.
     std::unique_ptr<CVelmorProtocol> makeRoot();
+    void resetHistory();
+    // What saving changed (the pending edit validated) joins the typing
+    // before it in the history.
+    void recordValidation();
 
     std::unique_ptr<CVelmorProtocol> root_;
     std::vector<CDocView*> views_;
+    velmor::History history_;
+    velmor::LineTable lines_;
     bool modified_ = false;
     bool damaged_ = false;
     bool fromPicture_ = false;

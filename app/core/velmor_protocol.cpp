@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/line_table.h"
 #include "platform/messages.h"
 
 using namespace tovimat;
@@ -28,6 +29,9 @@ CDocView* CVelmorProtocol::currentView() const {
 // --- screen -------------------------------------------------------------------------------
 
 void CVelmorProtocol::invalidate(nucleo* node) {
+    // The root container's box follows its lines: a change of it alone
+    // changes no line.
+    if (owner_ && node != getBase()) owner_->lines().touched(node);
     if (owner_ && node) owner_->updateAllViews(velmor::hint::Invalidate, node);
 }
 
@@ -74,14 +78,18 @@ void CVelmorProtocol::layoutOn(nucleo* node, Step step) {
 }
 
 void CVelmorProtocol::measureOn(nucleo* node) {
+    if (owner_) owner_->lines().touched(node);
     layoutOn(node, [node](HDC dc) { node->measure(dc); });
 }
 
 void CVelmorProtocol::updateOn(nucleo* node) {
+    if (owner_) owner_->lines().touched(node);
     layoutOn(node, [node](HDC dc) { node->update(dc); });
 }
 
 void CVelmorProtocol::remeasureOn(nucleo* node) {
+    if (owner_ && node == getBase()) owner_->lines().laidOutAll();
+    if (owner_) owner_->lines().touched(node);
     layoutOn(node, [node](HDC dc) { node->remeasure(dc); });
 }
 

@@ -152,6 +152,9 @@ void CVelmorView::dropSelection() {
 
 void CVelmorView::onLButtonDown(UINT flags, POINT clientPoint) {
     if (!base()) return;
+    // A new item and the typing that follows it are one step.
+    const bool newItem = protocol::mode == NewItemMode;
+    Step step(*this, "Typing", newItem);
     makeActive();
     window_.setCapture();
     dragged_ = false;
@@ -255,6 +258,7 @@ void CVelmorView::onMouseMove(UINT flags, POINT clientPoint) {
     }
     container* b = base();
     if (!b) return;
+    Step step(*this, nullptr);
     makeActive();
     const POINT p = toDocument(clientPoint);
     aPoint at(p);
@@ -288,6 +292,7 @@ void CVelmorView::dragStep(POINT p) {
 void CVelmorView::onLButtonUp(UINT flags, POINT clientPoint) {
     window_.releaseCapture();
     if (!base()) return;
+    Step step(*this, "Drag and Drop");
     if (protocol::mode == RubberBandMode) endRubberBand();
     const bool wasDragged = dragged_;
     dragged_ = false;
@@ -398,6 +403,8 @@ void CVelmorView::drop(UINT flags, POINT p) {
 // --- keyboard -----------------------------------------------------------------------------------
 
 void CVelmorView::onKeyDown(int key) {
+    const bool erases = key == VK_BACK || key == VK_DELETE;
+    Step step(*this, erases ? "Delete" : "Typing", !erases);
     switch (protocol::mode) {
         case EditMode:
             if (focused_) {
@@ -430,6 +437,7 @@ void CVelmorView::onKeyDown(int key) {
 void CVelmorView::onChar(int c) {
     if (!focused_ || !keyPassed_ || !root()) return;
     CVelmorProtocol* r = root();
+    Step step(*this, c == VK_BACK ? "Delete" : "Typing", c != VK_BACK);
     const std::uint64_t before = nucleo::layoutEpoch();
     focused_->putChar(c);
     if (nucleo::layoutEpoch() != before) r->setModified(true);

@@ -9,7 +9,14 @@
 // coordinates (client plus scroll position).
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "core/doc_view.h"
+#include "core/history.h"
 #include "core/view_window.h"
 #include "model/document.h"
 
@@ -98,6 +105,43 @@ public:
     // Font: gives the chosen font to the focused node.
     void onFont(const tovimat::LOGFONTA& chosen);
 
+    // --- Edit menu (view_edit.cpp; Undo and Redo in view_history.cpp) ----------------
+    void onUndo();
+    void onRedo();
+    // Copy puts the selected formulas of this document, or the line with the
+    // caret, on the clipboard; Cut then deletes them, in one step.
+    void onCopy();
+    void onCut();
+    // Paste puts the clipboard's formulas where a drop would put them: in
+    // the empty place that holds the caret, else as new items after the
+    // caret's line. What cannot go there beeps and changes nothing.
+    void onPaste();
+    // Paste as if the clipboard held text (read as linear text).
+    void onPasteText(std::string_view text);
+    void onSelectAll();
+    // Puts formulas where Paste puts them; false (after a beep) when none
+    // found a place. Used by Paste and by drops from other documents.
+    bool placeFormulas(std::vector<std::unique_ptr<tovimat::nucleo>> nodes);
+
+    // --- history (view_history.cpp) -----------------------------------------------------
+    // Every handler that may change the document runs inside one step: when
+    // the outermost one ends, the document's history records the change as
+    // one undoable step named label, or notes where the caret went.
+    class Step {
+    public:
+        Step(CVelmorView& view, const char* label, bool typing = false);
+        ~Step();
+        Step(const Step&) = delete;
+        Step& operator=(const Step&) = delete;
+
+    private:
+        CVelmorView& view_;
+        const char* label_;
+        bool typing_;
+        bool outer_;
+    };
+    velmor::EditingState editingState() const;
+
 private:
     tovimat::POINT toDocument(tovimat::POINT clientPoint) const;
     tovimat::RECT toClient(const tovimat::RECT& docRect) const;
@@ -126,6 +170,20 @@ private:
     enum class StepOutcome { Committed, NothingToDo, NotPlaced };
     // One Calculate: the calculation, or the distribution when nothing folds.
     StepOutcome calculateStep();
+    bool editEnabled(int commandId) const;
+    bool executeEdit(int commandId);
+    static const char* stepLabel(int commandId);
+    void beginStep();
+    void endStep(const char* label, bool typing);
+    std::vector<tovimat::nucleo*> editingNodes() const;
+    // Lets go of the caret of every view of the document and of its
+    // selection, before Undo or Redo rebuilds lines; restoreEditing puts
+    // back those of a state of the history, and its tool.
+    void releaseEditing();
+    void restoreEditing(const velmor::EditingState& state);
+    // The nodes Copy takes: the selected ones of this document, outermost
+    // only, else the line with the caret.
+    std::vector<tovimat::nucleo*> copiedNodes() const;
 
     CVelmorDoc* doc_;
     CViewWindow& window_;
@@ -140,4 +198,5 @@ private:
     bool dragged_ = false;
     // The rubber band while it is drawn, in client coordinates, not normalised.
     tovimat::RECT band_{0, 0, 0, 0};
+    int stepDepth_ = 0;
 };

@@ -104,6 +104,7 @@ std::unique_ptr<container> loadRuleSet(const CVelmorDoc* doc) {
 // --- enabling ------------------------------------------------------------------------------------
 
 bool CVelmorView::isEnabled(int id) const {
+    if (cmd::findEditCommand(id)) return editEnabled(id);
     const cmd::Command* c = cmd::findCommand(id);
     if (!c) return false;
     nucleo* f = focused_;
@@ -121,12 +122,15 @@ bool CVelmorView::isEnabled(int id) const {
         case cmd::Kind::Font:
             return true;
         case cmd::Kind::NoHandler:
+        case cmd::Kind::Edit:
             return false;
     }
     return false;
 }
 
 bool CVelmorView::execute(int id) {
+    if (cmd::findEditCommand(id)) return executeEdit(id);
+    Step step(*this, stepLabel(id));
     switch (id) {
         case cmd::SelectorTool:
         case cmd::NewItemTool:
@@ -217,6 +221,7 @@ bool CVelmorView::currentFont(LOGFONTA& out) const {
 void CVelmorView::onFont(const LOGFONTA& chosen) {
     nucleo* n = focused_;
     if (!n) return;
+    Step step(*this, "Font");
     LOGFONTA now{};
     const bool same = currentFont(now) && std::memcmp(&now, &chosen, sizeof now) == 0;
     HFONT f = CreateFontIndirectA(&chosen);

@@ -69,6 +69,8 @@ constexpr FrameworkText kFramework[] = {
     {id::FilePrint, "&Print...", "Print the active document", "Print"},
     {id::FilePrintPreview, "Print Pre&view", "Display full pages", "Print Preview"},
     {id::EditUndo, "&Undo", "Undo the last action", "Undo"},
+    {id::EditRedo, "&Redo", "Redo the previously undone action", "Redo"},
+    {id::EditSelectAll, "Select &All", "Select every formula of the document", "Select All"},
     {id::EditCut, "Cu&t", "Cut the selection and put it on the Clipboard", "Cut"},
     {id::EditCopy, "&Copy", "Copy the selection and put it on the Clipboard", "Copy"},
     {id::EditPaste, "&Paste", "Insert Clipboard contents", "Paste"},

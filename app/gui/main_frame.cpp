@@ -156,6 +156,7 @@ void CMainFrame::createActions() {
                              id::ContextHelp,
                              id::ToolsEditRules};
     for (int commandId : framework) makeAction(commandId);
+    createEditActions();
     for (const c::Command& command : c::commands()) makeAction(command.id);
     for (int i = 0; i < id::RecentFileCount; ++i) recentActions_ << makeAction(id::FileMru1 + i);
 
@@ -163,7 +164,6 @@ void CMainFrame::createActions() {
     action(id::FileOpen)->setShortcut(QKeySequence::Open);
     action(id::FileSave)->setShortcut(QKeySequence::Save);
     action(id::FilePrint)->setShortcut(QKeySequence::Print);
-    action(id::EditUndo)->setShortcut(QKeySequence::Undo);
     action(id::EditCut)->setShortcut(QKeySequence::Cut);
     action(id::EditCopy)->setShortcut(QKeySequence::Copy);
     action(id::EditPaste)->setShortcut(QKeySequence::Paste);
@@ -194,7 +194,7 @@ void CMainFrame::createMenus() {
     fileMenu_->addAction(action(id::AppExit));
 
     add(menuBar()->addMenu(QStringLiteral("&Edit")),
-        {id::EditUndo, 0, id::EditCut, id::EditCopy, id::EditPaste});
+        {id::EditUndo, id::EditRedo, 0, id::EditCut, id::EditCopy, id::EditPaste, 0, id::EditSelectAll});
     add(menuBar()->addMenu(QStringLiteral("&View")),
         {id::ViewToolbar, c::ToggleFunctionsBar, c::ToggleGroupRelationsBar, id::ViewStatusBar});
     add(menuBar()->addMenu(QStringLiteral("&Tools")),
@@ -339,8 +339,7 @@ void CMainFrame::updateUi() {
     for (int commandId : {id::FileClose, id::FileSave, id::FileSaveAs, id::FilePrint, id::FilePrintPreview,
                           id::EditCopy, id::WindowNew, id::WindowCascade, id::WindowTile, id::WindowSplit})
         action(commandId)->setEnabled(doc != nullptr);
-    // No handler: shown, never enabled.
-    for (int commandId : {id::EditUndo, id::EditCut, id::EditPaste}) action(commandId)->setEnabled(false);
+    updateEditActions(view);
 
     for (CChildFrame* f : frames())
         for (CVelmorViewWidget* p : f->panes())
@@ -439,6 +438,13 @@ void CMainFrame::runCommand(int commandId) {
             break;
         case id::EditCopy:
             onCopy();
+            break;
+        case id::EditUndo:
+        case id::EditRedo:
+        case id::EditCut:
+        case id::EditPaste:
+        case id::EditSelectAll:
+            runEditCommand(commandId);
             break;
         case id::ViewToolbar:
             mainBar_->setVisible(mainBar_->isHidden());

@@ -120,6 +120,10 @@ private:
     void onCopy();
     // Puts text on the clipboard as plain text and as mimeType.
     void copyAs(const QString& text, const QString& mimeType);
+    // The Edit menu's Undo, Redo, Cut, Paste and Select All (edit_commands.cpp).
+    void createEditActions();
+    void updateEditActions(const CVelmorView* view);
+    void runEditCommand(int id);
     void onFont();
     void onEditRules();
     void onAbout();

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/clipboard.h"
 #include "core/linear_text.h"
 #include "store/picture_document.h"
 #include "store/stream.h"
@@ -317,6 +318,11 @@ QMimeData* clipboardData(CVelmorDoc& doc) {
     data->setData(QStringLiteral("text/x-tex"), copiedLatex(doc).toUtf8());
     data->setData(QStringLiteral("application/mathml+xml"), copiedMathml(doc).toUtf8());
     data->setText(copiedText(doc));
+    const std::vector<nucleo*> nodes = copiedNodes(doc);
+    const std::vector<std::uint8_t> records =
+        velmor::writeFormulas(std::vector<const nucleo*>(nodes.begin(), nodes.end()));
+    data->setData(QString::fromLatin1(velmor::kVelmorMimeType),
+                  QByteArray(reinterpret_cast<const char*>(records.data()), qsizetype(records.size())));
     return data;
 }
 

@@ -1,8 +1,10 @@
 // The main window: toolbars and menus as described, commands enabled by
 // their rules, the toolbar toggles, titles with the modified mark, the
 // recent-file list, opening and closing documents, and the split panes.
+#include <QClipboard>
 #include <QDialog>
 #include <QDir>
+#include <QGuiApplication>
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -20,6 +22,7 @@
 #include "gui_document.h"
 #include "gui_test_support.h"
 #include "message_sink.h"
+#include "model/dump.h"
 #include "qt_dc.h"
 
 using namespace velmor;
@@ -253,14 +256,68 @@ private slots:
         QVERIFY(enabled(c::Calculate) && enabled(c::TestRule) && enabled(c::UseConstants) &&
                 enabled(c::Simplify) && enabled(c::CalculateAll));
         // Never handled: always off.
-        for (int id : {c::Isolate, c::MainToolbarSpare, c::Refers, c::Refered, int(id::EditCut),
-                       int(id::EditPaste), int(id::EditUndo)})
+        for (int id : {c::Isolate, c::MainToolbarSpare, c::Refers, c::Refered})
             QVERIFY2(!enabled(id), qPrintable(QString::number(id)));
         QVERIFY(enabled(id::EditCopy) && enabled(id::FileSave) && enabled(id::FilePrint));
 
         // The rules are the view's, whatever the state.
         for (const c::Command& command : c::commands())
             QCOMPARE(enabled(command.id), pane().view().isEnabled(command.id));
+    }
+
+    // Undo and Redo name their step and follow the history; Cut, Paste and
+    // Select All need something to act on; the standard shortcuts.
+    void editMenuUndoRedoCutPaste() {
+        QCOMPARE(entriesOf(menuNamed(*frame_, "Edit")),
+                 (QStringList{"Undo", "Redo", "-", "Cut", "Copy", "Copy as LaTeX", "Copy as MathML", "Paste", "-",
+                              "Select All"}));
+        QVERIFY(frame_->action(id::EditUndo)->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Z)));
+        QVERIFY(frame_->action(id::EditRedo)->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+        QVERIFY(frame_->action(id::EditRedo)->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+        QCOMPARE(frame_->action(id::EditSelectAll)->shortcut(), QKeySequence(QKeySequence::SelectAll));
+
+        frame_->newDocument();
+        QVERIFY(!enabled(id::EditUndo) && !enabled(id::EditRedo) && !enabled(id::EditCut));
+        QVERIFY(!enabled(id::EditSelectAll));
+        test::GuiDriver driver(*frame_, pane());
+        driver.play("{Click 10 10}a+b");
+        QVERIFY(enabled(id::EditUndo) && !enabled(id::EditRedo));
+        QCOMPARE(frame_->action(id::EditUndo)->text(), QStringLiteral("&Undo Typing"));
+        const std::string typed = tovimat::dumpTree(*pane().view().base());
+
+        frame_->action(id::EditUndo)->trigger();
+        QCOMPARE(tovimat::dumpTree(*pane().view().base()), std::string("container\n"));
+        QVERIFY(!enabled(id::EditUndo) && enabled(id::EditRedo));
+        QCOMPARE(frame_->action(id::EditRedo)->text(), QStringLiteral("&Redo Typing"));
+        QVERIFY(!frame_->activeDocument()->isModified());
+        frame_->action(id::EditRedo)->trigger();
+        QCOMPARE(tovimat::dumpTree(*pane().view().base()), typed);
+
+        // Cut takes the line with the caret onto the system clipboard, with
+        // its records; Paste puts it back as a new item.
+        QVERIFY(enabled(id::EditCut));
+        frame_->action(id::EditCut)->trigger();
+        QCOMPARE(tovimat::dumpTree(*pane().view().base()), std::string("container\n"));
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data->hasFormat(QStringLiteral("application/x-velmor")));
+        QCOMPARE(data->text(), QStringLiteral("a + b"));
+        frame_->updateUi();
+        QCOMPARE(frame_->action(id::EditUndo)->text(), QStringLiteral("&Undo Cut"));
+        QVERIFY(enabled(id::EditPaste));
+        frame_->action(id::EditPaste)->trigger();
+        QCOMPARE(pane().view().base()->members(), 1);
+        QVERIFY(tovimat::dumpTree(*pane().view().base()).find("sum") != std::string::npos);
+
+        // Plain text is read as a formula.
+        QGuiApplication::clipboard()->setText(QStringLiteral("2*x"));
+        frame_->action(id::EditPaste)->trigger();
+        QCOMPARE(pane().view().base()->members(), 2);
+        QVERIFY(tovimat::dumpTree(*pane().view().base()).find("multiplication") != std::string::npos);
+        QVERIFY(enabled(id::EditSelectAll));
+        frame_->action(id::EditSelectAll)->trigger();
+        QCOMPARE(CVelmorProtocol::sharedSelection().count(), 2);
+        frame_->action(id::EditUndo)->trigger();
+        QCOMPARE(pane().view().base()->members(), 1);
     }
 
     void toolbarTogglesHideAndDisable() {

@@ -1,0 +1,59 @@
+#include "core/clipboard.h"
+
+#include "store/loader.h"
+#include "store/stream.h"
+
+using namespace tovimat;
+
+namespace velmor {
+
+Clipboard& Clipboard::instance() {
+    static Clipboard clipboard;
+    return clipboard;
+}
+
+void Clipboard::clear() {
+    records_.clear();
+    text_.clear();
+    hasText_ = false;
+}
+
+void Clipboard::setFormulas(std::vector<std::uint8_t> records, std::string text) {
+    records_ = std::move(records);
+    text_ = std::move(text);
+    hasText_ = !text_.empty();
+}
+
+void Clipboard::setText(std::string text) {
+    records_.clear();
+    text_ = std::move(text);
+    hasText_ = true;
+}
+
+std::vector<std::uint8_t> writeFormulas(const std::vector<const nucleo*>& nodes) {
+    memStor s;
+    writeInt(s, std::int32_t(nodes.size()));
+    for (const nucleo* n : nodes) {
+        memStor one;
+        if (!n->save(one)) return {};
+        s.write(one.bytes().data(), int(one.bytes().size()));
+    }
+    return s.bytes();
+}
+
+std::vector<std::unique_ptr<nucleo>> readFormulas(const std::vector<std::uint8_t>& records) {
+    std::vector<std::unique_ptr<nucleo>> out;
+    memStor s(records.data(), records.size());
+    try {
+        const std::int32_t count = loader::readInt(s);
+        // Every record takes more than four bytes: a larger count is damage.
+        if (count <= 0 || std::size_t(count) > records.size() / 4) return {};
+        for (std::int32_t i = 0; i < count; ++i) out.emplace_back(loader::readRecord(s));
+    } catch (const loader::aborted&) {
+        return {};
+    }
+    if (s.position() != records.size()) return {};
+    return out;
+}
+
+}  // namespace velmor

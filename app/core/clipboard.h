@@ -1,0 +1,47 @@
+// The clipboard of the program core. velmor-cli keeps it private to the
+// process; the desktop program copies the system clipboard into it before
+// Paste and out of it after Cut.
+//
+// Formulas are held as the structured Velmor flavour: a 4-byte count, then
+// the stored record of each copied node, as a document file holds it (the
+// values a formula's references share come back shared within it).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/nucleo.h"
+
+namespace velmor {
+
+constexpr const char* kVelmorMimeType = "application/x-velmor";
+
+class Clipboard {
+public:
+    // The process's clipboard.
+    static Clipboard& instance();
+
+    void clear();
+    void setFormulas(std::vector<std::uint8_t> records, std::string text);
+    void setText(std::string text);
+
+    bool hasFormulas() const { return !records_.empty(); }
+    bool hasText() const { return hasText_; }
+    bool empty() const { return !hasFormulas() && !hasText(); }
+    const std::vector<std::uint8_t>& formulas() const { return records_; }
+    const std::string& text() const { return text_; }
+
+private:
+    std::vector<std::uint8_t> records_;
+    std::string text_;
+    bool hasText_ = false;
+};
+
+// The records of nodes, in the clipboard's form.
+std::vector<std::uint8_t> writeFormulas(const std::vector<const tovimat::nucleo*>& nodes);
+// The nodes back, unattached; empty when the records cannot be read whole.
+std::vector<std::unique_ptr<tovimat::nucleo>> readFormulas(const std::vector<std::uint8_t>& records);
+
+}  // namespace velmor
