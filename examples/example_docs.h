@@ -72,10 +72,7 @@ public:
     nucleo* calculate(nucleo* n) {
         focus_ = n;
         results r = n->calculate();
-        if (r.changes == 0) {
-            delete r.value;
-            r = static_cast<container*>(n)->distribute();
-        }
+        if (r.changes == 0) r = static_cast<container*>(n)->distribute();
         chkPass(r);
         focus_ = nullptr;
         return base->last();

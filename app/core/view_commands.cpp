@@ -180,15 +180,11 @@ bool CVelmorView::execute(int id) {
 
 // --- Tools menu ------------------------------------------------------------------------------------
 
-// Hands a result to the document root, which puts it in the document. A
-// result without changes never gets there, so its value is still ours. With
-// changes the root either used the value or disposed of it.
+// Hands a result to the document root, which puts its value in the
+// document when it has changes; a value that finds no place goes with r.
 bool CVelmorView::commitResult(results r) {
     CVelmorProtocol* doc = root();
-    const int changes = r.changes;
-    const int committed = doc ? doc->chkPass(r) : 0;
-    if (committed == 0 && changes == 0) delete r.value;
-    return committed != 0;
+    return doc && doc->chkPass(r) != 0;
 }
 
 // What could not be calculated (a division by zero, a result too large)
@@ -198,11 +194,8 @@ void CVelmorView::onCalculate() {
     if (!f || !f->isGroup()) return;
     refusalNote why;
     results r = f->calculate();
-    if (r.changes == 0) {
-        delete r.value;
-        r = static_cast<container*>(f)->distribute();
-    }
-    commitResult(r);
+    if (r.changes == 0) r = static_cast<container*>(f)->distribute();
+    commitResult(std::move(r));
     if (why.reason()) SetMessageText(why.reason());
 }
 
@@ -212,7 +205,7 @@ void CVelmorView::onTestRule() {
     if (!rules) return;
     results r = static_cast<container*>(focused_)->applyRules(rules.get(), nullptr);
     rules.reset();
-    commitResult(r);
+    commitResult(std::move(r));
 }
 
 void CVelmorView::onUseConstants() {

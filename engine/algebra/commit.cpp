@@ -35,14 +35,13 @@ bool wouldLift(const container* c, const nucleo* n) {
 }  // namespace
 
 int protocol::chkPass(results& r) {
-    nucleo* value = r.value;
+    // The value leaves the record whatever happens: from here on the
+    // document or this function owns it.
+    nucleo* value = r.value.release();
     if (r.changes == 0 || !value) {
-        // Nothing to commit; a value that came along is still ours to delete.
         delete value;
-        r.value = nullptr;
         return 0;
     }
-    r.value = nullptr;  // from here on the document or this function owns it
     setModified(true);
     nucleo* focus = focused();
     if (!focus || !focus->parent()) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "model/geometry.h"
 #include "model/type_ids.h"
@@ -22,6 +23,7 @@ class algStor;
 class container;
 class field;
 class protocol;
+struct results;
 
 class nucleo {
     friend class container;
@@ -240,6 +242,19 @@ protected:
 
 private:
     static inline std::uint64_t layoutEpoch_ = 0;
+};
+
+// What calculate, simplify, distribute and rule application return: the
+// number of rewrites, the node the result stands for, and the newly built
+// node that replaces it, owned by the record.
+struct results {
+    int changes = 0;
+    nucleo* source = nullptr;
+    std::unique_ptr<nucleo> value;
+
+    results() = default;
+    // Takes ownership of value.
+    results(nucleo* value_, nucleo* source_, int changes_) : changes(changes_), source(source_), value(value_) {}
 };
 
 // Shows a message box through the node's document root when it has one, and
