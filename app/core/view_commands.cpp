@@ -244,13 +244,10 @@ void CVelmorView::onFont(const LOGFONTA& chosen) {
 void CVelmorView::insertConstant(int id) {
     nucleo* f = focused_;
     if (!f || !f->parent()) return;
-    nucleo* made = makeConstant(id);
+    std::unique_ptr<nucleo> made(makeConstant(id));
     if (!made) return;
     nucleo* before = f->previous();
-    if (!f->replaceWith(made)) {
-        if (!made->atached()) delete made;
-        return;
-    }
+    if (!f->replaceWith(std::move(made))) return;
     if (before && before->next()) before->next()->focusRight();
 }
 
@@ -270,7 +267,12 @@ void CVelmorView::wrapInFunction(int id) {
     fn->moveTo(f->left(), f->top(), true);
     nucleo* following = f->next();
     owner->detachIt(f, false);
-    fn->lputOrDelete(f);
+    // f moves: whatever the function's rules make of it, it is never lost.
+    if (!fn->lput(*f) && !f->atached()) {
+        delete fn;
+        owner->entre(f, following->previous(), following);
+        return;
+    }
     fn->fill();
     if (!fn->putBefore(following)) {
         // The owner refused the function: the node goes back where it was.
@@ -314,27 +316,24 @@ bool focusFirstEmpty(container* n) {
 void CVelmorView::insertOperator(int id) {
     nucleo* f = focused_;
     if (!f || !f->parent() || !f->previous() || !f->next()) return;
-    container* n = makeOperator(id);
-    if (!n) return;
+    std::unique_ptr<container> made(makeOperator(id));
+    if (!made) return;
+    container* n = made.get();
     const int most = n->maxMembers();
     const field empty("");
 
-    auto replaceFocused = [&]() {
-        if (f->replaceWith(n)) return true;
-        if (!n->atached()) delete n;
-        return false;
-    };
+    auto replaceFocused = [&]() { return bool(f->replaceWith(std::move(made))); };
 
     if (!f->isGroup()) {
         if (n->members() > most - 2) {
-            n->lputOrDelete(f->copy());
+            n->lput(adopt(f->copy()));
         } else if (auto* text = dynamic_cast<field*>(f)) {
             // The text splits at the caret: both halves become operands.
             splited halves = f->parent()->split(text);
-            n->lputOrDelete(halves.left);
-            n->lputOrDelete(halves.right);
+            n->lput(std::move(halves.left));
+            n->lput(std::move(halves.right));
         } else {
-            n->lputOrDelete(f->copy());
+            n->lput(adopt(f->copy()));
         }
         n->fill();
         if (!replaceFocused()) return;
@@ -346,7 +345,7 @@ void CVelmorView::insertOperator(int id) {
     switch (caretIndex_) {
         case 0:  // before F: the new operand goes in front of it
             n->fill(most - 1, empty);
-            n->lputOrDelete(f->copy());
+            n->lput(adopt(f->copy()));
             if (!replaceFocused()) return;
             n->remeasure();
             if (focusFirstEmpty(n))
@@ -359,16 +358,13 @@ void CVelmorView::insertOperator(int id) {
         case 1: {  // inside the empty F
             auto* group = static_cast<container*>(f);
             n->fill(1, empty);
-            if (!group->entre(n, group->last(), group->tail())) {
-                if (!n->atached()) delete n;
-                return;
-            }
+            if (!group->lput(std::move(made))) return;
             n->remeasure();
             if (!focusFirstEmpty(n)) n->focusRight();
             break;
         }
         default:  // after F: the new operand follows it
-            n->lputOrDelete(f->copy());
+            n->lput(adopt(f->copy()));
             n->fill(most - 1, empty);
             if (!replaceFocused()) return;
             n->remeasure();

@@ -201,4 +201,9 @@ bool container::placeAt(nucleo* n, nucleo* after, nucleo* before) {
     return _atachIt(n, after, before, false);
 }
 
+placement container::placeAt(std::unique_ptr<nucleo> n, nucleo* after, nucleo* before) {
+    nucleo* raw = n.release();
+    return placement::of(raw, placeAt(raw, after, before));
+}
+
 }  // namespace tovimat
