@@ -102,7 +102,7 @@ int protocol::chkPass(results& r) {
         line->_detachIt(focus, false, true);
         made->linkLast(focus);
         auto* pass = new passEqual();
-        if (pass->placeAt(value, pass->head(), pass->tail())) owned.release();
+        pass->placeAt(std::move(owned), pass->head(), pass->tail());
         made->linkLast(pass);
         if (!line->entre(made, before, before->next())) {
             made->_detachIt(focus, false, false);

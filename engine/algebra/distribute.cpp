@@ -246,9 +246,9 @@ int substitute(container* n, nucleo* name, nucleo* value) {
             nucleo* before = m->previous();
             n->_detachIt(m, false, false);
             delete m;
-            nucleo* v = alg::rawCopy(value);
-            alg::settle(v);
-            if (!n->placeAt(v, before, following)) delete v;
+            std::unique_ptr<nucleo> v(alg::rawCopy(value));
+            alg::settle(v.get());
+            n->placeAt(std::move(v), before, following);
             ++count;
         } else if (container* g = asGroup(m)) {
             count += substitute(g, name, value);

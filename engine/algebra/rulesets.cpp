@@ -291,8 +291,7 @@ void container::replaceVars(container* bindings) {
             nucleo* after = at->next();
             p->_detachIt(at, false, false);
             delete at;
-            nucleo* value = rawCopy(v->getValue());
-            if (!p->placeAt(value, before, after)) delete value;
+            p->placeAt(adopt(rawCopy(v->getValue())), before, after);
         }
         v->where().clear();
     }
@@ -421,7 +420,7 @@ private:
         if (!r.changes) return false;
         // The rewritten choice first, then the members not chosen.
         container* out = target_->clone();
-        if (out->placeAt(r.value.get(), out->head(), out->tail())) r.value.release();
+        out->placeAt(std::move(r.value), out->head(), out->tail());
         for (int j = 0; j < n_; ++j)
             if (std::find(chosen_.begin(), chosen_.end(), j) == chosen_.end())
                 out->linkLast(rawCopy(members_[size_t(j)]));
@@ -521,7 +520,7 @@ results simplification::applyRules(container* rules, nucleo* exclude) {
         if (s.changes) {
             if (getFocus() == this) {
                 auto* step = new equivalence();
-                if (step->placeAt(s.value.get(), step->head(), step->tail())) s.value.release();
+                step->placeAt(std::move(s.value), step->head(), step->tail());
                 return record(s.changes, s.source, step);
             }
             return s;

@@ -81,7 +81,7 @@ void append(container* c, nucleo* n) {
         delete g;
         return;
     }
-    if (!c->placeAt(n, c->last(), c->tail()) && !n->atached()) delete n;
+    c->placeAt(adopt(n), c->last(), c->tail());
 }
 
 container* group(const container& like, std::initializer_list<nucleo*> members) {

@@ -404,7 +404,7 @@ void container::replaceAll(nucleo* pattern, nucleo* replacement) {
     while (m && m->chained()) {
         nucleo* following = m->next();
         if (*m == *pattern)
-            replace(m, replacement->copy(), true);
+            replace(m, adopt(replacement->copy()));
         else if (m->isGroup())
             static_cast<container*>(m)->replaceAll(pattern, replacement);
         m = following;
