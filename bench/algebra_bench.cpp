@@ -117,7 +117,6 @@ void runOperation(benchmark::State& state, const Build& build, const Operation& 
         results r = op(tree.get());
         const double t = seconds(Clock::now() - t0);
         if (r.changes == 0 && state.range(1) == 1) state.SkipWithError("the operation changed nothing");
-        delete r.value;
         state.SetIterationTime(t);
         total += t;
     }
@@ -141,7 +140,6 @@ void runCommand(benchmark::State& state, const Build& build, const Operation& op
         results r = op(line);
         doc.chkPass(r);
         const double t = seconds(Clock::now() - t0);
-        delete r.value;
         state.SetIterationTime(t);
         total += t;
     }
@@ -152,7 +150,6 @@ void runCommand(benchmark::State& state, const Build& build, const Operation& op
 results calculateOrDistribute(container* c) {
     results r = c->calculate();
     if (r.changes) return r;
-    delete r.value;
     return c->distribute();
 }
 

@@ -75,7 +75,7 @@ nucleo* HeadlessHost::calculate(nucleo* n) {
     focus = n;
     results r = n->calculate();
     if (r.changes == 0) {
-        delete r.value;
+        r.value.reset();
         r = static_cast<container*>(n)->distribute();
     }
     chkPass(r);

@@ -31,20 +31,16 @@ results calc(nucleo* n) {
         return ::testing::AssertionFailure() << "nothing changed";
     }
     if (changes >= 0 && r.changes != changes) {
-        delete r.value;
         delete expected;
         return ::testing::AssertionFailure() << r.changes << " changes, meant " << changes;
     }
-    return sameTree(r.value, expected);
+    return sameTree(r.value.release(), expected);
 }
 
 ::testing::AssertionResult stays(nucleo* n) {
     results r = calc(n);
-    if (r.changes == 0) {
-        delete r.value;
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "changed into:\n" << dump(owned(r.value).get());
+    if (r.changes == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "changed into:\n" << dump(r.value.get());
 }
 
 TEST(AlgebraCalculate, FoldsNumbersInMemberOrder) {
@@ -109,7 +105,7 @@ TEST(AlgebraCalculate, DecimalsGiveTheirExactDecimalResults) {
 TEST(AlgebraCalculate, RefusalsAreNotedWithTheirReason) {
     auto reasonFor = [](nucleo* n) -> std::string {
         refusalNote why;
-        delete calc(n).value;
+        calc(n);
         return why.reason() ? why.reason() : "";
     };
     EXPECT_EQ(reasonFor(Q(N(1), N(0))), refusalNote::divisionByZero);
@@ -133,11 +129,11 @@ TEST(AlgebraCalculate, RefusalsAreNotedWithTheirReason) {
     EXPECT_EQ(reasonFor(P(N(10), N(400))), "") << "10^n stays as written on purpose";
 
     // Without an open note nothing is kept; an inner note hides the outer one.
-    delete calc(Q(N(1), N(0))).value;
+    calc(Q(N(1), N(0)));
     refusalNote outer;
     {
         refusalNote inner;
-        delete calc(Q(N(1), N(0))).value;
+        calc(Q(N(1), N(0)));
         EXPECT_STREQ(inner.reason(), refusalNote::divisionByZero);
     }
     EXPECT_EQ(outer.reason(), nullptr);
@@ -239,10 +235,7 @@ struct Document {
     int calculate(nucleo* focus) {
         host.focus = focus;
         results r = focus->calculate();
-        if (r.changes == 0) {
-            delete r.value;
-            r = static_cast<container*>(focus)->distribute();
-        }
+        if (r.changes == 0) r = static_cast<container*>(focus)->distribute();
         int done = host.chkPass(r);
         EXPECT_EQ(r.value, nullptr) << "the record still holds a value after the commit";
         return done;

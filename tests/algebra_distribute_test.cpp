@@ -17,14 +17,14 @@ using namespace testing::trees;
         delete expected;
         return ::testing::AssertionFailure() << "nothing distributed";
     }
-    return sameTree(r.value, expected);
+    return sameTree(r.value.release(), expected);
 }
 
 ::testing::AssertionResult staysUndistributed(nucleo* n) {
     owned t(n);
     results r = static_cast<container*>(t.get())->distribute();
     if (r.changes == 0) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "distributed into:\n" << dump(owned(r.value).get());
+    return ::testing::AssertionFailure() << "distributed into:\n" << dump(r.value.get());
 }
 
 TEST(AlgebraDistribute, ProductsAndNumeratorsDistributeOverSums) {

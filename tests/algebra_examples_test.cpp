@@ -63,7 +63,7 @@ TEST(AlgebraExamples, TheRuleFileRewritesAndDefinesConstants) {
             delete expected;
             return ::testing::AssertionFailure() << "no rule applied to\n" << dump(t.get());
         }
-        return sameTree(r.value, expected);
+        return sameTree(r.value.release(), expected);
     };
     EXPECT_TRUE(rewrite(S(L("a"), N(0)), L("a")));
     EXPECT_TRUE(rewrite(M_(L("a"), L("a")), P(L("a"), N(2))));

@@ -175,12 +175,9 @@ TEST(AlgebraProperty, CalculateAgreesWithDirectEvaluation) {
             const std::string before = dump(current.get());
             results r = current->calculate();
             ASSERT_EQ(before, dump(current.get())) << "calculate changed the tree it read";
-            if (r.changes == 0) {
-                delete r.value;
-                break;
-            }
+            if (r.changes == 0) break;
             ASSERT_NE(r.value, nullptr);
-            current.reset(r.value);
+            current = std::move(r.value);
         }
         if (!expected) continue;
         auto got = alg::numberOf(current.get());

@@ -26,13 +26,13 @@ results apply(container* rules, nucleo* target) {
         delete expected;
         return ::testing::AssertionFailure() << "no rule applied";
     }
-    return sameTree(r.value, expected);
+    return sameTree(r.value.release(), expected);
 }
 
 ::testing::AssertionResult noRule(container* rules, nucleo* target) {
     results r = apply(rules, target);
     if (r.changes == 0) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "rewritten into:\n" << dump(owned(r.value).get());
+    return ::testing::AssertionFailure() << "rewritten into:\n" << dump(r.value.get());
 }
 
 TEST(AlgebraRules, NeutralElementMatchesInEitherArrangement) {
@@ -144,7 +144,7 @@ TEST(AlgebraRules, ALineThatHoldsTheCaretGetsTheRewriteAsANextStep) {
     owned rules(Box(Rule(S(L("x"), N(0)), L("x"))));
     results r = line->applyRules(static_cast<container*>(rules.get()), nullptr);
     ASSERT_EQ(r.changes, 1);
-    EXPECT_TRUE(sameTree(r.value, Equiv(Line(L("a"), Eq(L("b"))))));
+    EXPECT_TRUE(sameTree(r.value.release(), Equiv(Line(L("a"), Eq(L("b"))))));
 }
 
 TEST(AlgebraRules, ACommittedRewriteOfAResolutionIsItsNextStep) {

@@ -13,17 +13,16 @@ using namespace testing::trees;
     owned t(n);
     results r = t->simplify(budget);
     if (r.changes == 0) {
-        delete r.value;
         delete expected;
         return ::testing::AssertionFailure() << "nothing simplified";
     }
-    return sameTree(r.value, expected);
+    return sameTree(r.value.release(), expected);
 }
 
 ::testing::AssertionResult staysAsItIs(nucleo* n, int budget = 1) {
     owned t(n);
     results r = t->simplify(budget);
-    owned value(r.value);
+    owned value = std::move(r.value);
     if (r.changes == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "simplified into:\n" << dump(value.get());
 }

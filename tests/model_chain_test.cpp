@@ -468,6 +468,54 @@ TEST(ChainRules, OutOfRangeAndOverflowAreRefused) {
     expectChainSound(*pw);
 }
 
+// A new node given to the owning forms either stands in the tree (or was
+// merged into it) or comes back with the outcome, out of any wrapper the
+// rules tried; the sanitizer build checks that none is freed twice or lost.
+TEST(ChainOwnership, ARefusedNewNodeComesBackAndAPlacedOneBelongsToTheTree) {
+    MessageRecorder rec;
+    parentesis full(lit("a"));
+    auto extra = std::make_unique<literal>("e");
+    const nucleo* given = extra.get();
+    placement out = full.lput(std::move(extra));
+    EXPECT_FALSE(out);
+    EXPECT_EQ(out.refused.get(), given);
+    EXPECT_EQ(shape(&full), "par[a]");
+
+    userFunc f("f");
+    literal elsewhere("y");
+    auto terms = std::make_unique<sum>(*lit("a"), *lit("b"));
+    given = terms.get();
+    out = f.insert(std::move(terms), f.head(), &elsewhere);
+    EXPECT_FALSE(out);
+    ASSERT_EQ(out.refused.get(), given);
+    EXPECT_FALSE(out.refused->atached());
+    EXPECT_EQ(shape(out.refused.get()), "sum[a,b]");
+    EXPECT_EQ(f.members(), 0);
+
+    // A sum put into a sum gives it its members and is gone.
+    std::unique_ptr<sum> total(of<sum>("ab"));
+    out = total->lput(std::unique_ptr<nucleo>(of<sum>("cd")));
+    EXPECT_TRUE(out);
+    EXPECT_EQ(out.refused, nullptr);
+    EXPECT_EQ(shape(total.get()), "sum[a,b,c,d]");
+    expectChainSound(*total);
+
+    // Replacing: a node in no chain stays, and the new one comes back; a
+    // member is deleted once the new node takes its place.
+    literal lone("x");
+    out = lone.replaceWith(std::make_unique<literal>("y"));
+    EXPECT_FALSE(out);
+    ASSERT_NE(out.refused, nullptr);
+    EXPECT_EQ(shape(out.refused.get()), "y");
+    std::unique_ptr<list> l(of<list>("ab"));
+    nodeWatch old(l->first());
+    out = l->first()->replaceWith(std::make_unique<literal>("z"));
+    EXPECT_TRUE(out);
+    EXPECT_FALSE(old.alive());
+    EXPECT_EQ(shape(l.get()), "list[z,b]");
+    expectChainSound(*l);
+}
+
 // Every way of linking a container below itself is refused with one message
 // and leaves the tree as it was. The rules of entre() run before the link
 // itself, so both entry points are tried. Each case runs in a child process:

@@ -250,7 +250,7 @@ TEST_F(References, ItsValueIsWhatIsCalculated) {
     reference* other = share(two);
     std::unique_ptr<container> total(S(other, N(3)));
     results r = total->calculate();
-    std::unique_ptr<nucleo> value(r.value);
+    std::unique_ptr<nucleo> value = std::move(r.value);
     ASSERT_TRUE(value);
     EXPECT_EQ(std::string(value->getText(), size_t(value->getLen())), "5");
 }

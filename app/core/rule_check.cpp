@@ -65,11 +65,8 @@ bool hasType(nucleo* n, int type) {
 std::unique_ptr<nucleo> applyTo(const Item& rule, nucleo& target) {
     std::unique_ptr<nucleo> copy(target.copy());
     results r = rule.node->applyRule(copy.get(), nullptr);
-    if (r.changes == 0) {
-        delete r.value;
-        return nullptr;
-    }
-    return std::unique_ptr<nucleo>(r.value);
+    if (r.changes == 0) return nullptr;
+    return std::move(r.value);
 }
 
 class Checker {

@@ -21,8 +21,8 @@ std::string itemText(const NumberedRule& r) {
 std::string testRuleOutcome(container& rules, const std::vector<NumberedRule>& numbered, nucleo& line) {
     if (!line.isGroup()) return "nothing: the line is not a formula";
     std::unique_ptr<nucleo> copy(line.copy());
-    results r = static_cast<container*>(copy.get())->applyRules(&rules, nullptr);
-    std::unique_ptr<nucleo> value(r.value);
+    results r = cast<container>(copy.get())->applyRules(&rules, nullptr);
+    std::unique_ptr<nucleo> value = std::move(r.value);
     if (r.changes == 0 || !value) return "no rule matches";
     for (const NumberedRule& n : numbered)
         if (n.rule == r.source) return itemText(n) + " gives " + linearText(*value);
@@ -36,7 +36,7 @@ void listMatches(const std::vector<NumberedRule>& numbered, nucleo& n, std::stri
     for (const NumberedRule& r : numbered) {
         std::unique_ptr<nucleo> copy(n.copy());
         results done = r.rule->applyRule(copy.get(), nullptr);
-        std::unique_ptr<nucleo> value(done.value);
+        std::unique_ptr<nucleo> value = std::move(done.value);
         if (done.changes == 0 || !value) continue;
         out += "  " + itemText(r) + " at " + linearText(n) + " gives " + linearText(*value) + "\n";
     }

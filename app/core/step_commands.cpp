@@ -62,14 +62,14 @@ CVelmorView::StepOutcome CVelmorView::calculateStep() {
     if (!f || !f->isGroup()) return StepOutcome::NothingToDo;
     results r = f->calculate();
     if (r.changes == 0) {
-        delete r.value;
+        r.value.reset();
         r = cast<container>(f)->distribute();
     }
     if (r.changes == 0) {
-        delete r.value;
+        r.value.reset();
         return StepOutcome::NothingToDo;
     }
-    return commitResult(r) ? StepOutcome::Committed : StepOutcome::NotPlaced;
+    return commitResult(std::move(r)) ? StepOutcome::Committed : StepOutcome::NotPlaced;
 }
 
 // Calculate again and again on the newest step, one step per change, until
@@ -105,9 +105,9 @@ void CVelmorView::onSimplify() {
     if (!f || !f->isGroup()) return;
     results r = f->simplify(1);
     if (r.changes == 0) {
-        delete r.value;
+        r.value.reset();
         sayNothingTo("simplify", *f);
         return;
     }
-    commitResult(r);
+    commitResult(std::move(r));
 }

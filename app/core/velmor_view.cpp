@@ -201,12 +201,10 @@ void CVelmorView::clickAt(POINT p) {
 // with the caret; the edit tool takes over.
 void CVelmorView::newItemAt(POINT p) {
     container* b = base();
-    auto* item = new literal();
+    auto made = std::make_unique<literal>();
+    literal* item = made.get();
     item->moveTo(p.x, p.y);
-    if (!b->entre(item, b->last(), b->tail())) {
-        if (!item->atached()) delete item;
-        return;
-    }
+    if (!b->lput(std::move(made))) return;
     item->update();
     item->focusLeft();
     setMode(EditMode);
@@ -391,7 +389,7 @@ void CVelmorView::drop(UINT flags, POINT p) {
         // where it was let go.
         if (placed) continue;
         if (!moved->atached()) moved->moveTo(s.getRect().left, s.getRect().top);
-        if (!b->entre(moved, b->last(), b->tail()) && !moved->atached()) delete moved;
+        b->lput(adopt(moved));
     }
 
     protocol::dropTarget = nullptr;

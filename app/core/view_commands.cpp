@@ -182,15 +182,11 @@ bool CVelmorView::execute(int id) {
 
 // --- Tools menu ------------------------------------------------------------------------------------
 
-// Hands a result to the document root, which puts it in the document. A
-// result without changes never gets there, so its value is still ours. With
-// changes the root either used the value or disposed of it.
+// Hands a result to the document root, which puts its value in the
+// document when it has changes; a value that finds no place goes with r.
 bool CVelmorView::commitResult(results r) {
     CVelmorProtocol* doc = root();
-    const int changes = r.changes;
-    const int committed = doc ? doc->chkPass(r) : 0;
-    if (committed == 0 && changes == 0) delete r.value;
-    return committed != 0;
+    return doc && doc->chkPass(r) != 0;
 }
 
 void CVelmorView::onTestRule() {
@@ -199,7 +195,7 @@ void CVelmorView::onTestRule() {
     if (!rules) return;
     results r = cast<container>(focused_)->applyRules(rules.get(), nullptr);
     rules.reset();
-    commitResult(r);
+    commitResult(std::move(r));
 }
 
 void CVelmorView::onUseConstants() {
@@ -239,13 +235,10 @@ void CVelmorView::onFont(const LOGFONTA& chosen) {
 void CVelmorView::insertConstant(int id) {
     nucleo* f = focused_;
     if (!f || !f->parent()) return;
-    nucleo* made = makeConstant(id);
+    std::unique_ptr<nucleo> made(makeConstant(id));
     if (!made) return;
     nucleo* before = f->previous();
-    if (!f->replaceWith(made)) {
-        if (!made->atached()) delete made;
-        return;
-    }
+    if (!f->replaceWith(std::move(made))) return;
     if (before && before->next()) before->next()->focusRight();
 }
 
@@ -265,7 +258,12 @@ void CVelmorView::wrapInFunction(int id) {
     fn->moveTo(f->left(), f->top(), true);
     nucleo* following = f->next();
     owner->detachIt(f, false);
-    fn->lputOrDelete(f);
+    // f moves: whatever the function's rules make of it, it is never lost.
+    if (!fn->lput(*f) && !f->atached()) {
+        delete fn;
+        owner->entre(f, following->previous(), following);
+        return;
+    }
     fn->fill();
     if (!fn->putBefore(following)) {
         // The owner refused the function: the node goes back where it was.
@@ -309,27 +307,24 @@ bool focusFirstEmpty(container* n) {
 void CVelmorView::insertOperator(int id) {
     nucleo* f = focused_;
     if (!f || !f->parent() || !f->previous() || !f->next()) return;
-    container* n = makeOperator(id);
-    if (!n) return;
+    std::unique_ptr<container> made(makeOperator(id));
+    if (!made) return;
+    container* n = made.get();
     const int most = n->maxMembers();
     const field empty("");
 
-    auto replaceFocused = [&]() {
-        if (f->replaceWith(n)) return true;
-        if (!n->atached()) delete n;
-        return false;
-    };
+    auto replaceFocused = [&]() { return bool(f->replaceWith(std::move(made))); };
 
     if (!f->isGroup()) {
         if (n->members() > most - 2) {
-            n->lputOrDelete(f->copy());
+            n->lput(adopt(f->copy()));
         } else if (auto* text = dyn_cast<field>(f)) {
             // The text splits at the caret: both halves become operands.
             splited halves = f->parent()->split(text);
-            n->lputOrDelete(halves.left);
-            n->lputOrDelete(halves.right);
+            n->lput(std::move(halves.left));
+            n->lput(std::move(halves.right));
         } else {
-            n->lputOrDelete(f->copy());
+            n->lput(adopt(f->copy()));
         }
         n->fill();
         if (!replaceFocused()) return;
@@ -341,7 +336,7 @@ void CVelmorView::insertOperator(int id) {
     switch (caretIndex_) {
         case 0:  // before F: the new operand goes in front of it
             n->fill(most - 1, empty);
-            n->lputOrDelete(f->copy());
+            n->lput(adopt(f->copy()));
             if (!replaceFocused()) return;
             n->remeasure();
             if (focusFirstEmpty(n))
@@ -354,16 +349,13 @@ void CVelmorView::insertOperator(int id) {
         case 1: {  // inside the empty F
             auto* group = cast<container>(f);
             n->fill(1, empty);
-            if (!group->entre(n, group->last(), group->tail())) {
-                if (!n->atached()) delete n;
-                return;
-            }
+            if (!group->lput(std::move(made))) return;
             n->remeasure();
             if (!focusFirstEmpty(n)) n->focusRight();
             break;
         }
         default:  // after F: the new operand follows it
-            n->lputOrDelete(f->copy());
+            n->lput(adopt(f->copy()));
             n->fill(most - 1, empty);
             if (!replaceFocused()) return;
             n->remeasure();

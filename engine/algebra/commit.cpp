@@ -36,34 +36,22 @@ bool wouldLift(const container* c, const nucleo* n) {
 }  // namespace
 
 int protocol::chkPass(results& r) {
-    nucleo* value = r.value;
-    if (r.changes == 0 || !value) {
-        // Nothing to commit; a value that came along is still ours to delete.
-        delete value;
-        r.value = nullptr;
-        return 0;
-    }
-    r.value = nullptr;  // from here on the document or this function owns it
+    // The value leaves the record whatever happens: what finds no place in
+    // the document goes with `owned`.
+    std::unique_ptr<nucleo> owned = std::move(r.value);
+    nucleo* value = owned.get();
+    if (r.changes == 0 || !value) return 0;
     setModified(true);
     nucleo* focus = focused();
-    if (!focus || !focus->parent()) {
-        delete value;
-        return 0;
-    }
+    if (!focus || !focus->parent()) return 0;
     alg::settle(value);
     auto* focusGroup = alg::asGroup(focus);
 
     // A further step of a resolution or relation chain.
     if (isa<equivalence>(value) || (value->composition() && !isa<simplification>(focus))) {
-        if (!focusGroup) {
-            delete value;
-            return 0;
-        }
+        if (!focusGroup) return 0;
         nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
-        if (!focusGroup->entre(value, focusGroup->last(), focusGroup->tail())) {
-            if (!value->atached()) delete value;
-            return 0;
-        }
+        if (!focusGroup->lput(std::move(owned))) return 0;
         if (nucleo* now = standingFor(base, value, lastMember)) {
             now->remeasure();
             now->focusRight();
@@ -85,11 +73,11 @@ int protocol::chkPass(results& r) {
             nucleo* step;
             if (r.source == focus) {
                 // The whole step was decided or rewritten: the value is the new step.
-                step = value;
+                step = owned.release();
             } else if (lhs == r.source) {
-                step = alg::group(*focusGroup, {value, alg::rawCopy(focusGroup->last())});
+                step = alg::group(*focusGroup, {owned.release(), alg::rawCopy(focusGroup->last())});
             } else {
-                step = alg::group(*focusGroup, {alg::rawCopy(lhs), value});
+                step = alg::group(*focusGroup, {alg::rawCopy(lhs), owned.release()});
             }
             auto* steps = new resolution();
             steps->moveTo(at.left, at.top, true);
@@ -115,7 +103,7 @@ int protocol::chkPass(results& r) {
         line->_detachIt(focus, false, true);
         made->linkLast(focus);
         auto* pass = new passEqual();
-        pass->placeAt(value, pass->head(), pass->tail());
+        pass->placeAt(std::move(owned), pass->head(), pass->tail());
         made->linkLast(pass);
         if (!line->entre(made, before, before->next())) {
             made->_detachIt(focus, false, false);
@@ -130,17 +118,14 @@ int protocol::chkPass(results& r) {
 
     // An inner node: the value takes its place, in parentheses when it binds
     // more loosely than its new container.
-    nucleo* placed = value;
+    std::unique_ptr<nucleo> placed = std::move(owned);
     if (alg::bindsLooser(line, value, focus->previous() == line->head()) || wouldLift(line, value)) {
-        auto* p = new parentesis();
-        p->linkLast(value);
-        placed = p;
+        auto p = std::make_unique<parentesis>();
+        p->linkLast(placed.release());
+        placed = std::move(p);
     }
     nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
-    if (!focus->replaceWith(placed)) {
-        if (!placed->atached()) delete placed;
-        return 0;
-    }
+    if (!focus->replaceWith(std::move(placed))) return 0;
     if (nucleo* now = standingFor(base, value, lastMember)) {
         now->remeasure();
         now->focusRight();

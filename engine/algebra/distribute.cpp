@@ -41,8 +41,7 @@ results operat::distribute() {
         container* g = asGroup(m);
         if (!g) continue;
         results r = g->distribute();
-        if (r.changes) return record(r.changes, r.source, alg::replacedCopy(this, g, r.value));
-        delete r.value;
+        if (r.changes) return record(r.changes, r.source, alg::replacedCopy(this, g, r.value.release()));
         if (g->priority() < Priority::sum || (g->priority() < priority() && mayDistributeInto(this, g))) {
             if (container* made = g->distributeIt()) return record(1, this, made);
         }
@@ -61,11 +60,8 @@ results unaryOp::distribute() {
     container* g = asGroup(alg::soleMember(this));
     if (!g) return unchanged();
     results r = g->distribute();
-    if (!r.changes) {
-        delete r.value;
-        return unchanged();
-    }
-    r.value = alg::group(*this, {r.value});
+    if (!r.changes) return unchanged();
+    r.value.reset(alg::group(*this, {r.value.release()}));
     return r;
 }
 
@@ -91,12 +87,9 @@ results container::distributeSub() {
         container* g = asGroup(m);
         if (!g) continue;
         results r = g->distribute();
-        if (!r.changes) {
-            delete r.value;
-            continue;
-        }
+        if (!r.changes) continue;
         if (memberCount == 1) return r;
-        return record(r.changes, this, alg::replacedCopy(this, g, r.value));
+        return record(r.changes, this, alg::replacedCopy(this, g, r.value.release()));
     }
     return unchanged();
 }
@@ -108,20 +101,20 @@ results simplification::distribute() {
     const bool insideRelation = parentNode && parentNode->composition();
     results r = rel->distribute();
     if (r.changes) {
-        if (insideRelation) return record(r.changes, this, alg::group(*this, {alg::rawCopy(lhs), r.value}));
+        if (insideRelation)
+            return record(r.changes, this, alg::group(*this, {alg::rawCopy(lhs), r.value.release()}));
         r.source = rel;
         return r;
     }
-    delete r.value;
     if (memberCount != 2) return unchanged();
     if (container* l = asGroup(lhs)) {
         results s = l->distribute();
         if (s.changes) {
-            if (insideRelation) return record(s.changes, this, alg::group(*this, {s.value, alg::rawCopy(rel)}));
+            if (insideRelation)
+                return record(s.changes, this, alg::group(*this, {s.value.release(), alg::rawCopy(rel)}));
             s.source = lhs;
             return s;
         }
-        delete s.value;
         // (x, y) = 0: one line for each member, gathered in the class of the group.
         if (isa<parentesis>(l)) {
             container* inner = asGroup(alg::soleMember(l));
@@ -267,9 +260,9 @@ int substitute(container* n, nucleo* name, nucleo* value) {
             nucleo* before = m->previous();
             n->_detachIt(m, false, false);
             delete m;
-            nucleo* v = alg::rawCopy(value);
-            alg::settle(v);
-            if (!n->placeAt(v, before, following)) delete v;
+            std::unique_ptr<nucleo> v(alg::rawCopy(value));
+            alg::settle(v.get());
+            n->placeAt(std::move(v), before, following);
             ++count;
         } else if (container* g = asGroup(m)) {
             count += substitute(g, name, value);

@@ -274,18 +274,15 @@ results container::calculate() {
     for (nucleo* m = first(); m && m->chained(); m = m->next()) {
         // A leaf never changes under calculate.
         results r = m->isGroup() ? m->calculate() : unchanged();
-        if (r.changes == 0) {
-            delete r.value;
-            r.value = nullptr;
-        }
+        if (r.changes == 0) r.value.reset();
         total += r.changes;
-        done.push_back(r);
+        done.push_back(std::move(r));
     }
     if (total == 0) return unchanged();
     container* out = clone();
     size_t i = 0;
     for (nucleo* m = first(); m && m->chained(); m = m->next(), ++i)
-        alg::append(out, done[i].changes ? done[i].value : alg::rawCopy(m));
+        alg::append(out, done[i].changes ? done[i].value.release() : alg::rawCopy(m));
     return record(total, this, out);
 }
 
@@ -477,16 +474,13 @@ results parentesis::calculate() {
     nucleo* member = alg::soleMember(this);
     if (!member) return container::calculate();
     results r = member->isGroup() ? member->calculate() : unchanged();
-    if (r.changes == 0) {
-        delete r.value;
-        r.value = nullptr;
-    }
-    nucleo* inner = r.changes ? r.value : member;
+    if (r.changes == 0) r.value.reset();
+    nucleo* inner = r.changes ? r.value.get() : member;
     container* p = parentNode;
     const bool needed = inner->isGroup() && p && (!p->envolv() || p->type() == typeId::power) &&
                         inner->priority() < p->priority();
     if (needed) return r;
-    if (!r.changes) r.value = alg::rawCopy(member);
+    if (!r.changes) r.value.reset(alg::rawCopy(member));
     r.changes += 1;
     if (!r.source) r.source = member;
     return r;
@@ -496,7 +490,6 @@ results resolution::calculate() {
     if (memberCount == 0) return unchanged();
     results r = last()->isGroup() ? last()->calculate() : unchanged();
     if (r.changes) return r;
-    delete r.value;
     return unchanged();
 }
 
@@ -541,21 +534,17 @@ results simplification::calculate() {
             r.source = rel;
             return r;
         }
-        return record(r.changes, this, alg::group(*this, {alg::rawCopy(lhs), r.value}));
+        return record(r.changes, this, alg::group(*this, {alg::rawCopy(lhs), r.value.release()}));
     }
-    delete r.value;
     if (memberCount == 2) {
         if (isa<passEqual>(rel)) return unchanged();
         results l = lhs->isGroup() ? lhs->calculate() : unchanged();
-        if (l.changes == 0) {
-            delete l.value;
-            return unchanged();
-        }
+        if (l.changes == 0) return unchanged();
         if (!insideRelation) {
             l.source = lhs;
             return l;
         }
-        return record(l.changes, this, alg::group(*this, {l.value, alg::rawCopy(last())}));
+        return record(l.changes, this, alg::group(*this, {l.value.release(), alg::rawCopy(last())}));
     }
     return unchanged();
 }

@@ -289,8 +289,7 @@ void container::replaceVars(container* bindings) {
             nucleo* after = at->next();
             p->_detachIt(at, false, false);
             delete at;
-            nucleo* value = rawCopy(v->getValue());
-            if (!p->placeAt(value, before, after)) delete value;
+            p->placeAt(adopt(rawCopy(v->getValue())), before, after);
         }
         v->where().clear();
     }
@@ -371,7 +370,7 @@ public:
         for (auto& l : lists_)
             if (l.empty()) return unchanged();
         walk(0, 0, 0);
-        return found_;
+        return std::move(found_);
     }
 
 private:
@@ -416,13 +415,10 @@ private:
         std::unique_ptr<container> choice(target_->clone());
         for (int p : chosen_) choice->linkLast(rawCopy(members_[size_t(p)]));
         results r = rule_->applyRule(choice.get(), exclude_);
-        if (!r.changes) {
-            delete r.value;
-            return false;
-        }
+        if (!r.changes) return false;
         // The rewritten choice first, then the members not chosen.
         container* out = target_->clone();
-        if (!out->placeAt(r.value, out->head(), out->tail())) delete r.value;
+        out->placeAt(std::move(r.value), out->head(), out->tail());
         for (int j = 0; j < n_; ++j)
             if (std::find(chosen_.begin(), chosen_.end(), j) == chosen_.end())
                 out->linkLast(rawCopy(members_[size_t(j)]));
@@ -495,15 +491,14 @@ results container::applyRules(container* rules, nucleo* exclude) {
         else if (g->composed() && g->members() > 0 && g->first()->isGroup())
             done = g->applyRule(this, exclude);
         if (done.changes) return done;
-        delete done.value;
     }
     // Then the members, depth first from the first.
     for (nucleo* m = first(); m && m->chained(); m = m->next()) {
         container* g = asGroup(m);
         if (!g) continue;
         results done = g->applyRules(rules, exclude);
-        if (done.changes) return record(done.changes, done.source, alg::replacedCopy(this, g, done.value));
-        delete done.value;
+        if (done.changes)
+            return record(done.changes, done.source, alg::replacedCopy(this, g, done.value.release()));
     }
     return unchanged();
 }
@@ -514,21 +509,19 @@ results simplification::applyRules(container* rules, nucleo* exclude) {
     results r = rel ? rel->applyRules(rules, exclude) : unchanged();
     if (r.changes) {
         if (parentNode && parentNode->composition())
-            return record(r.changes, this, alg::group(*this, {rawCopy(first()), r.value}));
+            return record(r.changes, this, alg::group(*this, {rawCopy(first()), r.value.release()}));
         return r;
     }
-    delete r.value;
     if (memberCount == 2 && rel && rel->type() != typeId::passEqual) {
         results s = container::applyRules(rules, exclude);
         if (s.changes) {
             if (getFocus() == this) {
                 auto* step = new equivalence();
-                if (!step->placeAt(s.value, step->head(), step->tail())) delete s.value;
+                step->placeAt(std::move(s.value), step->head(), step->tail());
                 return record(s.changes, s.source, step);
             }
             return s;
         }
-        delete s.value;
     }
     return unchanged();
 }
@@ -538,7 +531,6 @@ results resolution::applyRules(container* rules, nucleo* exclude) {
     if (!g) return unchanged();
     results r = g->applyRules(rules, exclude);
     if (r.changes) return r;
-    delete r.value;
     return unchanged();
 }
 

@@ -56,7 +56,7 @@ results container::simplify(int budget) {
     for (nucleo* m = first(); m && m->chained(); m = m->next()) {
         if (total < budget) {
             results r = m->simplify(budget);
-            nucleo* v = r.value ? r.value : rawCopy(m);
+            nucleo* v = r.value ? r.value.release() : rawCopy(m);
             if (r.changes && signedOperand(v)) ++signs;
             total += r.changes;
             alg::append(out, v);
@@ -90,7 +90,7 @@ results unaryOp::simplify(int budget) {
     nucleo* member = memberCount > 0 ? first() : nullptr;
     if (!member) return record(0, this, clone());
     results r = member->simplify(budget);
-    nucleo* v = r.value ? r.value : rawCopy(member);
+    nucleo* v = r.value ? r.value.release() : rawCopy(member);
     return record(r.changes, this, alg::group(*this, {v}));
 }
 
@@ -177,7 +177,6 @@ results simplification::simplify(int budget) {
     container* rel = asGroup(last());
     nucleo* rhs = rel ? soleMember(rel) : nullptr;
     if (!rhs || (isNumber(rhs) && std::trunc(numberValue(rhs)) == 0)) return r;
-    delete r.value;
     auto* moved = with(new sum(), {rawCopy(first()), with(new negation(), {rawCopy(rhs)})});
     return record(r.changes + 1, this, alg::group(*this, {moved, alg::group(*rel, {new nominal(0.0)})}));
 }

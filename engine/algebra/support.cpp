@@ -82,7 +82,7 @@ void append(container* c, nucleo* n) {
         delete g;
         return;
     }
-    if (!c->placeAt(n, c->last(), c->tail()) && !n->atached()) delete n;
+    c->placeAt(adopt(n), c->last(), c->tail());
 }
 
 container* group(const container& like, std::initializer_list<nucleo*> members) {
@@ -200,6 +200,11 @@ bool container::placeAt(nucleo* n, nucleo* after, nucleo* before) {
         return false;
     }
     return _atachIt(n, after, before, false);
+}
+
+placement container::placeAt(std::unique_ptr<nucleo> n, nucleo* after, nucleo* before) {
+    nucleo* raw = n.release();
+    return placement::of(raw, placeAt(raw, after, before));
 }
 
 }  // namespace tovimat

@@ -71,8 +71,8 @@ bool list::validChar(field* f, int c) {
         // the right one again by its place.
         splited halves = split(f);
         nucleo* following = f->next();
-        halves.left->putBefore(f);
-        replace(f, halves.right, true);
+        insertBefore(std::move(halves.left), f);
+        replace(f, std::move(halves.right));
         nucleo::update();
         following->previous()->focusLeft();
         return false;
@@ -88,13 +88,10 @@ bool list::validChar(container* x, int c) {
             MessageBeep(MB_ICONERROR);
             return false;
         }
-        auto* slot = new field("");
-        bool placed = at == 2 ? slot->putAfter(x) : slot->putBefore(x);
-        if (!placed) {
-            if (!slot->atached()) delete slot;
-            return false;
-        }
-        slot->focusLeft();
+        auto slot = std::make_unique<field>("");
+        field* typed = slot.get();
+        if (!(at == 2 ? insertAfter(std::move(slot), x) : insertBefore(std::move(slot), x))) return false;
+        typed->focusLeft();
         return false;
     }
     return container::validChar(x, c);
@@ -170,35 +167,26 @@ bool container::chkChar(field* f, int c) const {
     // "log", "sin"... followed by a space (or a completed name).
     if (n > 1) {
         if ((c == 0 || c == openingKey()) && n <= at && textOf(f).substr(0, size_t(n)) == head) {
-            container* made = clone();
+            std::unique_ptr<container> built(clone());
+            container* made = built.get();
             made->copyFont(f);
             container* owner = f->parent();
             if (!f->previous()) {
                 // The editable name of a user function: its members move over.
                 f->killFocus();
                 made->insertAfterFrom(made->head(), owner->first(), owner->members());
-                if (!owner->replaceWith(made)) {
-                    if (!made->atached()) delete made;
-                    return true;
-                }
+                if (!owner->replaceWith(std::move(built))) return true;
                 made->remeasure();
                 made->first()->focusLeft();
                 return true;
             }
-            splited halves = owner->split(f);
-            made->lputOrDelete(halves.right);
-            delete halves.left;
-            if (!f->replaceWith(made)) {
-                if (!made->atached()) delete made;
-                return true;
-            }
+            made->lput(owner->split(f).right);
+            if (!f->replaceWith(std::move(built))) return true;
             while (made->members() < made->minMembers()) {
-                auto* slot = new field("");
-                if (!made->entre(slot, made->last(), made->tail())) {
-                    if (!slot->atached()) delete slot;
-                    break;
-                }
-                slot->update();
+                auto slot = std::make_unique<field>("");
+                field* empty = slot.get();
+                if (!made->lput(std::move(slot))) break;
+                empty->update();
             }
             if (made->members() > 0) made->first()->focusLeft();
             return true;
@@ -212,38 +200,27 @@ bool container::chkChar(field* f, int c) const {
 
     // A one-character opening: "(", "[", "{", "-"... and the relations.
     if (n == 1 && c == (unsigned char)head[0]) {
-        container* directive = conjugacao();
+        std::unique_ptr<container> directive(conjugacao());
         if (!directive && at != 0) return false;
-        container* made = clone();
+        std::unique_ptr<container> made(clone());
         made->copyFont(f);
         splited halves = owner->split(f);
         if (directive) {
-            made->lputOrDelete(halves.right);
+            made->lput(std::move(halves.right));
             nucleo* rhs = edgeLeaf(made->first(), false);
-            directive->lputOrDelete(halves.left);
+            directive->lput(std::move(halves.left));
             nucleo* lhs = edgeLeaf(directive->first(), true);
-            if (!directive->entre(made, directive->last(), directive->tail())) {
-                // The field stays as it was.
-                if (!made->atached()) delete made;
-                delete directive;
-                return true;
-            }
-            if (!f->replaceWith(directive)) {
-                if (!directive->atached()) delete directive;
-                return true;
-            }
+            // Refused, the field stays as it was.
+            if (!directive->lput(std::move(made))) return true;
+            if (!f->replaceWith(std::move(directive))) return true;
             lhs->update();
             rhs->update();
             rhs->focusAt(0);
             return true;
         }
-        delete halves.left;
-        made->lputOrDelete(halves.right);
+        made->lput(std::move(halves.right));
         nucleo* inner = edgeLeaf(made->first(), false);
-        if (!owner->replace(f, made, true)) {
-            if (!made->atached()) delete made;
-            return true;
-        }
+        if (!owner->replace(f, std::move(made))) return true;
         inner->update();
         inner->focusAt(0);
         return true;
@@ -251,18 +228,15 @@ bool container::chkChar(field* f, int c) const {
 
     // An infix operator: the text before the caret becomes the left operand.
     if (n == 0 && c == openingKey()) {
-        container* made = clone();
+        std::unique_ptr<container> made(clone());
         made->copyFont(f);
         splited halves = owner->split(f);
         const bool leftHasText = halves.left->getLen() > 0;
-        made->lputOrDelete(halves.left);
-        made->lputOrDelete(halves.right);
+        made->lput(std::move(halves.left));
+        made->lput(std::move(halves.right));
         nucleo* leftEnd = edgeLeaf(made->first(), true);
         nucleo* rightStart = edgeLeaf(made->last(), false);
-        if (!owner->replace(f, made, true)) {
-            if (!made->atached()) delete made;
-            return true;
-        }
+        if (!owner->replace(f, std::move(made))) return true;
         leftEnd->update();
         rightStart->update();
         if (leftHasText)
@@ -290,33 +264,28 @@ bool container::chkChar(container* x, int c) const {
             return true;
         }
         if (at == 2 && separatorNode.getLen() == 0) {
-            container* directive = conjugacao();
+            std::unique_ptr<container> directive(conjugacao());
             if (!directive) return false;
-            container* made = clone();
-            auto* slot = new field("");
-            made->entre(slot, made->last(), made->tail());
+            std::unique_ptr<container> made(clone());
+            auto slot = std::make_unique<field>("");
+            field* typed = slot.get();
+            made->lput(std::move(slot));
             nucleo* before = x->previous();
             directive->moveTo(x->left(), x->top(), true);
             owner->_detachIt(x, false, true);
             directive->entre(x, directive->last(), directive->tail());
-            directive->entre(made, directive->last(), directive->tail());
-            if (!directive->putAfter(before)) {
-                if (!directive->atached()) delete directive;
-                return true;
-            }
-            slot->focusLeft();
+            directive->lput(std::move(made));
+            if (!insertAfter(std::move(directive), before)) return true;
+            typed->focusLeft();
             return true;
         }
         if (at == 0) {
-            container* made = clone();
+            std::unique_ptr<container> made(clone());
             nucleo* before = x->previous();
             made->moveTo(x->left(), x->top(), true);
             owner->_detachIt(x, false, true);
             made->entre(x, made->last(), made->tail());
-            if (!made->putAfter(before)) {
-                if (!made->atached()) delete made;
-                return true;
-            }
+            if (!insertAfter(std::move(made), before)) return true;
             x->focusLeft();
             return true;
         }
@@ -326,27 +295,25 @@ bool container::chkChar(container* x, int c) const {
 
     if (head.empty() && c == openingKey()) {
         if (at != 0 && at != 2) return false;
-        container* made = clone();
-        auto* slot = new field("");
+        std::unique_ptr<container> made(clone());
+        auto slot = std::make_unique<field>("");
+        field* typed = slot.get();
         nucleo* before = x->previous();
         made->moveTo(x->left(), x->top(), true);
         owner->_detachIt(x, false, true);
-        nucleo* operand = operandFor(made, x);
+        nucleo* operand = operandFor(made.get(), x);
         if (at == 2) {
             made->entre(operand, made->last(), made->tail());
-            made->entre(slot, made->last(), made->tail());
+            made->lput(std::move(slot));
         } else {
-            made->entre(slot, made->last(), made->tail());
+            made->lput(std::move(slot));
             made->entre(operand, made->last(), made->tail());
         }
-        if (!made->putAfter(before)) {
-            if (!made->atached()) delete made;
-            return true;
-        }
+        if (!insertAfter(std::move(made), before)) return true;
         if (at == 2)
-            slot->focusRight();
+            typed->focusRight();
         else
-            slot->focusLeft();
+            typed->focusLeft();
         return true;
     }
     return false;
@@ -363,25 +330,21 @@ bool negation::chkChar(field* f, int c) const {
         return true;
     }
     container* owner = f->parent();
-    container* made = clone();
+    std::unique_ptr<container> made(clone());
     made->copyFont(f);
     splited halves = owner->split(f);
-    made->lputOrDelete(halves.right);
+    made->lput(std::move(halves.right));
     nucleo* operand = edgeLeaf(made->first(), false);
-    nucleo* replacement = made;
+    std::unique_ptr<container> replacement;
     if (halves.left->getLen() > 0) {
-        container* terms = conjugacao();
-        terms->entre(halves.left, terms->last(), terms->tail());
-        terms->entre(made, terms->last(), terms->tail());
-        replacement = terms;
+        replacement.reset(conjugacao());
+        replacement->lput(std::move(halves.left));
+        replacement->lput(std::move(made));
     } else {
-        delete halves.left;
         made->moveTo(f->left(), f->top(), true);
+        replacement = std::move(made);
     }
-    if (!f->replaceWith(replacement)) {
-        if (!replacement->atached()) delete replacement;
-        return true;
-    }
+    if (!f->replaceWith(std::move(replacement))) return true;
     operand->update();
     operand->focusAt(0);
     return true;
@@ -401,12 +364,9 @@ bool negation::toPlusOrMinus(nucleo* child, int c) {
     const bool wasChanged = pending && pending->isChanged();
     if (pending) pending->setChanged(false);
     _detachIt(child, false, true);
-    auto* pm = new plusOrMinus();
+    auto pm = std::make_unique<plusOrMinus>();
     pm->entre(child, pm->last(), pm->tail());
-    if (!replaceWith(pm)) {
-        if (!pm->atached()) delete pm;
-        return true;
-    }
+    if (!replaceWith(std::move(pm))) return true;
     if (pending) pending->setChanged(wasChanged);
     child->focusLeft();
     return true;
@@ -430,13 +390,10 @@ bool parentesis::chkChar(field* f, int c) const {
     if (caretOf(f) == 0) return container::chkChar(f, c);
     container* owner = f->parent();
     splited halves = owner->split(f);
-    auto* fn = new userFunc(halves.left->getText(), halves.left->getLen());
-    delete halves.left;
-    fn->entre(halves.right, fn->last(), fn->tail());
-    if (!f->replaceWith(fn)) {
-        if (!fn->atached()) delete fn;
-        return true;
-    }
+    auto made = std::make_unique<userFunc>(halves.left->getText(), halves.left->getLen());
+    userFunc* fn = made.get();
+    fn->lput(std::move(halves.right));
+    if (!f->replaceWith(std::move(made))) return true;
     protocol* root = fn->getRoot();
     if (root) {
         fn->remeasure();
@@ -456,55 +413,45 @@ bool parentesis::chkChar(field* f, int c) const {
 
 // --- relation pairs: a second character right after the operator ------------------------------------
 
-bool compos::rewriteAtStart(nucleo* child, resolution* target, unaryOp* replacement) {
-    if (child != first() || child->getIndex() != 0) {
-        delete target;
-        if (!replacement->atached()) delete replacement;
-        return false;
-    }
-    xform(target, replacement);
-    return true;
-}
-
 bool equal::validChar(field* child, int c) {
-    if (c == '>' && rewriteAtStart(child, new resolution(), new implication())) return false;
+    if (c == '>' && rewriteAtStart<resolution, implication>(child)) return false;
     return list::validChar(child, c);
 }
 
 bool equal::validChar(container* child, int c) {
-    if (c == '>' && rewriteAtStart(child, new resolution(), new implication())) return false;
+    if (c == '>' && rewriteAtStart<resolution, implication>(child)) return false;
     return list::validChar(child, c);
 }
 
 bool greater::validChar(field* child, int c) {
-    if (c == '=' && rewriteAtStart(child, new simplification(), new greatOrEqual())) return false;
+    if (c == '=' && rewriteAtStart<simplification, greatOrEqual>(child)) return false;
     return list::validChar(child, c);
 }
 
 bool greater::validChar(container* child, int c) {
-    if (c == '=' && rewriteAtStart(child, new simplification(), new greatOrEqual())) return false;
+    if (c == '=' && rewriteAtStart<simplification, greatOrEqual>(child)) return false;
     return list::validChar(child, c);
 }
 
 bool lessThan::validChar(field* child, int c) {
-    if (c == '=' && rewriteAtStart(child, new simplification(), new lessOrEqual())) return false;
-    if (c == '>' && rewriteAtStart(child, new simplification(), new notEqual())) return false;
+    if (c == '=' && rewriteAtStart<simplification, lessOrEqual>(child)) return false;
+    if (c == '>' && rewriteAtStart<simplification, notEqual>(child)) return false;
     return list::validChar(child, c);
 }
 
 bool lessThan::validChar(container* child, int c) {
-    if (c == '=' && rewriteAtStart(child, new simplification(), new lessOrEqual())) return false;
-    if (c == '>' && rewriteAtStart(child, new simplification(), new notEqual())) return false;
+    if (c == '=' && rewriteAtStart<simplification, lessOrEqual>(child)) return false;
+    if (c == '>' && rewriteAtStart<simplification, notEqual>(child)) return false;
     return list::validChar(child, c);
 }
 
 bool lessOrEqual::validChar(field* child, int c) {
-    if (c == '>' && rewriteAtStart(child, new resolution(), new equivalence())) return false;
+    if (c == '>' && rewriteAtStart<resolution, equivalence>(child)) return false;
     return list::validChar(child, c);
 }
 
 bool lessOrEqual::validChar(container* child, int c) {
-    if (c == '>' && rewriteAtStart(child, new resolution(), new equivalence())) return false;
+    if (c == '>' && rewriteAtStart<resolution, equivalence>(child)) return false;
     return list::validChar(child, c);
 }
 
@@ -559,11 +506,7 @@ bool container::validKey(nucleo* x, int key) {
     nucleo* following = nextNode;
     nucleo* anchor = previousNode;
     p->_detachIt(this, false, true);
-    while (memberCount > 0) {
-        nucleo* m = first();
-        _detachIt(m, false, false);
-        if (!p->atachIt(m, following->previous(), following, true) && !m->atached()) delete m;
-    }
+    moveMembersInto(p, following);
     delete this;
     nucleo* landing = landsInside && anchor ? anchor->successor() : nullptr;
     if (landing)

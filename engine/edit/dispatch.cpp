@@ -161,11 +161,9 @@ bool list::deleteWhole(bool backspace) {
             return false;
         }
     }
-    auto* empty = new field("");
-    if (replaceWith(empty))
-        empty->focusRight();
-    else
-        delete empty;
+    auto empty = std::make_unique<field>("");
+    field* slot = empty.get();
+    if (replaceWith(std::move(empty))) slot->focusRight();
     return false;
 }
 
@@ -173,11 +171,9 @@ bool list::putChar(int c) {
     if (closeBracket(c)) return false;
     const int at = getIndex();
     if (at == 1) {
-        auto* f = new field("");
-        if (!entre(f, last(), &tailNode)) {
-            if (!f->atached()) delete f;
-            return true;
-        }
+        auto slot = std::make_unique<field>("");
+        field* f = slot.get();
+        if (!lput(std::move(slot))) return true;
         f->copyFont(this);
         f->focusLeft();
         f->putChar(c);
@@ -186,16 +182,14 @@ bool list::putChar(int c) {
     if (at == 0 && std::isalpha(static_cast<unsigned char>(c)) && parentNode) {
         // A letter before a composite starts the name of a user function
         // whose argument is the composite.
-        auto* fn = new userFunc();
+        auto made = std::make_unique<userFunc>();
+        userFunc* fn = made.get();
         nucleo* before = previousNode;
         container* p = parentNode;
         p->_detachIt(this, false, true);
         fn->moveTo(rect.left, rect.top, false);
         fn->entre(this, fn->last(), fn->tail());
-        if (!fn->putAfter(before)) {
-            if (!fn->atached()) delete fn;
-            return true;
-        }
+        if (!insertAfter(std::move(made), before)) return true;
         fn->head()->update();
         update();
         fn->head()->focusLeft();
@@ -223,7 +217,7 @@ bool userFunc::putKey(int key) {
 // the first member of the new directive; the left-hand side follows when the
 // old directive held only the two of them, and the new directive then takes
 // the old one's place.
-void compos::xform(resolution* target, unaryOp* replacement) {
+void compos::xform(std::unique_ptr<resolution> target, std::unique_ptr<unaryOp> replacement) {
     nucleo* side = first();
     bool hasSide = side && side->chained();
     // A side still being typed moves as it is: validating it on the way
@@ -233,7 +227,7 @@ void compos::xform(resolution* target, unaryOp* replacement) {
     if (pending) pending->setChanged(false);
     if (hasSide) detachIt(side, false);
     if (hasSide) replacement->atachIt(side, replacement->head(), replacement->first(), true);
-    target->atachIt(replacement, target->head(), target->first(), true);
+    if (target->atachIt(replacement.get(), target->head(), target->first(), true)) replacement.release();
     nucleo* toReplace = this;
     container* p = parentNode;
     if (p && p->members() == 2) {
@@ -243,10 +237,7 @@ void compos::xform(resolution* target, unaryOp* replacement) {
         target->moveTo(p->left(), p->top(), true);
         toReplace = p;
     }
-    if (!toReplace->replaceWith(target)) {
-        delete target;
-        return;
-    }
+    if (!toReplace->replaceWith(std::move(target))) return;
     if (pending) pending->setChanged(wasChanged);
     if (hasSide) {
         side->update();
@@ -267,11 +258,11 @@ bool compos::putChar(int c) {
 // "<" before "=" makes less-or-equal, ">" before "=" greater-or-equal.
 bool equal::putChar(int c) {
     if (getIndex() == 0 && c == '<') {
-        xform(new simplification(), new lessOrEqual());
+        xform(std::make_unique<simplification>(), std::make_unique<lessOrEqual>());
         return false;
     }
     if (getIndex() == 0 && c == '>') {
-        xform(new simplification(), new greatOrEqual());
+        xform(std::make_unique<simplification>(), std::make_unique<greatOrEqual>());
         return false;
     }
     return compos::putChar(c);
@@ -279,7 +270,7 @@ bool equal::putChar(int c) {
 
 bool greater::putChar(int c) {
     if (getIndex() == 0 && c == '<') {
-        xform(new simplification(), new notEqual());
+        xform(std::make_unique<simplification>(), std::make_unique<notEqual>());
         return false;
     }
     return compos::putChar(c);
@@ -287,7 +278,7 @@ bool greater::putChar(int c) {
 
 bool implication::putChar(int c) {
     if (getIndex() == 0 && c == '<') {
-        xform(new resolution(), new equivalence());
+        xform(std::make_unique<resolution>(), std::make_unique<equivalence>());
         return false;
     }
     return compos::putChar(c);
@@ -296,7 +287,7 @@ bool implication::putChar(int c) {
 // Delete before "<=>" leaves "=>".
 bool equivalence::putKey(int key) {
     if (key == VK_DELETE && getIndex() == 0) {
-        xform(new resolution(), new implication());
+        xform(std::make_unique<resolution>(), std::make_unique<implication>());
         return false;
     }
     return list::putKey(key);

@@ -284,11 +284,9 @@ bool nucleo::putKey(int key) {
     switch (key) {
         case VK_BACK:
         case VK_DELETE: {
-            auto* f = new field(*this);
-            if (!replaceWith(f)) {
-                delete f;
-                return false;
-            }
+            auto made = std::make_unique<field>(*this);
+            field* f = made.get();
+            if (!replaceWith(std::move(made))) return false;
             markModified(f);
             return f->putKey(key);
         }
@@ -309,11 +307,9 @@ bool nucleo::putChar(int c) {
         return false;
     }
     if (closeBracket(c)) return false;
-    auto* f = new field(*this);
-    if (!replaceWith(f)) {
-        delete f;
-        return false;
-    }
+    auto made = std::make_unique<field>(*this);
+    field* f = made.get();
+    if (!replaceWith(std::move(made))) return false;
     return f->putChar(c);
 }
 

@@ -1,5 +1,6 @@
 // Linking nodes into member chains and taking them out again.
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -201,7 +202,8 @@ void container::dissolveInto(container* p) {
         nucleo* m = first();
         _detachIt(m, false, false);
         m->moveTo(rect.left, rect.top, true);
-        if (!p->atachIt(m, previousNode, this, false) && !m->parentNode) delete m;
+        // A member that finds no place in p goes with the outcome.
+        placement::of(m, p->atachIt(m, previousNode, this, false));
     }
     p->_detachIt(this, false, true);
     delete this;
@@ -213,6 +215,40 @@ bool container::replace(nucleo* old, nucleo* n, bool deleteOld) {
 
 bool container::_replace(nucleo* old, nucleo* n, bool deleteOld) {
     return replaceMember(old, n, deleteOld, false);
+}
+
+// --- taking ownership of new nodes ----------------------------------------------------------------
+
+placement placement::of(nucleo* n, bool placed) {
+    placement p;
+    p.placed = placed;
+    if (!placed && n && !n->atached()) p.refused.reset(n);
+    return p;
+}
+
+placement container::insert(std::unique_ptr<nucleo> n, nucleo* after, nucleo* before) {
+    nucleo* raw = n.release();
+    return placement::of(raw, entre(raw, after, before));
+}
+
+placement container::replace(nucleo* old, std::unique_ptr<nucleo> n) {
+    nucleo* raw = n.release();
+    return placement::of(raw, replace(old, raw, true));
+}
+
+placement nucleo::replaceWith(std::unique_ptr<nucleo> n) {
+    nucleo* raw = n.release();
+    return placement::of(raw, replaceWith(raw));
+}
+
+placement insertAfter(std::unique_ptr<nucleo> n, nucleo* x) {
+    nucleo* raw = n.release();
+    return placement::of(raw, raw && raw->putAfter(x));
+}
+
+placement insertBefore(std::unique_ptr<nucleo> n, nucleo* x) {
+    nucleo* raw = n.release();
+    return placement::of(raw, raw && raw->putBefore(x));
 }
 
 bool container::replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withRules) {
@@ -245,14 +281,14 @@ splited container::split(field* f) {
     splited halves;
     const int at = std::min(std::max(f->getIndex(), 0), f->getLen());
     if (f->isStatic()) {
-        auto* whole = cast<field>(f->copy());
-        auto* empty = new field("");
-        halves.left = at != 0 ? whole : empty;
-        halves.right = at != 0 ? empty : whole;
+        std::unique_ptr<field> whole(cast<field>(f->copy()));
+        auto empty = std::make_unique<field>("");
+        halves.left = at != 0 ? std::move(whole) : std::move(empty);
+        halves.right = at != 0 ? std::move(empty) : std::move(whole);
         return halves;
     }
-    halves.left = new field(f->getText(), at);
-    halves.right = new field(f->getText() + at, f->getLen() - at);
+    halves.left = std::make_unique<field>(f->getText(), at);
+    halves.right = std::make_unique<field>(f->getText() + at, f->getLen() - at);
     halves.left->copyFont(f);
     halves.right->copyFont(f);
     return halves;
@@ -370,13 +406,18 @@ bool container::dropOnParent(nucleo** anchor) {
     nucleo* following = nextNode;
     if (anchor) *anchor = previousNode;
     p->_detachIt(this, false, true);
+    moveMembersInto(p, following);
+    delete this;
+    return true;
+}
+
+void container::moveMembersInto(container* p, nucleo* following) {
     while (memberCount > 0) {
         nucleo* m = first();
         _detachIt(m, false, false);
-        if (!p->atachIt(m, following->previous(), following, true) && !m->atached()) delete m;
+        // A member that finds no place in p goes with the outcome.
+        placement::of(m, p->atachIt(m, following->previous(), following, true));
     }
-    delete this;
-    return true;
 }
 
 void container::replaceAll(nucleo* pattern, nucleo* replacement) {
@@ -384,7 +425,7 @@ void container::replaceAll(nucleo* pattern, nucleo* replacement) {
     while (m && m->chained()) {
         nucleo* following = m->next();
         if (*m == *pattern)
-            replace(m, replacement->copy(), true);
+            replace(m, adopt(replacement->copy()));
         else if (auto* g = dyn_cast<container>(m))
             g->replaceAll(pattern, replacement);
         m = following;

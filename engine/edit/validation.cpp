@@ -15,18 +15,18 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // Whether n took f's place. A refused n is deleted, and `left` is what then
 // stands in f's place: f, or nothing, since replacing deletes f before n
 // goes in.
-bool tookPlace(field* f, nucleo* n, nucleo*& left) {
+bool tookPlace(field* f, std::unique_ptr<nucleo> n, nucleo*& left) {
     nodeWatch fStays(f);
-    if (f->replaceWith(n)) return true;
-    delete n;
+    if (f->replaceWith(std::move(n))) return true;
     left = fStays.alive() ? f : nullptr;
     return false;
 }
 
 // The new node takes the field's place; the caret, when the field had it,
 // stays at the same index as far as the new text allows.
-nucleo* takePlace(field* f, nucleo* n, bool hadCaret, int caret) {
-    if (nucleo* left = nullptr; !tookPlace(f, n, left)) return left;
+nucleo* takePlace(field* f, std::unique_ptr<nucleo> made, bool hadCaret, int caret) {
+    nucleo* n = made.get();
+    if (nucleo* left = nullptr; !tookPlace(f, std::move(made), left)) return left;
     n->update();
     if (hadCaret) n->focusAt(std::min(caret, n->getLen()));
     return n;
@@ -59,23 +59,19 @@ nucleo* container::validate(field* f) {
     const int len = f->getLen();
 
     // Constants, the later test winning.
-    nucleo* constant = nullptr;
-    auto replaceConstant = [&](nucleo* made) {
-        delete constant;
-        constant = made;
-    };
-    if (f->chkText("True")) replaceConstant(new booleano(true));
-    if (f->chkText("False")) replaceConstant(new booleano(false));
-    if (f->chkText("?")) replaceConstant(new preference("?"));
-    if (constant) return takePlace(f, constant, hadCaret, caret);
+    std::unique_ptr<nucleo> constant;
+    if (f->chkText("True")) constant = std::make_unique<booleano>(true);
+    if (f->chkText("False")) constant = std::make_unique<booleano>(false);
+    if (f->chkText("?")) constant = std::make_unique<preference>("?");
+    if (constant) return takePlace(f, std::move(constant), hadCaret, caret);
 
     // -y: a negation whose member validates on its own turn.
     if (t[0] == '-') {
-        auto* rest = new field(t + 1, len - 1);
+        auto rest = std::make_unique<field>(t + 1, len - 1);
         rest->copyFont(f);
         auto* neg = new negation();
-        neg->entre(rest, neg->last(), neg->tail());
-        if (nucleo* left = nullptr; !tookPlace(f, neg, left)) return left;
+        neg->lput(std::move(rest));
+        if (nucleo* left = nullptr; !tookPlace(f, adopt(neg), left)) return left;
         return neg;
     }
 
@@ -95,7 +91,7 @@ nucleo* container::validate(field* f) {
             // The exponent stays text until it is next validated.
             pw->linkLast(exponent);
             auto* product = new multiplication(*mantissa, *pw);
-            if (nucleo* left = nullptr; !tookPlace(f, product, left)) return left;
+            if (nucleo* left = nullptr; !tookPlace(f, adopt(product), left)) return left;
             mantissa->update();
             ten->update();
             // The exponent may have been validated on the way in: take
@@ -106,11 +102,11 @@ nucleo* container::validate(field* f) {
     }
     if (prefix > 0) {
         auto* number = unchangedLeaf(new nominal(t, prefix), f);
-        if (prefix == len) return takePlace(f, number, hadCaret, caret);
+        if (prefix == len) return takePlace(f, adopt(number), hadCaret, caret);
         auto* name = unchangedLeaf(new literal(t + prefix, len - prefix), f);
         // 2x: an implicit product.
         auto* product = new multiplication(*number, *name);
-        if (nucleo* left = nullptr; !tookPlace(f, product, left)) return left;
+        if (nucleo* left = nullptr; !tookPlace(f, adopt(product), left)) return left;
         number->update();
         name->update();
         if (hadCaret) name->focusAt(1);
@@ -122,7 +118,7 @@ nucleo* container::validate(field* f) {
         return f;
     }
     auto* name = unchangedLeaf(new literal(t, len), f);
-    return takePlace(f, name, hadCaret, caret);
+    return takePlace(f, adopt(name), hadCaret, caret);
 }
 
 // A completed function name: sin, cos... (or a longer name beginning with
@@ -137,7 +133,8 @@ nucleo* function::validate(field* f) {
         const std::string_view known = proto->head()->view();
         if (name.size() < known.size() || name.substr(0, known.size()) != known) continue;
 
-        container* made = proto->clone();
+        std::unique_ptr<container> built(proto->clone());
+        container* made = built.get();
         if (rootDoc && rootDoc->focused() == f) f->killFocus();
         nucleo* firstMember = first();
         auto* args = memberCount > 0 ? dyn_cast<argument>(firstMember) : nullptr;
@@ -149,10 +146,7 @@ nucleo* function::validate(field* f) {
             made->insertAfterFrom(made->head(), first(), memberCount);
         }
         nodeWatch stays(this);
-        if (!replaceWith(made)) {
-            if (!made->atached()) delete made;
-            return stays.alive() ? this : nullptr;
-        }
+        if (!replaceWith(std::move(built))) return stays.alive() ? this : nullptr;
         made->remeasure();
         if (made->members() > 0) made->first()->focusLeft();
         return made;

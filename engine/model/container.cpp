@@ -190,7 +190,7 @@ void container::copyTo(container* target) const {
 // --- filling and moving chains -----------------------------------------------------------------
 
 void container::fill(int count, const nucleo& proto) {
-    for (int i = 0; i < count; ++i) lputOrDelete(proto.copy());
+    for (int i = 0; i < count; ++i) lput(adopt(proto.copy()));
 }
 
 void container::fill(const nucleo& proto) {
@@ -244,11 +244,10 @@ void container::insertAfterFrom(nucleo* after, nucleo* from, int count) {
     if (!after || !after->nextNode) return;
     nucleo* following = after->nextNode;
     // Copy first: the range may lie in the chain the copies go into.
-    std::vector<nucleo*> copies;
+    std::vector<std::unique_ptr<nucleo>> copies;
     for (nucleo* n = from; n && n->chained() && count > 0; n = n->next(), --count)
-        copies.push_back(n->copy());
-    for (nucleo* c : copies)
-        if (!c->putBefore(following) && !c->atached()) delete c;
+        copies.push_back(adopt(n->copy()));
+    for (std::unique_ptr<nucleo>& c : copies) insertBefore(std::move(c), following);
 }
 
 void container::flush() {

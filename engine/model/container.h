@@ -16,8 +16,8 @@ namespace tovimat {
 
 // The two halves of a field split at the caret: new fields, owned by the caller.
 struct splited {
-    field* left = nullptr;
-    field* right = nullptr;
+    std::unique_ptr<field> left;
+    std::unique_ptr<field> right;
 };
 
 // For one edge of the union of a container's member boxes (left, top, right
@@ -99,9 +99,10 @@ public:
     // member once; answers out.
     container* uniao(container* b, container* out);
     // Links n between after and before as it is, never flattened or lifted;
-    // a composite that binds more loosely than this container there is
-    // wrapped in a new parentesis first.
+    // a loosely binding composite is wrapped in a new parentesis first. A
+    // new node goes in owned, and comes back when refused (see placement).
     bool placeAt(nucleo* n, nucleo* after, nucleo* before);
+    placement placeAt(std::unique_ptr<nucleo> n, nucleo* after, nucleo* before);
 
     // --- structure -------------------------------------------------------------------
     virtual void detachIt(nucleo* n, bool fill) { _detachIt(n, fill, true); }
@@ -109,7 +110,13 @@ public:
     // delimit itself needs parentheses as a member here: (a + b)·c.
     bool needsParentheses(const nucleo* n) const;
     // Inserts item between after and before, applying this class's rules.
+    // The raw form, which each class's rules refine: true when item was
+    // placed (it may be gone, merged into this container); false leaves item
+    // alive, and the caller's to delete unless it is attached somewhere.
+    // New nodes go in through insert(), which says so in its type.
     virtual bool entre(nucleo* item, nucleo* after, nucleo* before);
+    // Inserts n between after and before with this class's rules.
+    placement insert(std::unique_ptr<nucleo> n, nucleo* after, nucleo* before);
 
     // --- character acceptance and validation ----------------------------------------
     // Asked by a child holding the caret: false when the character was
@@ -220,10 +227,7 @@ public:
     bool fput(nucleo& n) { return entre(&n, &headNode, first()); }
     bool lput(nucleo& n) { return entre(&n, last(), &tailNode); }
     bool add(nucleo& n) { return lput(n); }
-    // Appends n with this class's rules; n is deleted when it found no place.
-    void lputOrDelete(nucleo* n) {
-        if (!lput(*n) && !n->atached()) delete n;
-    }
+    placement lput(std::unique_ptr<nucleo> n) { return insert(std::move(n), last(), &tailNode); }
     bool _lput(nucleo& n) { return atachIt(&n, last(), &tailNode, true); }
     bool putAfter(nucleo* n, nucleo* x) { return entre(n, x, x->nextNode); }
     bool putBefore(nucleo* n, nucleo* x) { return entre(n, x->previousNode, x); }
@@ -242,6 +246,9 @@ public:
     void flush();
 
     bool replace(nucleo* old, nucleo* n, bool deleteOld);
+    // n takes the place of the member old, which is deleted once n is let
+    // in (see nucleo::replaceWith).
+    placement replace(nucleo* old, std::unique_ptr<nucleo> n);
     bool _replace(nucleo* old, nucleo* n, bool deleteOld);
 
     // Link with relation conjugation and parenthesis wrapping.
@@ -350,9 +357,17 @@ private:
     void unlink(nucleo* n);
     void collapseInto(nucleo* last);
     void dissolveInto(container* p);
+    // Moves every member, in order, to just before `following` in p with
+    // p's linking rules; a member that finds no place there is deleted.
+    void moveMembersInto(container* p, nucleo* following);
     bool flatten(container* n, nucleo* before);
     bool lift(container* n, nucleo* before);
     bool replaceMember(nucleo* old, nucleo* n, bool deleteOld, bool withRules);
 };
+
+// n goes just after (before) x, with the rules of x's container; refused
+// when x stands in no container.
+placement insertAfter(std::unique_ptr<nucleo> n, nucleo* x);
+placement insertBefore(std::unique_ptr<nucleo> n, nucleo* x);
 
 }  // namespace tovimat

@@ -1,12 +1,10 @@
 // Integer geometry in page units, laid out as the platform's POINT, SIZE and
-// RECT, and the `results` record that the algebra returns.
+// RECT.
 #pragma once
 
 #include "platform/wintypes.h"
 
 namespace tovimat {
-
-class nucleo;
 
 struct aPoint {
     LONG x;
@@ -70,18 +68,6 @@ struct aRect {
         top += d.y;
         bottom += d.y;
     }
-};
-
-// What calculate, simplify, distribute and rule application return: the
-// number of rewrites, the node the result stands for, and the newly built
-// node that replaces it (owned by the caller).
-struct results {
-    int changes = 0;
-    nucleo* source = nullptr;
-    nucleo* value = nullptr;
-
-    results() = default;
-    results(nucleo* value_, nucleo* source_, int changes_) : changes(changes_), source(source_), value(value_) {}
 };
 
 }  // namespace tovimat

@@ -207,17 +207,8 @@ void nucleo::copychain(nucleo* anchor) {
     if (!anchor || !anchor->chained()) return;
     nucleo* following = anchor->nextNode;
     nucleo* preceding = anchor->previousNode;
-    auto place = [](nucleo* c, bool inserted) {
-        if (!inserted && !c->parentNode) delete c;
-    };
-    for (nucleo* s = nextNode; s && s->chained(); s = s->nextNode) {
-        nucleo* c = s->copy();
-        place(c, c->putBefore(following));
-    }
-    for (nucleo* s = previousNode; s && s->chained(); s = s->previousNode) {
-        nucleo* c = s->copy();
-        place(c, c->putAfter(preceding));
-    }
+    for (nucleo* s = nextNode; s && s->chained(); s = s->nextNode) insertBefore(adopt(s->copy()), following);
+    for (nucleo* s = previousNode; s && s->chained(); s = s->previousNode) insertAfter(adopt(s->copy()), preceding);
 }
 
 nucleo* nucleo::addchain(nucleo* n) {

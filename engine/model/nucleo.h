@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "model/geometry.h"
 #include "model/priority.h"
@@ -23,6 +24,8 @@ class algStor;
 class container;
 class field;
 class protocol;
+struct placement;
+struct results;
 
 class nucleo {
     friend class container;
@@ -190,8 +193,14 @@ public:
     bool _putAfter(nucleo* x);
     bool _putBefore(nucleo* x);
     bool detach();
+    // Raw forms, for a node that stands in a tree and moves, or that the
+    // caller keeps owning whatever happens: see placement for new nodes.
     bool replaceWith(nucleo* n);
     bool _replaceWith(nucleo* n);
+    // n takes this node's place with the container's rules. Once n is let in
+    // (this node stands in a chain, n would make no cycle), this node is
+    // deleted, even when the rules then find no place for n.
+    placement replaceWith(std::unique_ptr<nucleo> n);
     void moveTo(int x, int y, bool invalidate = false);
 
     // Puts copies of this node's siblings around anchor, in their order.
@@ -246,6 +255,44 @@ protected:
 
 private:
     static inline std::uint64_t layoutEpoch_ = 0;
+};
+
+// The outcome of putting a new node into the tree with a container's rules
+// (container::insert, lput, replace, nucleo::replaceWith, insertAfter,
+// insertBefore). The rules may link the node as it is, wrap it, merge its
+// members into the container and delete it, or lift it above the container.
+//   placed:  the node went where it was asked; the tree owns it (or it is
+//            gone, merged): use it only once it is known to be in the tree.
+//   refused: the node found no place at all and is the caller's again;
+//            letting the outcome go deletes it.
+// Neither: the rules left the node elsewhere in the tree, which owns it.
+struct placement {
+    bool placed = false;
+    std::unique_ptr<nucleo> refused;
+    explicit operator bool() const { return placed; }
+
+    // The outcome of a raw insertion of n that answered `placed`: n goes
+    // back to the caller only when it was refused and stands nowhere.
+    static placement of(nucleo* n, bool placed);
+};
+
+// Takes ownership of a node just built: adopt(n->copy()), adopt(clone()).
+template <typename T>
+std::unique_ptr<T> adopt(T* n) {
+    return std::unique_ptr<T>(n);
+}
+
+// What calculate, simplify, distribute and rule application return: the
+// number of rewrites, the node the result stands for, and the newly built
+// node that replaces it, owned by the record.
+struct results {
+    int changes = 0;
+    nucleo* source = nullptr;
+    std::unique_ptr<nucleo> value;
+
+    results() = default;
+    // Takes ownership of value.
+    results(nucleo* value_, nucleo* source_, int changes_) : changes(changes_), source(source_), value(value_) {}
 };
 
 // Shows a message box through the node's document root when it has one, and

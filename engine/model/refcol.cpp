@@ -20,7 +20,7 @@ void refCol::add(container* c) {
 }
 
 void refCol::copyTo(container* target) const {
-    for (nucleo* n : *this) target->lputOrDelete(n->copy());
+    for (nucleo* n : *this) target->lput(adopt(n->copy()));
 }
 
 bool refCol::remove(const nucleo* n) {

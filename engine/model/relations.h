@@ -31,10 +31,16 @@ public:
 protected:
     compos(const char* opening, const char* separator, const char* closing);
     // Turns this relation into `replacement` inside the new directive `target`.
-    void xform(resolution* target, unaryOp* replacement);
+    void xform(std::unique_ptr<resolution> target, std::unique_ptr<unaryOp> replacement);
     // A relation character typed at the start of the right-hand side, right
-    // after the operator, rewrites the relation; false when child is not there.
-    bool rewriteAtStart(nucleo* child, resolution* target, unaryOp* replacement);
+    // after the operator, rewrites the relation into a Relation inside a new
+    // Directive; false when child is not there.
+    template <class Directive, class Relation>
+    bool rewriteAtStart(nucleo* child) {
+        if (child != first() || child->getIndex() != 0) return false;
+        xform(std::make_unique<Directive>(), std::make_unique<Relation>());
+        return true;
+    }
     // Inserts the right-hand side.
     void attachSide(nucleo* n);
 };
