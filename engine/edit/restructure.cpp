@@ -198,6 +198,20 @@ void container::collapseInto(nucleo* d) {
 // Every remaining member moves, in order, to just before this container in
 // p, which then deletes it.
 void container::dissolveInto(container* p) {
+    // An emptied member of an operator that needs it (the base of a power
+    // whose parenthesised content was deleted) leaves an empty place, not a
+    // hole: the operator keeps its operands.
+    if (memberCount == 0 && p->memberCount <= p->minMembers()) {
+        nucleo* before = previousNode;
+        nucleo* after = nextNode;
+        p->_detachIt(this, false, false);
+        auto* hole = new field("");
+        hole->moveTo(rect.left, rect.top, true);
+        placement::of(hole, p->atachIt(hole, before, after, false));  // a refused one is freed
+        if (p->rootDoc) p->update();
+        delete this;
+        return;
+    }
     while (memberCount > 0) {
         nucleo* m = first();
         _detachIt(m, false, false);
