@@ -207,8 +207,7 @@ void container::dissolveInto(container* p) {
         p->_detachIt(this, false, false);
         auto* hole = new field("");
         hole->moveTo(rect.left, rect.top, true);
-        placement::of(hole, p->atachIt(hole, before, after, false));  // a refused one is freed
-        if (p->rootDoc) p->update();
+        placement::of(hole, p->atachIt(hole, before, after, true));  // a refused one is freed
         delete this;
         return;
     }
