@@ -303,6 +303,29 @@ TEST_F(Typing, EveryKeystrokeLeavesTheLayoutOfAFreshCopy) {
     }
 }
 
+// Joining two lines of a page puts the longer text on one line: the joined
+// text and the page around it are as wide as a fresh layout makes them,
+// whichever key does the join.
+TEST_F(Typing, JoiningLinesOfAPageLaysOutTheJoinedText) {
+    for (int joinKey : {VK_BACK, VK_DELETE}) {
+        host.getBase()->flush();
+        newItem();
+        type("y\ra");
+        key(VK_LEFT);
+        if (joinKey == VK_DELETE) {
+            key(VK_UP);
+            key(VK_END);
+        }
+        key(joinKey, joinKey == VK_BACK ? 8 : -1);
+        EXPECT_EQ(testing::withoutMarks(dumpTree(*host.getBase())),
+                  "container\n"
+                  "  page\n"
+                  "    literal \"ya\"\n")
+            << "joined with key " << joinKey;
+        EXPECT_EQ(testing::layoutProblems(*host.getBase()), "") << "joined with key " << joinKey;
+    }
+}
+
 // Nesting has a bound that every walk over the tree can afford: typing an
 // opening parenthesis at the deepest level is refused with the reason, and
 // the document stays as it was.

@@ -328,6 +328,9 @@ bool container::joinPrevious(field* f) {
         }
         const int plen = p->getLen();
         f->insert(p->getText(), plen, 0);
+        // f is measured with its longer text before p leaves, so the lines
+        // that close up behind p are laid out around f's new width.
+        f->update();
         f->focusAt(plen);
         delete p;
         return true;
