@@ -2,6 +2,8 @@
 // set it, keys and commands that change nothing leave it alone.
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -63,11 +65,16 @@ std::vector<std::uint8_t> savedBytes(velmor::HeadlessSession& s) {
 
 // Random sessions, saved now and then as a user saves: from a saved state,
 // an action sets the flag exactly when it changes what a save would write.
+// A failing session is reported and the next one goes on, so a longer run
+// (more seeds) lists every session that fails.
 TEST(ModifiedFlag, FollowsWhetherTheSavedBytesChange) {
     static const char* const commands[] = {"NewItemTool", "EditTool", "SelectorTool", "True",
                                            "sin",         "power",    "root",         "union"};
     static const tovimat::testing::ActionMix mix{"ab12x+-*/^=<(),. \r", commands};
-    for (unsigned seed = 1; seed <= 300; ++seed) {
+    std::vector<unsigned> seeds(300);
+    std::iota(seeds.begin(), seeds.end(), 1u);
+    seeds.push_back(1108);  // ends with a drag whose drop puts the nodes back as they were
+    for (unsigned seed : seeds) {
         std::mt19937 rng(seed);
         velmor::HeadlessSession s;
         tovimat::MessageRecorder quiet;
@@ -84,9 +91,9 @@ TEST(ModifiedFlag, FollowsWhetherTheSavedBytesChange) {
             const velmor::ScriptAction a = tovimat::testing::randomAction(rng, mix);
             history += tovimat::testing::scriptOf(a);
             s.play(a);
-            if (clean) {
-                ASSERT_EQ(s.doc().isModified(), savedBytes(s) != before)
-                    << "seed " << seed << ": " << history;
+            if (clean && s.doc().isModified() != (savedBytes(s) != before)) {
+                ADD_FAILURE() << "seed " << seed << ": " << history;
+                break;
             }
         }
         s.doc().onCloseDocument();

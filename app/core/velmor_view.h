@@ -155,7 +155,10 @@ private:
     void startRubberBand(tovimat::POINT clientPoint);
     void endRubberBand();
     void dragStep(tovimat::POINT docPoint);
+    // A drop that leaves a saved document byte for byte as saved (the nodes
+    // put back where they were) does not mark it modified.
     void drop(tovimat::UINT flags, tovimat::POINT docPoint);
+    void moveSelectionTo(tovimat::UINT flags, tovimat::POINT docPoint);
     void deleteSelection();
     // XOR frames of every selector, at the selectors' rectangles.
     void toggleSelectionFrames();
