@@ -2,12 +2,14 @@
 // set it, keys and commands that change nothing leave it alone.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <numeric>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/linear_text.h"
 #include "core/script.h"
 #include "core/velmor_doc.h"
 #include "platform/messages.h"
@@ -66,14 +68,17 @@ std::vector<std::uint8_t> savedBytes(velmor::HeadlessSession& s) {
 // Random sessions, saved now and then as a user saves: from a saved state,
 // an action sets the flag exactly when it changes what a save would write.
 // A failing session is reported and the next one goes on, so a longer run
-// (more seeds) lists every session that fails.
+// (VELMOR_MODIFIED_SEEDS=N plays seeds 1..N) lists every session that fails.
 TEST(ModifiedFlag, FollowsWhetherTheSavedBytesChange) {
     static const char* const commands[] = {"NewItemTool", "EditTool", "SelectorTool", "True",
                                            "sin",         "power",    "root",         "union"};
     static const tovimat::testing::ActionMix mix{"ab12x+-*/^=<(),. \r", commands};
-    std::vector<unsigned> seeds(300);
+    const char* count = std::getenv("VELMOR_MODIFIED_SEEDS");
+    std::vector<unsigned> seeds(count ? std::strtoul(count, nullptr, 10) : 300);
     std::iota(seeds.begin(), seeds.end(), 1u);
     seeds.push_back(1108);  // ends with a drag whose drop puts the nodes back as they were
+    seeds.push_back(1111);  // a `)` validates a name and lays the line out again, bytes unchanged
+    seeds.push_back(1141);
     for (unsigned seed : seeds) {
         std::mt19937 rng(seed);
         velmor::HeadlessSession s;
@@ -88,10 +93,15 @@ TEST(ModifiedFlag, FollowsWhetherTheSavedBytesChange) {
             }
             const bool clean = !s.doc().isModified();
             const std::vector<std::uint8_t> before = savedBytes(s);
+            const std::string textBefore = velmor::linearLines(*s.doc().base());
             const velmor::ScriptAction a = tovimat::testing::randomAction(rng, mix);
             history += tovimat::testing::scriptOf(a);
             s.play(a);
-            if (clean && s.doc().isModified() != (savedBytes(s) != before)) {
+            const bool changed = savedBytes(s) != before;
+            // Taking the caret into another place of a shared value writes
+            // the value under that place: other bytes, the same formulas.
+            const bool sameFormulas = velmor::linearLines(*s.doc().base()) == textBefore;
+            if (clean && s.doc().isModified() != changed && !(changed && sameFormulas && !s.doc().isModified())) {
                 ADD_FAILURE() << "seed " << seed << ": " << history;
                 break;
             }

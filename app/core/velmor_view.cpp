@@ -9,7 +9,6 @@
 #include "core/velmor_doc.h"
 #include "platform/messages.h"
 #include "platform/vkeys.h"
-#include "store/stream.h"
 
 using namespace tovimat;
 using velmor::MK_ALT;
@@ -313,23 +312,7 @@ void CVelmorView::endRubberBand() {
 // Drops the dragged selection where the caret marks it: Shift copies, Alt
 // shares (both places show one value), the right button held cancels,
 // otherwise the nodes move.
-// The bytes a save would write now, pending edits as they stand.
-static std::vector<std::uint8_t> documentBytes(container& base) {
-    memStor bytes;
-    base.save(bytes);
-    return bytes.bytes();
-}
-
 void CVelmorView::drop(UINT flags, POINT p) {
-    container* b = base();
-    const bool wasSaved = b && doc_ && !doc_->isModified();
-    const std::vector<std::uint8_t> saved = wasSaved ? documentBytes(*b) : std::vector<std::uint8_t>{};
-    moveSelectionTo(flags, p);
-    if (wasSaved && base() == b && doc_->isModified() && documentBytes(*b) == saved)
-        root()->setModified(false);
-}
-
-void CVelmorView::moveSelectionTo(UINT flags, POINT p) {
     selection& list = selectionList();
     container* b = base();
     if (focused_ && list.find(focused_)) {

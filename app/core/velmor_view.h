@@ -155,10 +155,7 @@ private:
     void startRubberBand(tovimat::POINT clientPoint);
     void endRubberBand();
     void dragStep(tovimat::POINT docPoint);
-    // A drop that leaves a saved document byte for byte as saved (the nodes
-    // put back where they were) does not mark it modified.
     void drop(tovimat::UINT flags, tovimat::POINT docPoint);
-    void moveSelectionTo(tovimat::UINT flags, tovimat::POINT docPoint);
     void deleteSelection();
     // XOR frames of every selector, at the selectors' rectangles.
     void toggleSelectionFrames();
@@ -202,4 +199,6 @@ private:
     // The rubber band while it is drawn, in client coordinates, not normalised.
     tovimat::RECT band_{0, 0, 0, 0};
     int stepDepth_ = 0;
+    // Whether the document was unmodified when the outermost step began.
+    bool stepFromSaved_ = false;
 };

@@ -106,6 +106,7 @@ void CVelmorView::beginStep() {
         h.moveEditing(editingState());
     lines.beginStep();
     for (nucleo* n : editingNodes()) lines.touched(n);
+    stepFromSaved_ = !doc_->isModified();
 }
 
 void CVelmorView::endStep(const char* label, bool typing) {
@@ -114,6 +115,9 @@ void CVelmorView::endStep(const char* label, bool typing) {
     velmor::LinesChange change = doc_->lines().endStep(editingNodes());
     if (change.empty()) {
         h.moveEditing(editingState());
+        // Nodes laid out again or put back where they were: what a save
+        // would write is what it wrote last.
+        if (stepFromSaved_) doc_->setModifiedFlag(false);
         return;
     }
     // A step without a name (a mouse move) changes the document only by
