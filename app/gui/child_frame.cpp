@@ -45,6 +45,7 @@ void CChildFrame::adopt(CVelmorViewWidget* pane) {
         emit changed();
     });
     connect(pane, &CVelmorViewWidget::changed, this, &CChildFrame::changed);
+    connect(pane, &CVelmorViewWidget::zoomChanged, this, &CChildFrame::changed);
     // A new pane looks where the active one looks.
     if (CVelmorViewWidget* from = activePane(); from && from != pane) {
         pane->horizontalScrollBar()->setValue(from->horizontalScrollBar()->value());
