@@ -13,7 +13,6 @@
 #include <cmath>
 
 #include "accessible_view.h"
-
 #include "core/linear_text.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_protocol.h"
@@ -156,7 +155,6 @@ void CVelmorViewWidget::paintEvent(QPaintEvent* e) {
     p.scale(zoom_, zoom_);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRect area = pageArea(e->rect());
     paintedFrames_.clear();
     {
@@ -400,17 +398,19 @@ void CVelmorViewWidget::zoomOut(const QPoint* anchor) {
         if (*it < zoom_ - 1e-6) return setZoom(*it, anchor);
 }
 
-// Ctrl and the wheel zoom about the pointer, a step for each notch.
+// Ctrl and the wheel zoom about the pointer, a step for each notch; the
+// finer steps of a touchpad add up to notches.
 void CVelmorViewWidget::wheelEvent(QWheelEvent* e) {
     if (!(e->modifiers() & Qt::ControlModifier)) {
         QAbstractScrollArea::wheelEvent(e);
         return;
     }
     e->accept();
-    const int notches = e->angleDelta().y() / 120;
+    constexpr int kNotch = 120;
+    wheelDelta_ += e->angleDelta().y();
     const QPoint at = e->position().toPoint();
-    for (int i = 0; i < notches; ++i) zoomIn(&at);
-    for (int i = 0; i > notches; --i) zoomOut(&at);
+    for (; wheelDelta_ >= kNotch; wheelDelta_ -= kNotch) zoomIn(&at);
+    for (; wheelDelta_ <= -kNotch; wheelDelta_ += kNotch) zoomOut(&at);
 }
 
 // --- mouse -----------------------------------------------------------------------------------------

@@ -94,8 +94,10 @@ public:
     void setZoom(double zoom, const QPoint* anchor = nullptr);
     void zoomIn(const QPoint* anchor = nullptr);
     void zoomOut(const QPoint* anchor = nullptr);
-    // The page point under a position of the viewport.
+    // The page point under a position of the viewport, and the same as the
+    // client point the view's message handlers take.
     QPoint pagePoint(QPointF viewportPos) const;
+    tovimat::POINT clientPoint(QPointF viewportPos) const;
     // Where a rectangle of the page shows on the viewport.
     QRect viewportRect(const QRect& pageRect) const;
 
@@ -132,7 +134,6 @@ protected:
 private:
     // The scroll bars' position, in screen pixels.
     QPoint scroll() const;
-    tovimat::POINT clientPoint(QPointF viewportPos) const;
     QRect toDocument(const tovimat::RECT& clientRect) const;
     // The page rectangle that covers a rectangle of the viewport.
     QRect pageArea(const QRect& viewportRect) const;
@@ -152,6 +153,8 @@ private:
     tovimat::SIZE total_{0, 0};
     bool captured_ = false;
     double zoom_ = 1.0;
+    // Wheel turns with Ctrl held short of a notch.
+    int wheelDelta_ = 0;
     QVector<QRect> sharedPlaces_;
     bool pointerInside_ = false;
     // What the accessibility clients were last told.

@@ -284,6 +284,13 @@ private slots:
                         Qt::ControlModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(pane().viewport(), &out);
         QCOMPARE(pane().zoom(), 1.1);
+        // A touchpad's small steps add up to a notch.
+        for (int i = 0; i < 4; ++i) {
+            QWheelEvent step(at, pane().viewport()->mapToGlobal(at), QPoint(0, 10), QPoint(0, 30), Qt::NoButton,
+                             Qt::ControlModifier, Qt::ScrollUpdate, false);
+            QApplication::sendEvent(pane().viewport(), &step);
+            QCOMPARE(pane().zoom(), i < 3 ? 1.1 : 1.25);
+        }
 
         pane().setZoom(3.0);
         const int scrolled = pane().horizontalScrollBar()->value() + pane().verticalScrollBar()->value();
