@@ -450,7 +450,22 @@ void CVelmorViewWidget::type(const TranslatedKey& keys) {
     if (keys.beep) MessageBeep(0);
 }
 
+namespace {
+
+// The zoom keys type nothing, even when their commands are disabled at the
+// ends of the zoom range.
+bool isZoomKey(const QKeyEvent* e) {
+    return e->matches(QKeySequence::ZoomIn) || e->matches(QKeySequence::ZoomOut) ||
+           (e->key() == Qt::Key_0 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier);
+}
+
+}  // namespace
+
 void CVelmorViewWidget::keyPressEvent(QKeyEvent* e) {
+    if (isZoomKey(e)) {
+        e->ignore();
+        return;
+    }
     const TranslatedKey keys = translateKey(e->key(), e->modifiers(), e->text());
     if (keys.strokes.empty() && !keys.beep) {
         e->ignore();

@@ -242,6 +242,9 @@ private slots:
         QCOMPARE(pane().zoom(), CVelmorViewWidget::kMaxZoom);
         QCOMPARE(zoomShown(), QStringLiteral("800 %"));  // brings the enabling up to date
         QVERIFY(!frameAction("viewZoomIn")->isEnabled());
+        // The key of a disabled zoom types nothing either.
+        QTest::keyClick(&pane(), Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(tovimat::dumpTree(*pane().view().base()), typed);
         for (int i = 0; i < 30; ++i) frameAction("viewZoomOut")->trigger();
         QCOMPARE(pane().zoom(), CVelmorViewWidget::kMinZoom);
         QCOMPARE(zoomShown(), QStringLiteral("25 %"));
