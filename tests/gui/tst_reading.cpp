@@ -264,9 +264,18 @@ private slots:
         QCOMPARE(pane().horizontalScrollBar()->maximum(), int(pane().totalSize().cx) * 4 - viewport.width());
         QCOMPARE(int(pane().clientSize().cx), viewport.width() / 4);
         QCOMPARE(int(pane().clientSize().cy), viewport.height() / 4);
-        // Each pane has its own zoom.
+        // A new pane starts at the zoom of the pane it is split from, and
+        // looks at the same page point; from then on each has its own zoom.
+        pane().scrollToPosition(tovimat::POINT{100, 0});
+        const tovimat::POINT looked = pane().scrollPosition();
+        CVelmorViewWidget* first = &pane();
         frame_->activeFrame()->split(1, 2);
-        QCOMPARE(frame_->activeFrame()->panes().last()->zoom(), 1.0);
+        CVelmorViewWidget* second = frame_->activeFrame()->panes().last();
+        QCOMPARE(second->zoom(), 4.0);
+        QCOMPARE(second->scrollPosition().x, looked.x);
+        second->zoomIn();
+        QCOMPARE(second->zoom(), 5.0);
+        QCOMPARE(first->zoom(), 4.0);
     }
 
     // Ctrl and the wheel zoom about the pointer: the page point under it
