@@ -323,7 +323,8 @@ void CVelmorViewWidget::blink() {
 // --- scrolling -----------------------------------------------------------------------------------
 
 SIZE CVelmorViewWidget::clientSize() const {
-    return SIZE{LONG(std::floor(viewport()->width() / zoom_)), LONG(std::floor(viewport()->height() / zoom_))};
+    return SIZE{LONG(std::floor(viewport()->width() / zoom_)),
+                LONG(std::floor(viewport()->height() / zoom_))};
 }
 
 // The page point at the viewport's top-left corner.
@@ -367,7 +368,7 @@ void CVelmorViewWidget::scrollContentsBy(int, int) { viewport()->update(); }
 // --- zoom ---------------------------------------------------------------------------------------
 
 const std::vector<double>& CVelmorViewWidget::zoomSteps() {
-    static const std::vector<double> steps = {0.25, 1.0 / 3, 0.5, 2.0 / 3, 0.75, 0.9, 1.0, 1.1,  1.25,
+    static const std::vector<double> steps = {0.25, 1.0 / 3, 0.5, 2.0 / 3, 0.75, 0.9, 1.0, 1.1, 1.25,
                                               1.5,  1.75,    2.0, 2.5,     3.0,  4.0, 5.0, 6.0, 8.0};
     return steps;
 }
@@ -375,7 +376,8 @@ const std::vector<double>& CVelmorViewWidget::zoomSteps() {
 void CVelmorViewWidget::setZoom(double zoom, const QPoint* anchor) {
     zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
     if (std::abs(zoom - zoom_) < 1e-9) return;
-    const QPointF at = anchor ? QPointF(*anchor) : QPointF(viewport()->width() / 2.0, viewport()->height() / 2.0);
+    const QPointF at =
+        anchor ? QPointF(*anchor) : QPointF(viewport()->width() / 2.0, viewport()->height() / 2.0);
     const QPoint s = scroll();
     const QPointF page((at.x() + s.x()) / zoom_, (at.y() + s.y()) / zoom_);
     zoom_ = zoom;

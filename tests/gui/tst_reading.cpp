@@ -172,7 +172,8 @@ private slots:
         for (const tovimat::nucleo* leaf : leaves) {
             const QRect box = boxOf(leaf);
             const int y = (box.center().y() / 2) * 2;
-            for (int x : {box.left() + 2, box.center().x(), box.right() - 2}) points.push_back(QPoint(x / 2 * 2, y));
+            for (int x : {box.left() + 2, box.center().x(), box.right() - 2})
+                points.push_back(QPoint(x / 2 * 2, y));
         }
         struct Hit {
             tovimat::nucleo* node;
@@ -298,8 +299,8 @@ private slots:
         QCOMPARE(pane().zoom(), 1.1);
         // A touchpad's small steps add up to a notch.
         for (int i = 0; i < 4; ++i) {
-            QWheelEvent step(at, pane().viewport()->mapToGlobal(at), QPoint(0, 10), QPoint(0, 30), Qt::NoButton,
-                             Qt::ControlModifier, Qt::ScrollUpdate, false);
+            QWheelEvent step(at, pane().viewport()->mapToGlobal(at), QPoint(0, 10), QPoint(0, 30),
+                             Qt::NoButton, Qt::ControlModifier, Qt::ScrollUpdate, false);
             QApplication::sendEvent(pane().viewport(), &step);
             QCOMPARE(pane().zoom(), i < 3 ? 1.1 : 1.25);
         }
@@ -350,14 +351,17 @@ private slots:
         };
         const int small = darkPixels(normal.copy(line));
         const int large = darkPixels(big);
-        QVERIFY2(large > 3 * small && large < 5 * small, qPrintable(QStringLiteral("%1 %2").arg(small).arg(large)));
+        QVERIFY2(large > 3 * small && large < 5 * small,
+                 qPrintable(QStringLiteral("%1 %2").arg(small).arg(large)));
     }
 
     // Every place of a shared value is tinted while the pointer or the
     // caret is on one of them, and only then.
     void sharedValueTint() {
-        play("{Click 10 10}a+b{NewItemTool}{Click 10 60}c*d{SelectorTool}{Drag 0 0 200 40}{Drag 12 12 17 66 alt}"
-             "{EditTool}");
+        play(
+            "{Click 10 10}a+b{NewItemTool}{Click 10 60}c*d{SelectorTool}{Drag 0 0 200 40}{Drag 12 12 17 66 "
+            "alt}"
+            "{EditTool}");
         std::vector<tovimat::nucleo*> places;
         collectReferences(pane().view().base(), places);
         QCOMPARE(places.size(), size_t(2));
@@ -378,6 +382,8 @@ private slots:
                 QVERIFY(pane().sharedPlaces().contains(boxOf(place)));
                 QVERIFY(tinted(boxOf(place)));
             }
+            if (zoom == 2.0)
+                QVERIFY(pane().viewport()->grab().save(QStringLiteral("velmor-shared-value.png")));
             send(QEvent::MouseMove, onScreen(QPoint(400, 300)), Qt::NoButton, Qt::NoButton);
             QVERIFY(pane().sharedPlaces().isEmpty());
             QVERIFY(!tinted(boxOf(places[0])));
