@@ -184,6 +184,38 @@ TEST(CoreLinearText, SymbolGlyphsComeOutAsUnicode) {
               "A \u222a B\n");
 }
 
+// The caret's place in the text of its line, in bytes: inside a name, past
+// a multi-byte glyph, and nowhere when the caret is on another line.
+TEST(CoreLinearText, CaretOffsetFollowsTheCaret) {
+    struct Case {
+        const char* script;
+        std::string text;
+        int offset;
+    };
+    const Case cases[] = {
+        {"12+ab", "12 + ab", 7},
+        {"12+ab{Left}", "12 + ab", 6},
+        {"12+ab{Home}", "12 + ab", 5},  // the start of the name
+        {"A{union}B", "A \u222a B", 7},
+        {"A{union}B{Left}", "A \u222a B", 6},
+    };
+    for (const Case& c : cases) {
+        velmor::HeadlessSession s;
+        s.newDocument();
+        std::string error;
+        ASSERT_TRUE(s.play(std::string("{Click 10 10}") + c.script, error)) << error;
+        const tovimat::nucleo* line = s.doc().base()->first();
+        int offset = -2;
+        EXPECT_EQ(velmor::linearText(*line, s.view().focused(), s.view().caretIndex(), &offset), c.text)
+            << c.script;
+        EXPECT_EQ(offset, c.offset) << c.script;
+        // The plain text is the same, and no mark is left behind.
+        EXPECT_EQ(velmor::linearText(*line), c.text);
+        EXPECT_EQ(velmor::linearText(*line, nullptr, 0, &offset), c.text);
+        EXPECT_EQ(offset, -1);
+    }
+}
+
 TEST(CoreCalc, PrintsTheTypedLine) {
     velmor::RunResult r = velmor::calculateText("3+4");
     EXPECT_EQ(r.exitCode, 0);

@@ -1,5 +1,6 @@
 #include "core/linear_text.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "model/document.h"
@@ -13,12 +14,32 @@ namespace velmor {
 
 namespace {
 
-// A node's own text in UTF-8, read in the encoding of its face.
-std::string textOf(const nucleo& n) {
+// The first n bytes of a node's own text in UTF-8, read in the encoding of
+// its face.
+std::string textOf(const nucleo& node, int n) {
     LOGFONTA lf{};
     const bool symbol =
-        GetObjectA(n.getFont(), sizeof lf, &lf) == int(sizeof lf) && isSymbolFace(lf.lfFaceName);
-    return symbol ? symbolToUtf8(n.getText(), n.getLen()) : cp1252ToUtf8(n.getText(), n.getLen());
+        GetObjectA(node.getFont(), sizeof lf, &lf) == int(sizeof lf) && isSymbolFace(lf.lfFaceName);
+    return symbol ? symbolToUtf8(node.getText(), n) : cp1252ToUtf8(node.getText(), n);
+}
+
+std::string textOf(const nucleo& n) { return textOf(n, n.getLen()); }
+
+// While a text with the caret is written: the caret's node and index, and
+// the mark left in the text where the caret stands (a noncharacter, which no
+// node's text holds).
+struct CaretMark {
+    const nucleo* node = nullptr;
+    int index = 0;
+};
+thread_local CaretMark caretMark;
+constexpr const char* kCaretMark = "\xEF\xBF\xBF";
+
+std::string withCaretMark(const nucleo& n, std::string text) {
+    if (n.isGroup()) return caretMark.index == 0 ? kCaretMark + text : text + kCaretMark;
+    const int at = std::clamp(caretMark.index, 0, int(n.getLen()));
+    const std::string before = textOf(n, at);
+    return before + kCaretMark + text.substr(std::min(before.size(), text.size()));
 }
 
 std::vector<const nucleo*> membersOf(const container& c) {
@@ -182,8 +203,19 @@ std::string groupText(const container& c) {
 }  // namespace
 
 std::string linearText(const nucleo& n) {
-    if (n.isGroup()) return groupText(static_cast<const container&>(n));
-    return textOf(n);
+    std::string text = n.isGroup() ? groupText(static_cast<const container&>(n)) : textOf(n);
+    return &n == caretMark.node ? withCaretMark(n, std::move(text)) : text;
+}
+
+std::string linearText(const nucleo& n, const nucleo* caretNode, int caretIndex, int* caretOffset) {
+    const CaretMark previous = caretMark;
+    caretMark = CaretMark{caretNode, caretIndex};
+    std::string text = linearText(n);
+    caretMark = previous;
+    const size_t at = text.find(kCaretMark);
+    if (caretOffset) *caretOffset = at == std::string::npos ? -1 : int(at);
+    if (at != std::string::npos) text.erase(at, std::char_traits<char>::length(kCaretMark));
+    return text;
 }
 
 std::string linearLines(const container& base) {

@@ -45,10 +45,11 @@ void CChildFrame::adopt(CVelmorViewWidget* pane) {
         emit changed();
     });
     connect(pane, &CVelmorViewWidget::changed, this, &CChildFrame::changed);
-    // A new pane looks where the active one looks.
+    connect(pane, &CVelmorViewWidget::zoomChanged, this, &CChildFrame::changed);
+    // A new pane looks where the active one looks, at its zoom.
     if (CVelmorViewWidget* from = activePane(); from && from != pane) {
-        pane->horizontalScrollBar()->setValue(from->horizontalScrollBar()->value());
-        pane->verticalScrollBar()->setValue(from->verticalScrollBar()->value());
+        pane->setZoom(from->zoom());
+        pane->scrollToPosition(from->scrollPosition());
     }
 }
 

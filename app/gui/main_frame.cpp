@@ -101,6 +101,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     createImportExportActions();
     createToolBars();
     createStatusBar();
+    createZoomActions();
     readSettings();
 
     connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::scheduleUpdate);
@@ -340,6 +341,7 @@ void CMainFrame::updateUi() {
                           id::EditCopy, id::WindowNew, id::WindowCascade, id::WindowTile, id::WindowSplit})
         action(commandId)->setEnabled(doc != nullptr);
     updateEditActions(view);
+    updateViewActions(pane);
 
     for (CChildFrame* f : frames())
         for (CVelmorViewWidget* p : f->panes())

@@ -94,6 +94,10 @@ private:
     void createCopyAsActions();
     // File > Import and Export, placed after File > Save As.
     void createImportExportActions();
+    // View > Zoom In, Zoom Out and Actual Size, and the zoom in the status
+    // bar (view_actions.cpp).
+    void createZoomActions();
+    void updateViewActions(CVelmorViewWidget* pane);
     void onImport();
     void onExport();
     // A new window whose document load fills; null (and no window) when
@@ -148,6 +152,10 @@ private:
     QLabel* capLabel_ = nullptr;
     QLabel* numLabel_ = nullptr;
     QLabel* scrlLabel_ = nullptr;
+    QLabel* zoomLabel_ = nullptr;
+    QAction* zoomIn_ = nullptr;
+    QAction* zoomOut_ = nullptr;
+    QAction* zoomActual_ = nullptr;
     CLockKeyWatcher lockKeys_;
     std::unique_ptr<QPrinter> printer_;
 

@@ -1,5 +1,6 @@
 #include "view_widget.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
@@ -7,11 +8,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
+#include "accessible_view.h"
+#include "core/linear_text.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_protocol.h"
 #include "platform/messages.h"
+#include "refs/reference.h"
 
 using namespace tovimat;
 
@@ -31,11 +37,6 @@ UINT mouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     return flags;
 }
 
-POINT clientPoint(const QMouseEvent* e) {
-    const QPoint p = e->position().toPoint();
-    return POINT{p.x(), p.y()};
-}
-
 QRect fromRECT(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
 // A dotted frame that inverts what is under it, the look of a focus frame.
@@ -53,6 +54,13 @@ void invertFrame(QPainter& p, const QRect& r) {
         p.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
+// The innermost shared value that n stands in, if any.
+reference* sharedValueOf(nucleo* n) {
+    for (; n; n = n->parent())
+        if (n->isRef()) return static_cast<reference*>(n);
+    return nullptr;
+}
+
 }  // namespace
 
 CVelmorViewWidget::CVelmorViewWidget(CVelmorDoc& doc, QWidget* parent)
@@ -68,6 +76,7 @@ CVelmorViewWidget::CVelmorViewWidget(CVelmorDoc& doc, QWidget* parent)
     connect(&blinkTimer_, &QTimer::timeout, this, &CVelmorViewWidget::blink);
     view_.onInitialUpdate();
     view_.recalcScrollRange();
+    installAccessibleViews();
 }
 
 CVelmorViewWidget::~CVelmorViewWidget() {
@@ -78,10 +87,42 @@ QPoint CVelmorViewWidget::scroll() const {
     return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
-QRect CVelmorViewWidget::toDocument(const RECT& r) const { return fromRECT(r).translated(scroll()); }
+// Client rectangles of the engine are in page units, from the page point
+// at the scroll position.
+QRect CVelmorViewWidget::toDocument(const RECT& r) const {
+    const POINT s = scrollPosition();
+    return fromRECT(r).translated(s.x, s.y);
+}
+
+QPoint CVelmorViewWidget::pagePoint(QPointF at) const {
+    const QPoint s = scroll();
+    return QPoint(int(std::floor((at.x() + s.x()) / zoom_)), int(std::floor((at.y() + s.y()) / zoom_)));
+}
+
+POINT CVelmorViewWidget::clientPoint(QPointF at) const {
+    const QPoint page = pagePoint(at);
+    const POINT s = scrollPosition();
+    return POINT{page.x() - s.x, page.y() - s.y};
+}
+
+// Page pixel (x, y) covers the screen from x * zoom up to (x + 1) * zoom.
+QRect CVelmorViewWidget::viewportRect(const QRect& r) const {
+    const QPoint s = scroll();
+    const int left = int(std::floor(r.left() * zoom_));
+    const int top = int(std::floor(r.top() * zoom_));
+    const int right = std::max(left + 1, int(std::ceil((r.right() + 1) * zoom_)));
+    const int bottom = std::max(top + 1, int(std::ceil((r.bottom() + 1) * zoom_)));
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).translated(-s);
+}
+
+QRect CVelmorViewWidget::pageArea(const QRect& r) const {
+    const QPoint topLeft = pagePoint(r.topLeft());
+    const QPoint bottomRight = pagePoint(QPointF(r.right() + 1, r.bottom() + 1));
+    return QRect(topLeft, bottomRight);
+}
 
 void CVelmorViewWidget::updateDocumentRect(const QRect& docRect) {
-    viewport()->update(docRect.translated(-scroll()).adjusted(-1, -1, 1, 1));
+    viewport()->update(viewportRect(docRect).adjusted(-1, -1, 1, 1));
 }
 
 // --- repainting ---------------------------------------------------------------------------------
@@ -89,8 +130,9 @@ void CVelmorViewWidget::updateDocumentRect(const QRect& docRect) {
 void CVelmorViewWidget::invalidateRect(const RECT& r, bool) {
     const QRect client = fromRECT(r);
     if (client.isEmpty()) return;
-    damage_ += client.translated(scroll());
-    viewport()->update(client);
+    const QRect doc = toDocument(r);
+    damage_ += doc;
+    viewport()->update(viewportRect(doc));
 }
 
 // Qt cannot take back an update it was asked for; painting an area twice
@@ -110,23 +152,98 @@ void CVelmorViewWidget::paintEvent(QPaintEvent* e) {
 
     p.save();
     p.translate(-s);
+    p.scale(zoom_, zoom_);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const QRect area = e->rect().translated(s);
+    const QRect area = pageArea(e->rect());
     paintedFrames_.clear();
     {
         CQtDC dc(&p);
         view_.onDraw(&dc, aRect(area.left(), area.top(), area.right() + 1, area.bottom() + 1));
     }
     p.restore();
+    paintSharedPlaces(p);
     // The selection frames that this paint drew are on the screen now.
-    const QRegion painted = e->region().translated(s);
+    QRegion painted;
+    for (const QRect& r : e->region()) painted += pageArea(r);
     for (const QRect& f : paintedFrames_)
         if (!frames_.contains(f) && painted.intersects(f)) frames_.append(f);
 
     p.setCompositionMode(QPainter::CompositionMode_Difference);
-    for (const QRect& f : frames_) invertFrame(p, f.translated(-s));
-    if (caretVisible() && blinkOn_ && isActiveWindow()) p.fillRect(caretRect().translated(-s), Qt::white);
+    for (const QRect& f : frames_) invertFrame(p, viewportRect(f));
+    if (caretVisible() && blinkOn_ && isActiveWindow()) p.fillRect(viewportRect(caretRect()), Qt::white);
+}
+
+// --- accessibility ------------------------------------------------------------------------------
+
+QString CVelmorViewWidget::lineText(int* caretOffset) const {
+    if (caretOffset) *caretOffset = 0;
+    container* base = view_.base();
+    if (!base) return QString();
+    nucleo* line = view_.focused();
+    while (line && line->parent() != base) line = line->parent();
+    if (!line) {
+        std::string all = velmor::linearLines(*base);
+        if (!all.empty() && all.back() == '\n') all.pop_back();
+        return QString::fromStdString(all);
+    }
+    int offset = -1;
+    const std::string text = velmor::linearText(*line, view_.focused(), view_.caretIndex(), &offset);
+    if (caretOffset && offset > 0) *caretOffset = int(QString::fromUtf8(text.data(), offset).size());
+    return QString::fromStdString(text);
+}
+
+void CVelmorViewWidget::notifyAccessibility() {
+    if (!QAccessible::isActive()) return;
+    int cursor = 0;
+    const QString text = lineText(&cursor);
+    if (text != accessibleText_) {
+        QAccessibleTextUpdateEvent update(this, 0, accessibleText_, text);
+        QAccessible::updateAccessibility(&update);
+        QAccessibleValueChangeEvent value(this, text);
+        QAccessible::updateAccessibility(&value);
+        accessibleText_ = text;
+    }
+    if (cursor != accessibleCursor_) {
+        QAccessibleTextCursorEvent moved(this, cursor);
+        QAccessible::updateAccessibility(&moved);
+        accessibleCursor_ = cursor;
+    }
+}
+
+// --- shared values ------------------------------------------------------------------------------
+
+void CVelmorViewWidget::updateSharedPlaces() {
+    QVector<QRect> places;
+    CVelmorProtocol* root = view_.root();
+    reference* on = nullptr;
+    if (root && caretVisible()) on = sharedValueOf(view_.focused());
+    if (root && !on && pointerInside_ && protocol::mouseOn && protocol::mouseOn->getRoot() == root)
+        on = sharedValueOf(protocol::mouseOn);
+    if (on && on->getBulk())
+        for (nucleo* place : on->getBulk()->references())
+            if (place->getRoot() == root && place->chained()) {
+                const aRect& r = place->getRect();
+                places.append(QRect(r.left, r.top, r.Width(), r.Height()));
+            }
+    if (places == sharedPlaces_) return;
+    for (const QRect& r : sharedPlaces_) updateDocumentRect(r);
+    sharedPlaces_ = places;
+    for (const QRect& r : sharedPlaces_) updateDocumentRect(r);
+}
+
+// A light tint over each place and a line under it: the tree stays legible
+// through it.
+void CVelmorViewWidget::paintSharedPlaces(QPainter& p) const {
+    if (sharedPlaces_.size() < 2) return;
+    const QColor tint(40, 120, 220);
+    for (const QRect& r : sharedPlaces_) {
+        const QRect box = viewportRect(r);
+        QColor fill = tint;
+        fill.setAlpha(36);
+        p.fillRect(box, fill);
+        p.fillRect(QRect(box.left(), box.bottom(), box.width(), 1), tint);
+    }
 }
 
 void CVelmorViewWidget::paintSelectionFrame(HDC, const RECT& docRect) {
@@ -138,6 +255,7 @@ void CVelmorViewWidget::showSelectionFrames() {
     if (CVelmorProtocol* root = view_.root())
         for (selector& s : CVelmorProtocol::sharedSelection())
             if (s.getTarget()->getRoot() == root) wanted.append(fromRECT(s.getRect()));
+    updateSharedPlaces();
     if (wanted == frames_) return;
     frames_ = wanted;
     viewport()->update();
@@ -186,7 +304,8 @@ void CVelmorViewWidget::hideCaret() {
 void CVelmorViewWidget::setCaretPos(POINT p) {
     // Kept in document coordinates: the caret scrolls with the content.
     updateDocumentRect(caretRect());
-    caretPos_ = QPoint(p.x, p.y) + scroll();
+    const POINT s = scrollPosition();
+    caretPos_ = QPoint(p.x + s.x, p.y + s.y);
     blinkOn_ = true;
     if (blinkTimer_.isActive()) blinkTimer_.start();
     updateDocumentRect(caretRect());
@@ -203,16 +322,20 @@ void CVelmorViewWidget::blink() {
 
 // --- scrolling -----------------------------------------------------------------------------------
 
-SIZE CVelmorViewWidget::clientSize() const { return SIZE{viewport()->width(), viewport()->height()}; }
+SIZE CVelmorViewWidget::clientSize() const {
+    return SIZE{LONG(std::floor(viewport()->width() / zoom_)),
+                LONG(std::floor(viewport()->height() / zoom_))};
+}
 
+// The page point at the viewport's top-left corner.
 POINT CVelmorViewWidget::scrollPosition() const {
-    const QPoint s = scroll();
-    return POINT{s.x(), s.y()};
+    const QPoint page = pagePoint(QPointF(0, 0));
+    return POINT{page.x(), page.y()};
 }
 
 void CVelmorViewWidget::scrollToPosition(POINT p) {
-    horizontalScrollBar()->setValue(p.x);
-    verticalScrollBar()->setValue(p.y);
+    horizontalScrollBar()->setValue(int(std::lround(p.x * zoom_)));
+    verticalScrollBar()->setValue(int(std::lround(p.y * zoom_)));
 }
 
 void CVelmorViewWidget::setScrollSizes(SIZE total) {
@@ -225,10 +348,12 @@ void CVelmorViewWidget::updateScrollBars() {
     const QSize page = viewport()->size();
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    h->setRange(0, std::max(0, int(total_.cx) - page.width()));
+    const int width = int(std::ceil(total_.cx * zoom_));
+    const int height = int(std::ceil(total_.cy * zoom_));
+    h->setRange(0, std::max(0, width - page.width()));
     h->setPageStep(std::max(1, page.width()));
     h->setSingleStep(std::max(1, page.width() / 10));
-    v->setRange(0, std::max(0, int(total_.cy) - page.height()));
+    v->setRange(0, std::max(0, height - page.height()));
     v->setPageStep(std::max(1, page.height()));
     v->setSingleStep(std::max(1, page.height() / 10));
 }
@@ -240,29 +365,81 @@ void CVelmorViewWidget::resizeEvent(QResizeEvent* e) {
 
 void CVelmorViewWidget::scrollContentsBy(int, int) { viewport()->update(); }
 
+// --- zoom ---------------------------------------------------------------------------------------
+
+const std::vector<double>& CVelmorViewWidget::zoomSteps() {
+    static const std::vector<double> steps = {0.25, 1.0 / 3, 0.5, 2.0 / 3, 0.75, 0.9, 1.0, 1.1, 1.25,
+                                              1.5,  1.75,    2.0, 2.5,     3.0,  4.0, 5.0, 6.0, 8.0};
+    return steps;
+}
+
+void CVelmorViewWidget::setZoom(double zoom, const QPoint* anchor) {
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    if (std::abs(zoom - zoom_) < 1e-9) return;
+    const QPointF at =
+        anchor ? QPointF(*anchor) : QPointF(viewport()->width() / 2.0, viewport()->height() / 2.0);
+    const QPoint s = scroll();
+    const QPointF page((at.x() + s.x()) / zoom_, (at.y() + s.y()) / zoom_);
+    zoom_ = zoom;
+    updateScrollBars();
+    horizontalScrollBar()->setValue(int(std::lround(page.x() * zoom_ - at.x())));
+    verticalScrollBar()->setValue(int(std::lround(page.y() * zoom_ - at.y())));
+    viewport()->update();
+    emit zoomChanged(zoom_);
+}
+
+// A zoom between two steps goes to the next step in the direction asked.
+void CVelmorViewWidget::zoomIn(const QPoint* anchor) {
+    for (double step : zoomSteps())
+        if (step > zoom_ + 1e-6) return setZoom(step, anchor);
+}
+
+void CVelmorViewWidget::zoomOut(const QPoint* anchor) {
+    const std::vector<double>& steps = zoomSteps();
+    for (auto it = steps.rbegin(); it != steps.rend(); ++it)
+        if (*it < zoom_ - 1e-6) return setZoom(*it, anchor);
+}
+
+// Ctrl and the wheel zoom about the pointer, a step for each notch; the
+// finer steps of a touchpad add up to notches.
+void CVelmorViewWidget::wheelEvent(QWheelEvent* e) {
+    if (!(e->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(e);
+        return;
+    }
+    e->accept();
+    constexpr int kNotch = 120;
+    wheelDelta_ += e->angleDelta().y();
+    const QPoint at = e->position().toPoint();
+    for (; wheelDelta_ >= kNotch; wheelDelta_ -= kNotch) zoomIn(&at);
+    for (; wheelDelta_ <= -kNotch; wheelDelta_ += kNotch) zoomOut(&at);
+}
+
 // --- mouse -----------------------------------------------------------------------------------------
 
 void CVelmorViewWidget::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     setFocus(Qt::MouseFocusReason);
     emit activated(this);
-    view_.onLButtonDown(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e));
-    emit changed();
+    view_.onLButtonDown(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e->position()));
+    afterInput();
 }
 
 // The second press of a double click is a press like the first.
 void CVelmorViewWidget::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
 
 void CVelmorViewWidget::mouseMoveEvent(QMouseEvent* e) {
-    view_.onMouseMove(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e));
-    if (e->buttons() & Qt::LeftButton) emit changed();
+    pointerInside_ = true;
+    view_.onMouseMove(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e->position()));
+    updateSharedPlaces();
+    if (e->buttons() & Qt::LeftButton) afterInput();
 }
 
 // The flags tell the buttons still held: the right one cancels a drop.
 void CVelmorViewWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
-    view_.onLButtonUp(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e));
-    emit changed();
+    view_.onLButtonUp(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e->position()));
+    afterInput();
 }
 
 // --- keyboard ---------------------------------------------------------------------------------------
@@ -275,7 +452,22 @@ void CVelmorViewWidget::type(const TranslatedKey& keys) {
     if (keys.beep) MessageBeep(0);
 }
 
+namespace {
+
+// The zoom keys type nothing, even when their commands are disabled at the
+// ends of the zoom range.
+bool isZoomKey(const QKeyEvent* e) {
+    return e->matches(QKeySequence::ZoomIn) || e->matches(QKeySequence::ZoomOut) ||
+           (e->key() == Qt::Key_0 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier);
+}
+
+}  // namespace
+
 void CVelmorViewWidget::keyPressEvent(QKeyEvent* e) {
+    if (isZoomKey(e)) {
+        e->ignore();
+        return;
+    }
     const TranslatedKey keys = translateKey(e->key(), e->modifiers(), e->text());
     if (keys.strokes.empty() && !keys.beep) {
         e->ignore();
@@ -283,13 +475,13 @@ void CVelmorViewWidget::keyPressEvent(QKeyEvent* e) {
     }
     e->accept();
     type(keys);
-    emit changed();
+    afterInput();
 }
 
 void CVelmorViewWidget::inputMethodEvent(QInputMethodEvent* e) {
     if (!e->commitString().isEmpty()) {
         type(translateText(e->commitString()));
-        emit changed();
+        afterInput();
     }
     e->accept();
 }
@@ -302,7 +494,7 @@ void CVelmorViewWidget::focusInEvent(QFocusEvent* e) {
     view_.onSetFocus();
     emit activated(this);
     updateDocumentRect(caretRect());
-    emit changed();
+    afterInput();
 }
 
 // An open menu leaves the focus where it was: its commands act on this pane.
@@ -310,6 +502,19 @@ void CVelmorViewWidget::focusOutEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusOutEvent(e);
     if (e->reason() != Qt::PopupFocusReason) view_.onKillFocus();
     updateDocumentRect(caretRect());
+    updateSharedPlaces();
+}
+
+void CVelmorViewWidget::leaveEvent(QEvent* e) {
+    QAbstractScrollArea::leaveEvent(e);
+    pointerInside_ = false;
+    updateSharedPlaces();
+}
+
+void CVelmorViewWidget::afterInput() {
+    updateSharedPlaces();
+    notifyAccessibility();
+    emit changed();
 }
 
 }  // namespace velmor::gui

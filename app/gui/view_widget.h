@@ -8,18 +8,26 @@
 // the painted tree, so drawing a frame twice removes it, frames scroll with
 // the content, and a repaint of the area under a frame wipes it as a real
 // repaint would.
+//
+// Each pane has its own zoom. The engine keeps laying out and answering in
+// page units; the pane scales what it paints (the tree, the caret, the frames)
+// and maps every mouse position back to page units, so the CViewWindow side
+// of this class (client sizes, scroll positions, rectangles) speaks page
+// units and only the scroll bars and Qt events speak screen pixels.
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <QRegion>
 #include <QTimer>
 #include <QVector>
+#include <vector>
 
 #include "core/velmor_view.h"
 #include "key_map.h"
 #include "qt_dc.h"
 
 class CVelmorDoc;
+class QPainter;
 
 namespace velmor::gui {
 
@@ -52,7 +60,11 @@ public:
     tovimat::HDC getDC() override { return &measureDC_; }
     void releaseDC(tovimat::HDC) override {}
 
-    // --- state, for the status bar and the tests -----------------------------------------
+    // --- state, for the status bar, accessibility and the tests ------------------------------
+    // The linear text of the line with the caret (every line when there is
+    // no caret) and the caret's offset in it, in UTF-16 units (0 without a
+    // caret).
+    QString lineText(int* caretOffset = nullptr) const;
     bool caretVisible() const { return caretVisible_ && caretOwner_ == this; }
     // The caret in document coordinates.
     QRect caretRect() const { return QRect(caretPos_, caretSize_); }
@@ -63,6 +75,37 @@ public:
     // view draws and erases frames only in the pane the user works in; the
     // other panes of the document are brought in line with this.
     void showSelectionFrames();
+    // Brings the shared-value tint and the accessibility clients up to date
+    // after a command changed the tree.
+    void refreshFeedback() {
+        updateSharedPlaces();
+        notifyAccessibility();
+    }
+
+    // --- zoom ---------------------------------------------------------------------------------------
+    static constexpr double kMinZoom = 0.25;
+    static constexpr double kMaxZoom = 8.0;
+    // The steps of Zoom In and Zoom Out, from kMinZoom to kMaxZoom.
+    static const std::vector<double>& zoomSteps();
+    double zoom() const { return zoom_; }
+    // Sets the zoom (clamped to the range), keeping the page point under the
+    // viewport position anchor where it is; the centre of the viewport when
+    // anchor is null.
+    void setZoom(double zoom, const QPoint* anchor = nullptr);
+    void zoomIn(const QPoint* anchor = nullptr);
+    void zoomOut(const QPoint* anchor = nullptr);
+    // The page point under a position of the viewport, and the same as the
+    // client point the view's message handlers take.
+    QPoint pagePoint(QPointF viewportPos) const;
+    tovimat::POINT clientPoint(QPointF viewportPos) const;
+    // Where a rectangle of the page shows on the viewport.
+    QRect viewportRect(const QRect& pageRect) const;
+
+    // --- shared values -------------------------------------------------------------------------------
+    // The boxes, in page coordinates, of every place of this document that
+    // shows the shared value under the pointer or holding the caret; empty
+    // when neither is on one.
+    const QVector<QRect>& sharedPlaces() const { return sharedPlaces_; }
 
 signals:
     // Something happened that may change the enabling of commands, the
@@ -70,6 +113,7 @@ signals:
     void changed();
     // The pane received the keyboard focus or a click.
     void activated(CVelmorViewWidget* pane);
+    void zoomChanged(double zoom);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -79,6 +123,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void leaveEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
@@ -86,8 +132,18 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // The scroll bars' position, in screen pixels.
     QPoint scroll() const;
     QRect toDocument(const tovimat::RECT& clientRect) const;
+    // The page rectangle that covers a rectangle of the viewport.
+    QRect pageArea(const QRect& viewportRect) const;
+    void updateSharedPlaces();
+    void paintSharedPlaces(QPainter& p) const;
+    // Tells the accessibility clients of a new text or caret position.
+    void notifyAccessibility();
+    // After each input: the shared-value tint, the accessibility clients,
+    // then changed().
+    void afterInput();
     void updateScrollBars();
     void updateDocumentRect(const QRect& docRect);
     void blink();
@@ -96,6 +152,14 @@ private:
     CQtDC measureDC_;
     tovimat::SIZE total_{0, 0};
     bool captured_ = false;
+    double zoom_ = 1.0;
+    // Wheel turns with Ctrl held short of a notch.
+    int wheelDelta_ = 0;
+    QVector<QRect> sharedPlaces_;
+    bool pointerInside_ = false;
+    // What the accessibility clients were last told.
+    QString accessibleText_;
+    int accessibleCursor_ = -1;
 
     // The caret: one for the whole program, like the platform's.
     static CVelmorViewWidget* caretOwner_;
