@@ -258,6 +258,9 @@ private slots:
         QVERIFY(formulaImage(QStringLiteral("1 +"), 1).isNull());
         // At twice the pixel density the picture has twice the pixels.
         QCOMPARE(formulaImage(QStringLiteral("1/2"), 2).size(), fraction.size() * 2);
+        // Kept beside the test for a look at the page.
+        dialog->resize(700, 1800);
+        dialog->grab().save(QStringLiteral("velmor-help.png"));
         delete dialog;
     }
 
