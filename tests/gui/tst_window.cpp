@@ -5,7 +5,9 @@
 #include <QActionGroup>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QImage>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,6 +15,7 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include "core/rule_file.h"
 #include "gui_document.h"
@@ -20,6 +23,7 @@
 #include "help.h"
 #include "message_sink.h"
 #include "model/dump.h"
+#include "render.h"
 
 using namespace velmor;
 using namespace velmor::gui;
@@ -308,6 +312,35 @@ private slots:
         sink_->answers = {IDCANCEL};
         frame_->closeDocument(first);
         QCOMPARE(sink_->boxes.back().text, std::string("Save changes to Untitled 1?"));
+    }
+
+    // File > Export asks for the scale of a PNG and draws it so.
+    void exportDialogOffersTheScale() {
+        QVERIFY(frame_->openDocument(example()));
+        const QString out = scratch_.filePath("dialog.png");
+        int answered = 0;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                files->selectFile(out);
+                QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
+                ++answered;
+            } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+                QCOMPARE(input->doubleValue(), 1.0);
+                input->setDoubleValue(2);
+                input->accept();
+                ++answered;
+            }
+        });
+        answer.start(20);
+        frame_->updateUi();
+        frame_->findChild<QAction*>(QStringLiteral("fileExport"))->trigger();
+        answer.stop();
+        QCOMPARE(answered, 2);
+        COffscreenDocument doc;
+        QVERIFY(doc.open(example()));
+        QCOMPARE(QImage(out).size(), documentPicture(doc.doc()).size * 2);
     }
 
     // velmor --export: a PNG doubles with --scale 2; what the engine says on
