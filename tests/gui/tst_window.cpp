@@ -123,6 +123,9 @@ private slots:
         frame_->newDocument();
         QCOMPARE(CVelmorView::mode(), int(CVelmorView::NewItemMode));
         QCOMPARE(group->checkedAction(), act(c::NewItemTool));
+        // Choosing the tool is no change to the document.
+        QVERIFY(!frame_->activeDocument()->isModified());
+        QVERIFY(!act(id::EditUndo)->isEnabled());
         test::GuiDriver(*frame_, pane()).play("{Click 10 10}y");
         QCOMPARE(tovimat::dumpTree(*pane().view().base()),
                  std::string("container\n  literal \"y\" <caret 1>\n"));
