@@ -38,9 +38,13 @@ CGuiDocument::CGuiDocument(int number, QObject* parent) : QObject(parent), numbe
 
 CGuiDocument::~CGuiDocument() { core_.onCloseDocument(); }
 
+QString CGuiDocument::untitledName() const {
+    return number_ > 0 ? QStringLiteral("Untitled %1").arg(number_) : QStringLiteral("Untitled");
+}
+
 QString CGuiDocument::title() const {
     if (!path_.isEmpty()) return QFileInfo(path_).fileName();
-    const QString untitled = QStringLiteral("Velmor%1").arg(number_);
+    const QString untitled = untitledName();
     if (!picture_.isEmpty())
         return QStringLiteral("%1 (from %2)").arg(untitled, QFileInfo(picture_).fileName());
     if (recoveredFrom_.isEmpty()) return untitled;
@@ -53,7 +57,7 @@ QString CGuiDocument::suggestedFileName() const {
         const QFileInfo picture(picture_);
         return picture.dir().filePath(picture.completeBaseName() + QStringLiteral(".vlm"));
     }
-    return QStringLiteral("Velmor%1.vlm").arg(number_);
+    return untitledName() + QStringLiteral(".vlm");
 }
 
 bool CGuiDocument::save(const QString& path, QString* error) {

@@ -15,7 +15,8 @@ class CGuiDocument : public QObject {
     Q_OBJECT
 
 public:
-    // number names an untitled document: "Velmor1", "Velmor2"...
+    // number names an untitled document: "Untitled 1", "Untitled 2"... A
+    // document opened from its file needs none (0).
     explicit CGuiDocument(int number, QObject* parent = nullptr);
     ~CGuiDocument() override;
 
@@ -42,6 +43,8 @@ public:
     // imported text file. Save must not write over that file.
     void setImportedFrom(const QString& path) { picture_ = path; }
     bool isModified() const { return core_.isModified(); }
+    // The number of an opened document that turns out to be untitled.
+    void setNumber(int number) { number_ = number; }
 
     // Saves into path: the file is replaced only once the whole document has
     // been written. On success the document is unmodified and belongs to
@@ -49,6 +52,8 @@ public:
     bool save(const QString& path, QString* error);
 
 private:
+    QString untitledName() const;
+
     CVelmorDoc core_;
     QString path_;
     QString recoveredFrom_;

@@ -30,6 +30,7 @@ int exportMain(int argc, char** argv) {
     // a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    velmor::gui::CWarningSink warnings;
     const QStringList args = app.arguments();
     const int at = int(args.indexOf(QStringLiteral("--export")));
     double scale = 1.0;
@@ -65,6 +66,7 @@ int saveAsMain(int argc, char** argv) {
         std::fputs("usage: velmor --save-as FILE.vlm OUT.vlm\n", stderr);
         return 2;
     }
+    velmor::gui::CWarningSink warnings;
     velmor::gui::CGuiDocument doc(1);
     CVelmorDoc& core = doc.core();
     if (!core.onOpenDocument(QFile::encodeName(args[2]).toStdString()) || core.openedDamaged()) {

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -99,6 +100,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     createMenus();
     createCopyAsActions();
     createImportExportActions();
+    createWindowActions();
     createToolBars();
     createStatusBar();
     createZoomActions();
@@ -332,10 +334,6 @@ void CMainFrame::updateUi() {
 
     for (const c::Command& command : c::commands())
         action(command.id)->setEnabled(view && view->isEnabled(command.id));
-    const int mode = CVelmorView::mode();
-    action(c::SelectorTool)->setChecked(mode >= CVelmorView::SelectorMode);
-    action(c::NewItemTool)->setChecked(mode == CVelmorView::NewItemMode);
-    action(c::EditTool)->setChecked(mode == CVelmorView::EditMode);
 
     for (int commandId : {id::FileClose, id::FileSave, id::FileSaveAs, id::FilePrint, id::FilePrintPreview,
                           id::EditCopy, id::WindowNew, id::WindowCascade, id::WindowTile, id::WindowSplit})
@@ -366,9 +364,9 @@ void CMainFrame::updateUi() {
             sw->setWindowModified(f->document()->isModified());
         }
     }
-    // A maximized window shows its title in the main window's, "Velmor -
-    // [name*]"; the mark follows the active document.
+    // The mark follows the active document.
     setWindowModified(doc && doc->isModified());
+    updateWindowState(view);
 }
 
 // --- what commands act on --------------------------------------------------------------------------
@@ -487,14 +485,7 @@ void CMainFrame::runCommand(int commandId) {
             onEditRules();
             break;
         default:
-            if (CVelmorViewWidget* pane = activePane()) {
-                CVelmorView& view = pane->view();
-                // The command acts where the user works, whatever took the
-                // focus on the way to the menu.
-                view.onSetFocus();
-                if (view.isEnabled(commandId)) view.execute(commandId);
-                pane->setFocus();
-            }
+            if (CVelmorViewWidget* pane = activePane()) runViewCommand(pane, commandId);
             break;
     }
     scheduleUpdate();
@@ -546,12 +537,20 @@ QDialog* createAboutDialog(QWidget* parent) {
     icon->setPixmap(appIcon().pixmap(48, 48));
     auto* text = new QLabel(QStringLiteral("Velmor Version %1").arg(QStringLiteral(VELMOR_VERSION)));
     text->setObjectName(QStringLiteral("versionLabel"));
+    auto* details = new QLabel(aboutDetails());
+    details->setObjectName(QStringLiteral("detailsLabel"));
+    details->setTextFormat(Qt::RichText);
+    details->setOpenExternalLinks(true);
+    details->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    auto* column = new QVBoxLayout;
+    column->addWidget(text);
+    column->addWidget(details);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
     row->addSpacing(12);
-    row->addWidget(text, 1);
+    row->addLayout(column, 1);
     auto* layout = new QVBoxLayout(dialog);
     layout->addLayout(row);
     layout->addWidget(buttons);
@@ -643,8 +642,8 @@ void CMainFrame::onPrintSetup() {
 // --- documents
 // -----------------------------------------------------------------------------------------------
 
-CGuiDocument* CMainFrame::makeDocument() {
-    auto* doc = new CGuiDocument(++untitledCount_);
+CGuiDocument* CMainFrame::makeDocument(bool untitled) {
+    auto* doc = new CGuiDocument(untitled ? ++untitledCount_ : 0);
     documents_ << doc;
     return doc;
 }
@@ -657,6 +656,7 @@ CChildFrame* CMainFrame::addFrame(CGuiDocument* doc) {
     sw->setAttribute(Qt::WA_DeleteOnClose);
     sw->setWindowIcon(appIcon());
     sw->resize(560, 400);
+    connect(sw, &QMdiSubWindow::windowStateChanged, this, &CMainFrame::scheduleUpdate);
     connect(sw, &QObject::destroyed, this,
             [this, doc] { QTimer::singleShot(0, this, [this, doc] { frameGone(doc); }); });
     return frame;
@@ -679,11 +679,16 @@ void showFrame(QMdiArea* mdi, CChildFrame* frame) {
 }  // namespace
 
 CGuiDocument* CMainFrame::newDocument() {
-    CGuiDocument* doc = makeDocument();
+    CGuiDocument* doc = makeDocument(true);
     CChildFrame* frame = addFrame(doc);
     doc->core().onNewDocument();
     frame->initialUpdate();
     showFrame(mdi_, frame);
+    // The tool is shared by every window: a new page starts with the one
+    // whose click places a formula, whatever the last window used.
+    CVelmorView& view = frame->activePane()->view();
+    if (view.isEnabled(c::NewItemTool)) view.execute(c::NewItemTool);
+    statusBar()->showMessage(QStringLiteral("Click on the page where the formula should go, then type it"));
     scheduleUpdate();
     return doc;
 }
@@ -717,10 +722,12 @@ CGuiDocument* CMainFrame::openDocument(const QString& path) {
     if (doc->core().openedDamaged()) {
         // What could be read opens untitled, so that no Save writes over
         // the damaged file unless the user picks it in the Save As dialog.
+        doc->setNumber(++untitledCount_);
         doc->setRecoveredFrom(info.fileName());
     } else if (doc->core().openedPicture()) {
         // The same for a picture: a Save would put the document's bytes
         // where the picture was.
+        doc->setNumber(++untitledCount_);
         doc->setImportedFrom(file);
     } else {
         doc->setPath(file);
@@ -746,7 +753,6 @@ CChildFrame* CMainFrame::loadIntoNewWindow(const std::function<bool(CVelmorDoc&)
     delete sw;
     documents_.removeAll(doc);
     delete doc;
-    --untitledCount_;
     scheduleUpdate();
     return nullptr;
 }
@@ -774,6 +780,7 @@ CGuiDocument* CMainFrame::importDocument(const QString& path) {
         loadIntoNewWindow([&](CVelmorDoc& core) { return core.onOpenBytes(std::move(bytes), name); });
     if (!frame) return nullptr;
     CGuiDocument* doc = frame->document();
+    doc->setNumber(++untitledCount_);
     doc->setImportedFrom(canonical(path));
     frame->initialUpdate();
     showFrame(mdi_, frame);
@@ -827,8 +834,18 @@ void CMainFrame::onExport() {
     // A name without an extension takes the chosen filter's.
     if (QFileInfo(path).suffix().isEmpty())
         path += QLatin1Char('.') + filter.section(QLatin1String("*."), 1).chopped(1);
+    // A PNG is drawn at a resolution the user picks: 1 is the screen's.
+    double scale = 1.0;
+    if (QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0) {
+        bool ok = false;
+        scale = QInputDialog::getDouble(
+            this, QStringLiteral("Export PNG"),
+            QStringLiteral("Scale (1 = the screen's resolution, 96 dpi; 2 = 192 dpi):"), 1.0, kMinExportScale,
+            kMaxExportScale, 2, &ok);
+        if (!ok) return;
+    }
     QString error;
-    if (!writeExport(doc->core(), path, suggested.completeBaseName(), &error))
+    if (!writeExport(doc->core(), path, suggested.completeBaseName(), &error, scale))
         report(QStringLiteral("%1\nThe document could not be exported: %2.")
                    .arg(QDir::toNativeSeparators(path), error));
 }

@@ -16,6 +16,7 @@
 #include "lock_keys.h"
 
 class QAction;
+class QActionGroup;
 class QDialog;
 class QLabel;
 class QMdiArea;
@@ -79,11 +80,23 @@ public:
     QStringList recentFiles() const;
     QPrinter& printer() { return *printer_; }
 
+    // The three tool commands as one exclusive group: the active tool's
+    // action is the checked one.
+    QActionGroup* toolGroup() const { return toolGroup_; }
+    // Every action of the window that has a shortcut, menus first, in menu
+    // order (the help page lists them).
+    QList<QAction*> shortcutActions() const;
+    // Help > Typing Formulas (F1): the help page in a dialog.
+    void showHelp();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     QMenu* createPopupMenu() override;
+    // Keeps the title this window gives itself when a maximized document
+    // window would add its own.
+    void changeEvent(QEvent* e) override;
 
 private:
     void createActions();
@@ -103,6 +116,15 @@ private:
     // A new window whose document load fills; null (and no window) when
     // load fails.
     CChildFrame* loadIntoNewWindow(const std::function<bool(CVelmorDoc&)>& load);
+    // The tool group, the shortcuts, the tips of buttons without a command,
+    // and Help > Typing Formulas (frame_ui.cpp).
+    void createWindowActions();
+    // The tools' checks, the tips that say why a command is off, and the
+    // window title: "Untitled 1[*] - Velmor".
+    void updateWindowState(const CVelmorView* view);
+    // Runs a command of the active pane; when it leaves the document as it
+    // was and said nothing, the status bar says so.
+    void runViewCommand(CVelmorViewWidget* pane, int id);
     void readSettings();
     void writeSettings();
 
@@ -110,7 +132,9 @@ private:
     QToolBar* makeToolBar(const QString& title, const QString& name, std::span<const int> buttons,
                           QSize iconSize);
     CChildFrame* addFrame(CGuiDocument* doc);
-    CGuiDocument* makeDocument();
+    // untitled: a new document, numbered "Untitled N"; an opened one gets
+    // a number only when it turns out to be untitled.
+    CGuiDocument* makeDocument(bool untitled = false);
     bool askToSave(CGuiDocument* doc);
     bool canCloseFrame(CChildFrame* frame);
     void frameGone(CGuiDocument* doc);
@@ -163,9 +187,15 @@ private:
     int untitledCount_ = 0;
     bool closingAll_ = false;
     QTimer uiTimer_;
+    QActionGroup* toolGroup_ = nullptr;
+    // The title updateWindowState gave the window.
+    QString title_;
 };
 
-// The About box: "About Velmor", the version, an OK button.
+// The About box: "About Velmor", the version, the licence, the project's
+// address, an OK button.
 QDialog* createAboutDialog(QWidget* parent);
+// The About box's lines under the version (rich text).
+QString aboutDetails();
 
 }  // namespace velmor::gui

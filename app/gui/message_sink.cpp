@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <cstdio>
 #include <cstring>
 
 #include "qt_dc.h"
@@ -84,6 +85,22 @@ void CQtMessageSink::status(const char* text) {
     }
     // Shown until the next status tip or line replaces it.
     if (frame) frame->statusBar()->showMessage(fromBytes(text));
+}
+
+CWarningSink::CWarningSink() : previous_(setMessageSink(this)) {}
+
+CWarningSink::~CWarningSink() { setMessageSink(previous_); }
+
+QByteArray CWarningSink::warningLine(const char* text) {
+    QStringList lines = fromBytes(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (QString& line : lines) line = line.trimmed();
+    lines.removeAll(QString());
+    return "velmor: warning: " + lines.join(QStringLiteral(": ")).toUtf8() + "\n";
+}
+
+int CWarningSink::messageBox(const char* text, const char*, UINT) {
+    std::fputs(warningLine(text).constData(), stderr);
+    return IDOK;
 }
 
 int ask(const char* text, UINT style) { return MessageBoxA(nullptr, text, kAppCaption, style); }

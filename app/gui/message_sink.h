@@ -5,6 +5,8 @@
 // of their own and answer the questions themselves.
 #pragma once
 
+#include <QByteArray>
+
 #include "platform/messages.h"
 
 namespace velmor::gui {
@@ -37,6 +39,28 @@ public:
     int messageBox(const char* text, const char* caption, tovimat::UINT style) override;
     // In the status bar of the active main window, or of the first one.
     void status(const char* text) override;
+
+private:
+    tovimat::MessageSink* previous_;
+};
+
+// The sink of the modes that run without a window (velmor --export,
+// --save-as): a message becomes one line "velmor: warning: TEXT" on
+// standard error; beeps and status lines are left out.
+class CWarningSink : public tovimat::MessageSink {
+public:
+    CWarningSink();
+    ~CWarningSink() override;
+    CWarningSink(const CWarningSink&) = delete;
+    CWarningSink& operator=(const CWarningSink&) = delete;
+
+    void beep(tovimat::UINT) override {}
+    int messageBox(const char* text, const char* caption, tovimat::UINT style) override;
+    void status(const char*) override {}
+
+    // The warning line for a message's text (Windows-1252 bytes), in UTF-8
+    // with its lines joined.
+    static QByteArray warningLine(const char* text);
 
 private:
     tovimat::MessageSink* previous_;

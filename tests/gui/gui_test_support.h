@@ -282,9 +282,17 @@ public:
     }
 
     // A disabled button cannot be pressed: the log says so, as velmor-cli's.
+    // The current tool's button stays pressable (it is the checked one) and
+    // changes nothing; velmor-cli logs it as disabled.
     void command(const ScriptAction& a) {
         frame_.updateUi();
         QAction* action = frame_.action(a.command);
+        const cmd::Command* known = cmd::findCommand(a.command);
+        if (known && known->kind == cmd::Kind::Tool && !pane_.view().isEnabled(a.command)) {
+            if (action) QVERIFY(action->isEnabled() && action->isChecked());
+            if (log) log->disabled(a.word);
+            return;
+        }
         QWidget* button = nullptr;
         for (QToolBar* bar :
              {frame_.mainToolBar(), frame_.functionsToolBar(), frame_.groupRelationsToolBar()})
