@@ -1,6 +1,7 @@
 #include "core/line_table.h"
 
 #include <algorithm>
+#include <cassert>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -337,10 +338,13 @@ void LineTable::apply(const LinesChange& change, bool backward) {
         try {
             read.reset(loader::readRecord(s));
         } catch (const loader::aborted&) {
+            assert(false && "lines the history stored do not read back");
             continue;
         }
+        assert(read && read->isGroup() && "lines the history stored do not read back as a group");
         if (!read || !read->isGroup()) continue;
         auto* holder = static_cast<container*>(read.get());
+        assert(std::size_t(holder->members()) == g->ids.size() && "a stored group holds another number of lines");
         for (LineId id : g->ids) {
             nucleo* m = holder->first();
             if (!m || !m->chained()) break;

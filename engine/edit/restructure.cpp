@@ -1,5 +1,6 @@
 // Linking nodes into member chains and taking them out again.
 #include <algorithm>
+#include <cassert>
 #include <memory>
 #include <string>
 #include <utility>
@@ -83,6 +84,7 @@ bool container::nestsTooDeep(const nucleo* n) const {
 }
 
 void container::hookLast(nucleo* n) {
+    assert(n && !n->parentNode && "hooking a node that already stands somewhere");
     nucleo* a = tailNode.previousNode;
     a->nextNode = n;
     tailNode.previousNode = n;

@@ -1,5 +1,6 @@
 #include "model/container.h"
 
+#include <cassert>
 #include <vector>
 
 #include "model/document.h"
@@ -203,6 +204,7 @@ void container::fill() {
 }
 
 void container::unlink(nucleo* n) {
+    assert(n && n->parentNode == this && n->chained() && "unlinking a node that is not a member of this chain");
     rowMemberLeaving(n);
     n->previousNode->nextNode = n->nextNode;
     n->nextNode->previousNode = n->previousNode;

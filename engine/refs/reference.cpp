@@ -1,6 +1,7 @@
 #include "refs/reference.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 #include "model/document.h"
@@ -44,6 +45,7 @@ bulk::~bulk() { --aliveCount; }
 void bulk::referedBy(reference* r) {
     refs.add(static_cast<nucleo*>(r));  // the reference itself, not its members
     ++refCount;
+    assert(refCount == refs.count() && "a value's count of places disagrees with its list of places");
 }
 
 void bulk::recall(reference* r) {
@@ -86,8 +88,10 @@ void bulk::remove(reference* r) {
         if (core && core->parent() == r) r->unhook(core);
         presentRef = nullptr;
     }
-    refs.remove(r);
+    [[maybe_unused]] const bool wasPlace = refs.remove(r);
+    assert(wasPlace && "removing a place that does not show this value");
     --refCount;
+    assert(refCount == refs.count() && "a value's count of places disagrees with its list of places");
     r->value_ = nullptr;
 }
 
