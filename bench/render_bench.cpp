@@ -17,6 +17,7 @@
 #include <chrono>
 #include <string>
 
+#include "cpu_clock.h"
 #include "model/document.h"
 #include "platform/nominal_dc.h"
 #include "support/headless_host.h"
@@ -24,7 +25,7 @@
 namespace {
 
 using namespace tovimat;
-using Clock = std::chrono::steady_clock;
+using Clock = velmor::bench::ThreadCpuClock;
 
 constexpr int membersPerLine = 100;
 
