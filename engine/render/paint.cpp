@@ -3,7 +3,10 @@
 // operands and drawn there. Only what meets the update rectangle is drawn:
 // a container's box holds everything drawn for it and its members, so a
 // subtree whose box misses the rectangle is passed over whole.
+#include <vector>
+
 #include "model/document.h"
+#include "render/line_index.h"
 
 namespace tovimat {
 
@@ -77,8 +80,16 @@ void container::frameIfFocused(HDC dc) {
     if (rootDoc && rootDoc->focused() == this) drawRect(dc);
 }
 
+// The root of a long document draws only the lines near the update
+// rectangle: every line farther away than the widest margin misses it.
 void container::paint(HDC dc, aRect& area) {
-    forMembers(this, [&](nucleo* m) { m->paintIt(dc, area); });
+    if (const lineIndex* lines = lineIndex::of(this)) {
+        std::vector<nucleo*> shown;
+        lines->near(area.top, area.bottom, 2 + lines->tallest() / 4, shown);
+        for (nucleo* m : shown) m->paintIt(dc, area);
+    } else {
+        forMembers(this, [&](nucleo* m) { m->paintIt(dc, area); });
+    }
     frameIfFocused(dc);
 }
 
