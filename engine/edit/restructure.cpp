@@ -58,28 +58,25 @@ bool container::needsParentheses(const nucleo* n) const {
 
 namespace {
 
-// Whether n's subtree has more than `limit` levels, counted without
-// recursion. Only containers are kept for later: a leaf is one level below
-// its container, which is known when the leaf is passed.
-bool higherThan(const nucleo* n, int limit) {
-    if (limit < 1) return true;
-    std::vector<std::pair<const container*, int>> todo;
-    if (const auto* c = dyn_cast<container>(n)) todo.emplace_back(c, 1);
+// The levels of n's subtree, counted without recursion.
+int heightOf(const nucleo* n) {
+    int height = 0;
+    std::vector<std::pair<const nucleo*, int>> todo{{n, 1}};
     while (!todo.empty()) {
-        auto [c, level] = todo.back();
+        auto [m, level] = todo.back();
         todo.pop_back();
-        for (const nucleo* k = c->first(); k && k->chained(); k = k->next()) {
-            if (level + 1 > limit) return true;
-            if (const auto* g = dyn_cast<container>(k)) todo.emplace_back(g, level + 1);
-        }
+        height = std::max(height, level);
+        const auto* c = dyn_cast<container>(m);
+        if (!c) continue;
+        for (const nucleo* k = c->first(); k && k->chained(); k = k->next()) todo.emplace_back(k, level + 1);
     }
-    return false;
+    return height;
 }
 
 }  // namespace
 
 bool container::nestsTooDeep(const nucleo* n) const {
-    if (!higherThan(n, maxNestingDepth - level())) return false;
+    if (level() + heightOf(n) <= maxNestingDepth) return false;
     static const std::string why = "An expression may nest at most " + std::to_string(maxNestingDepth) + " levels.";
     nodeMessage(this, why.c_str(), "Velmor", MB_ICONWARNING);
     return true;
