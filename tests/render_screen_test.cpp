@@ -34,7 +34,9 @@ protected:
 
     static literal* name(const std::string& s) { return new literal(s.c_str()); }
     // Rows in reverse chain order, 20 apart; line 10k sits 6 below line 10k + 1.
-    static int rowOf(int i) { return i % 10 == 0 && i + 1 < lineCount ? rowOf(i + 1) + 6 : 20 * (lineCount - i); }
+    static int rowOf(int i) {
+        return i % 10 == 0 && i + 1 < lineCount ? rowOf(i + 1) + 6 : 20 * (lineCount - i);
+    }
 
     std::vector<DrawnText> paintOf(const aRect& area) {
         host.dc.clearRecord();

@@ -51,7 +51,8 @@ void GinacCalculateMixed(benchmark::State& state) {
     const int n = int(state.range(0));
     const std::vector<GiNaC::symbol> a = symbols("a", n);
     GiNaC::exvector terms;
-    for (int i = 1; i <= n; ++i) terms.push_back(i % 2 ? GiNaC::ex(GiNaC::numeric(i)) : GiNaC::ex(a[size_t(i - 1)]));
+    for (int i = 1; i <= n; ++i)
+        terms.push_back(i % 2 ? GiNaC::ex(GiNaC::numeric(i)) : GiNaC::ex(a[size_t(i - 1)]));
     timed(state, [&] { return GiNaC::ex(GiNaC::add(terms)); });
 }
 

@@ -50,14 +50,16 @@ void lineIndex::build(const container* root) {
         byTop.push_back(Entry{r.top, r.bottom, order++, m});
         tallest_ = std::max(tallest_, r.Height());
     }
-    std::stable_sort(byTop.begin(), byTop.end(), [](const Entry& a, const Entry& b) { return a.top < b.top; });
+    std::stable_sort(byTop.begin(), byTop.end(),
+                     [](const Entry& a, const Entry& b) { return a.top < b.top; });
 }
 
 void lineIndex::near(LONG top, LONG bottom, LONG reach, std::vector<nucleo*>& found) const {
     found.clear();
     // A member that reaches row top - reach starts at most its height above it.
     const LONG from = top - reach - tallest_;
-    auto first = std::lower_bound(byTop.begin(), byTop.end(), from, [](const Entry& e, LONG y) { return e.top < y; });
+    auto first =
+        std::lower_bound(byTop.begin(), byTop.end(), from, [](const Entry& e, LONG y) { return e.top < y; });
     std::vector<const Entry*> hits;
     for (auto e = first; e != byTop.end() && e->top <= bottom + reach; ++e)
         if (e->bottom >= top - reach) hits.push_back(&*e);

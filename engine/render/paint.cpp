@@ -24,8 +24,8 @@ void forMembers(const container* c, F f) {
 // with its height before it is compared with the update rectangle.
 bool misses(const aRect& box, const aRect& area) {
     const LONG margin = 2 + box.Height() / 4;
-    return box.right + margin < area.left || box.left - margin > area.right || box.bottom + margin < area.top ||
-           box.top - margin > area.bottom;
+    return box.right + margin < area.left || box.left - margin > area.right ||
+           box.bottom + margin < area.top || box.top - margin > area.bottom;
 }
 
 }  // namespace
