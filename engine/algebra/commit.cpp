@@ -60,6 +60,23 @@ int protocol::chkPass(results& r) {
     }
 
     container* line = focus->parent();
+    // The focused line goes into a new group that takes its place. The group
+    // joins the document's root first, so the line's subtree keeps its root
+    // on the way instead of being walked to lose it and walked again to get
+    // it back. The group is laid out when it is inserted.
+    auto moveInto = [this, line, focus](container* group) {
+        group->setRoot(this);
+        line->unlink(focus);
+        line->memberLeft(focus);
+        group->linkLast(focus);
+    };
+    // When the group finds no place, the line goes back as it was.
+    auto putBack = [line, focus](container* group, nucleo* before) {
+        group->_detachIt(focus, false, false);
+        group->setRoot(nullptr);
+        delete group;
+        line->atachIt(focus, before, before->next(), true);
+    };
     if (line->priority() <= Priority::list) {
         nucleo* before = focus->previous();
         const aRect at = focus->getRect();
@@ -81,37 +98,28 @@ int protocol::chkPass(results& r) {
             }
             auto* steps = new resolution();
             steps->moveTo(at.left, at.top, true);
-            line->_detachIt(focus, false, true);
-            steps->linkLast(focus);
+            moveInto(steps);
             auto* link = new equivalence();
             link->placeAt(step, link->head(), link->tail());
             steps->linkLast(link);
             if (!line->entre(steps, before, before->next())) {
-                // Put the line back as it was.
-                steps->_detachIt(focus, false, false);
-                delete steps;
-                line->atachIt(focus, before, before->next(), true);
+                putBack(steps, before);
                 return 0;
             }
-            step->remeasure();
             link->focusRight();
             return r.changes;
         }
         // expression = result
         auto* made = new simplification();
         made->moveTo(at.left, at.top, true);
-        line->_detachIt(focus, false, true);
-        made->linkLast(focus);
+        moveInto(made);
         auto* pass = new passEqual();
         pass->placeAt(std::move(owned), pass->head(), pass->tail());
         made->linkLast(pass);
         if (!line->entre(made, before, before->next())) {
-            made->_detachIt(focus, false, false);
-            delete made;
-            line->atachIt(focus, before, before->next(), true);
+            putBack(made, before);
             return 0;
         }
-        made->remeasure();
         if (pass->members() > 0) pass->last()->focusRight();
         return r.changes;
     }

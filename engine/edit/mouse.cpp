@@ -1,6 +1,9 @@
 // The mouse: which node is under the pointer, where a click puts the caret,
 // where dragged nodes would land, and dropping them there.
+#include <vector>
+
 #include "model/document.h"
+#include "render/line_index.h"
 
 namespace tovimat {
 
@@ -28,10 +31,19 @@ bool nucleo::mouseMove(aPoint& point) {
     return true;
 }
 
+// A member that does not hold the point answers false and changes nothing,
+// so the root of a long document asks only the lines on the point's row.
 bool container::mouseMove(aPoint& point) {
     if (!inside(this, point)) return false;
-    for (nucleo* m = first(); m && m->chained(); m = m->next())
-        if (m->mouseMove(point)) return true;
+    if (const lineIndex* lines = lineIndex::of(this)) {
+        std::vector<nucleo*> onRow;
+        lines->near(point.y, point.y, 0, onRow);
+        for (nucleo* m : onRow)
+            if (m->mouseMove(point)) return true;
+    } else {
+        for (nucleo* m = first(); m && m->chained(); m = m->next())
+            if (m->mouseMove(point)) return true;
+    }
     protocol::mouseOn = this;
     return true;
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "model/document.h"
+#include "render/line_index.h"
 
 namespace tovimat {
 
@@ -206,6 +207,7 @@ nucleo* earlier(nucleo* a, nucleo* b) {
 }  // namespace
 
 void container::memberChanging(nucleo* m) {
+    if (!parentNode) lineIndex::rootChanged();
     RowState& r = rowState;
     if (!r.valid || r.placing || !m->chained() || m->parent() != this) return;
     for (int i = 0; i < r.count; ++i)
@@ -220,6 +222,7 @@ void container::memberChanging(nucleo* m) {
 }
 
 void container::rowMemberJoined(nucleo* m) {
+    if (!parentNode) lineIndex::rootChanged();
     RowState& r = rowState;
     if (!r.valid) return;
     if (r.count == RowState::maxChanges) {
@@ -234,6 +237,7 @@ void container::rowMemberJoined(nucleo* m) {
 // A member that leaves takes its extents out of the tallies, as they were
 // when it was placed.
 void container::rowMemberLeaving(nucleo* m) {
+    if (!parentNode) lineIndex::rootChanged();
     RowState& r = rowState;
     if (!r.valid) return;
     RowChange left{m, true, m->getAscent(), m->getDescent()};

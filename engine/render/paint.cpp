@@ -1,7 +1,12 @@
 // Painting a measured tree. Painting decides no layout except where the
 // separator glyph goes: one separator node is moved into every gap between
-// operands and drawn there.
+// operands and drawn there. Only what meets the update rectangle is drawn:
+// a container's box holds everything drawn for it and its members, so a
+// subtree whose box misses the rectangle is passed over whole.
+#include <vector>
+
 #include "model/document.h"
+#include "render/line_index.h"
 
 namespace tovimat {
 
@@ -14,6 +19,15 @@ void forMembers(const container* c, F f) {
     for (nucleo* m = c->first(); m && m->chained(); m = m->next()) f(m);
 }
 
+// Glyphs may reach a little past the box they were measured into (italic
+// overhang, smoothed strokes): the box is widened by a margin that grows
+// with its height before it is compared with the update rectangle.
+bool misses(const aRect& box, const aRect& area) {
+    const LONG margin = 2 + box.Height() / 4;
+    return box.right + margin < area.left || box.left - margin > area.right ||
+           box.bottom + margin < area.top || box.top - margin > area.bottom;
+}
+
 }  // namespace
 
 void protocol::paint(HDC dc, aRect& area) {
@@ -21,8 +35,9 @@ void protocol::paint(HDC dc, aRect& area) {
 }
 
 // A node whose font or pen cannot be selected draws nothing, and nothing
-// below it.
+// below it. The document's root node is always drawn, whatever its box says.
 void nucleo::paintIt(HDC dc, aRect& area) {
+    if (parentNode && misses(rect, area)) return;
     HGDIOBJ oldFont = SelectObject(dc, font);
     if (!oldFont) return;
     SetTextColor(dc, color);
@@ -65,8 +80,16 @@ void container::frameIfFocused(HDC dc) {
     if (rootDoc && rootDoc->focused() == this) drawRect(dc);
 }
 
+// The root of a long document draws only the lines near the update
+// rectangle: every line farther away than the widest margin misses it.
 void container::paint(HDC dc, aRect& area) {
-    forMembers(this, [&](nucleo* m) { m->paintIt(dc, area); });
+    if (const lineIndex* lines = lineIndex::of(this)) {
+        std::vector<nucleo*> shown;
+        lines->near(area.top, area.bottom, 2 + lines->tallest() / 4, shown);
+        for (nucleo* m : shown) m->paintIt(dc, area);
+    } else {
+        forMembers(this, [&](nucleo* m) { m->paintIt(dc, area); });
+    }
     frameIfFocused(dc);
 }
 
