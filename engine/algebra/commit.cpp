@@ -7,6 +7,7 @@
 // (a sum into a sum: the inserted sum is deleted) or lift it; so after an
 // insertion the value is used only once it is known to be still in the tree.
 #include "algebra/support.h"
+#include "model/step_origin.h"
 
 namespace tovimat {
 
@@ -53,6 +54,7 @@ int protocol::chkPass(results& r) {
         nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
         if (!focusGroup->lput(std::move(owned))) return 0;
         if (nucleo* now = standingFor(base, value, lastMember)) {
+            if (now == value) stepOriginScope::made(value);
             now->remeasure();
             now->focusRight();
         }
@@ -93,6 +95,7 @@ int protocol::chkPass(results& r) {
                 line->atachIt(focus, before, before->next(), true);
                 return 0;
             }
+            stepOriginScope::made(link);
             step->remeasure();
             link->focusRight();
             return r.changes;
@@ -111,6 +114,7 @@ int protocol::chkPass(results& r) {
             line->atachIt(focus, before, before->next(), true);
             return 0;
         }
+        stepOriginScope::made(pass);
         made->remeasure();
         if (pass->members() > 0) pass->last()->focusRight();
         return r.changes;
