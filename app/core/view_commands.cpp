@@ -227,7 +227,7 @@ void CVelmorView::onTestRule() {
 }
 
 // The constants go in where they stand; the step that holds the group (or,
-// outside any step, the group itself) records which ones.
+// outside any step, its line) records which ones.
 void CVelmorView::onUseConstants() {
     if (!focused_ || !focused_->isGroup()) return;
     std::unique_ptr<container> rules = loadRuleSet(doc_, ruleFileInUse_);
@@ -235,16 +235,11 @@ void CVelmorView::onUseConstants() {
     constantNote used;
     cast<container>(focused_)->useConstants(rules.get());
     if (used.used().empty()) return;
-    nucleo* step = focused_;
-    for (nucleo* n = focused_; n && n != base(); n = n->parent())
-        if (n->composition()) {
-            step = n;
-            break;
-        }
-    stepOrigin& o = originFor(step);
-    if (o.command.empty()) o.command = useConstantsCommand;
-    if (o.ruleFile.empty()) o.ruleFile = ruleFileInUse_;
-    for (const nucleo* definition : used.used()) o.constants.push_back(velmor::linearText(*definition));
+    stepOrigin what;
+    what.command = useConstantsCommand;
+    what.ruleFile = ruleFileInUse_;
+    for (const nucleo* definition : used.used()) what.constants.push_back(velmor::linearText(*definition));
+    noteChangeIn(focused_, base(), std::move(what));
 }
 
 // --- Format menu ------------------------------------------------------------------------------------

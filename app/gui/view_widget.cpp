@@ -3,10 +3,15 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 
 #include "core/velmor_doc.h"
@@ -187,6 +192,11 @@ void CVelmorViewWidget::setCaretPos(POINT p) {
     // Kept in document coordinates: the caret scrolls with the content.
     updateDocumentRect(caretRect());
     caretPos_ = QPoint(p.x, p.y) + scroll();
+    // Once the command or key that moved the caret is done.
+    if (!originPending_) {
+        originPending_ = true;
+        QTimer::singleShot(0, this, [this] { showCaretStepOrigin(); });
+    }
     blinkOn_ = true;
     if (blinkTimer_.isActive()) blinkTimer_.start();
     updateDocumentRect(caretRect());
@@ -263,6 +273,30 @@ void CVelmorViewWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     view_.onLButtonUp(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e));
     emit changed();
+}
+
+// --- origins of steps ---------------------------------------------------------------------------------
+
+bool CVelmorViewWidget::viewportEvent(QEvent* e) {
+    if (e->type() != QEvent::ToolTip) return QAbstractScrollArea::viewportEvent(e);
+    auto* help = static_cast<QHelpEvent*>(e);
+    const std::string what = view_.stepOriginAt(POINT{help->pos().x(), help->pos().y()});
+    if (what.empty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), QString::fromUtf8(what.data(), qsizetype(what.size())), viewport());
+    return true;
+}
+
+void CVelmorViewWidget::showCaretStepOrigin() {
+    originPending_ = false;
+    std::string what = view_.caretStepOrigin();
+    if (what == shownOrigin_) return;
+    auto* frame = qobject_cast<QMainWindow*>(window());
+    // Leaving a step clears only what this pane put there.
+    if (frame && (!what.empty() || frame->statusBar()->currentMessage() == QString::fromUtf8(shownOrigin_.c_str())))
+        frame->statusBar()->showMessage(QString::fromUtf8(what.data(), qsizetype(what.size())));
+    shownOrigin_ = std::move(what);
 }
 
 // --- keyboard ---------------------------------------------------------------------------------------

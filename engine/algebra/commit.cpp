@@ -130,6 +130,7 @@ int protocol::chkPass(results& r) {
     }
     nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
     if (!focus->replaceWith(std::move(placed))) return 0;
+    stepOriginScope::changedIn(line, base);
     if (nucleo* now = standingFor(base, value, lastMember)) {
         now->remeasure();
         now->focusRight();

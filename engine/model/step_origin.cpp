@@ -2,6 +2,8 @@
 
 #include <unordered_map>
 
+#include "model/container.h"
+
 namespace tovimat {
 
 namespace {
@@ -39,7 +41,9 @@ std::vector<const nucleo*> nodesWithOrigins() {
     return nodes;
 }
 
-std::string describe(const stepOrigin& o) {
+namespace {
+
+std::string describeOne(const stepOrigin& o) {
     std::string out = o.command;
     if (!o.detail.empty()) out += " (" + o.detail + ")";
     if (!o.rule.empty()) {
@@ -51,12 +55,30 @@ std::string describe(const stepOrigin& o) {
             out += (i == 0 ? " with " : ", ") + o.bindings[i].first + " = " + o.bindings[i].second;
     }
     if (!o.constants.empty()) {
-        // Constants put into a step that some other command made come after it.
-        if (o.command != useConstantsCommand) out += std::string(out.empty() ? "" : "; ") + useConstantsCommand;
         for (size_t i = 0; i < o.constants.size(); ++i) out += (i == 0 ? ": " : ", ") + o.constants[i];
-        if (!o.ruleFile.empty() && o.rule.empty()) out += " from " + o.ruleFile;
+        if (!o.ruleFile.empty()) out += " from " + o.ruleFile;
     }
     return out;
+}
+
+}  // namespace
+
+std::string describe(const stepOrigin& o) {
+    // A step that was typed tells only what changed it.
+    std::string out = o.command.empty() ? std::string() : describeOne(o);
+    for (const stepOrigin& then : o.later) out += (out.empty() ? "" : "; then ") + describeOne(then);
+    return out;
+}
+
+void noteChangeIn(const nucleo* part, const nucleo* base, stepOrigin what) {
+    const nucleo* step = nullptr;
+    for (const nucleo* n = part; n && n != base; n = n->parent()) {
+        step = n;
+        if (n->composition()) break;
+    }
+    if (!step) return;
+    what.later.clear();
+    originFor(step).later.push_back(std::move(what));
 }
 
 stepOriginScope::stepOriginScope(stepOrigin origin) : outer_(openScope), origin_(std::move(origin)) {
@@ -67,6 +89,10 @@ stepOriginScope::~stepOriginScope() { openScope = outer_; }
 
 void stepOriginScope::made(const nucleo* step) {
     if (openScope && step) setOrigin(step, openScope->origin_);
+}
+
+void stepOriginScope::changedIn(const nucleo* parent, const nucleo* base) {
+    if (openScope) noteChangeIn(parent, base, openScope->origin_);
 }
 
 }  // namespace tovimat

@@ -33,9 +33,13 @@ struct stepOrigin {
     std::string rule;
     // The pattern variables of the rule and the linear text each was bound to.
     std::vector<std::pair<std::string, std::string>> bindings;
-    // Constants put in by Use constants, each "name = value", in the order
+    // Constants put in by Use Constants, each "name = value", in the order
     // they were put in.
     std::vector<std::string> constants;
+    // What changed the step in place after it was made, oldest first: a
+    // command that rewrote a part of it, or Use Constants. A step that was
+    // typed has an empty command and only these.
+    std::vector<stepOrigin> later;
 
     bool operator==(const stepOrigin&) const = default;
 };
@@ -52,9 +56,14 @@ std::vector<const nucleo*> nodesWithOrigins();
 
 // One line telling what made a step, in UTF-8: "Calculate", "Calculate
 // (distribution)", "Test Rule: rules.vlm item 2 (x + 0 = x) with x = a",
-// "Use Constants: g = 9.81 from rules.vlm"; a step into which constants were
-// put after it was made tells both, separated by "; ".
+// "Use Constants: g = 9.81 from rules.vlm"; what changed it later follows,
+// each after "; then " (a typed step tells only these).
 std::string describe(const stepOrigin& origin);
+
+// Notes what changed a part of a tree in place: the step around the part
+// (the nearest relation holding it, else its line, the member of base that
+// holds it) gets what as a later change.
+void noteChangeIn(const nucleo* part, const nucleo* base, stepOrigin what);
 
 // While open, the steps that protocol::chkPass makes get this origin: the
 // command committing a result opens one around its commit.
@@ -68,6 +77,9 @@ public:
     // Called with the relation node of each step made; gives it the origin
     // of the innermost open scope, if any.
     static void made(const nucleo* step);
+    // Called when a result took the place of a part of the tree below
+    // parent instead of making a step: noteChangeIn with the scope's origin.
+    static void changedIn(const nucleo* parent, const nucleo* base);
 
 private:
     stepOriginScope* outer_;

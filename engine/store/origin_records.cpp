@@ -93,9 +93,12 @@ void writeOrigin(memStor& s, const stepOrigin& o) {
     }
     writeInt(s, std::int32_t(o.constants.size()));
     for (const std::string& c : o.constants) writeText(s, c);
+    writeInt(s, std::int32_t(o.later.size()));
+    for (const stepOrigin& then : o.later) writeOrigin(s, then);
 }
 
-stepOrigin readOrigin(memStor& s) {
+// A later change has no later changes of its own.
+stepOrigin readOrigin(memStor& s, bool later = false) {
     stepOrigin o;
     o.command = readText(s);
     o.detail = readText(s);
@@ -107,6 +110,9 @@ stepOrigin readOrigin(memStor& s) {
         o.bindings.emplace_back(std::move(name), readText(s));
     }
     for (std::int32_t n = readCount(s); n > 0; --n) o.constants.push_back(readText(s));
+    const std::int32_t changes = readCount(s);
+    if (later && changes != 0) throw loader::aborted{};
+    for (std::int32_t n = changes; n > 0; --n) o.later.push_back(readOrigin(s, true));
     return o;
 }
 
