@@ -92,9 +92,8 @@ container* makeOperator(int id) {
 }
 
 // Loads the rule set of the rule file in use for the document; path receives
-// the file. On a missing
-// or unusable file shows which file and what is wrong (caption "Error opening
-// file") and answers null.
+// the file. On a missing or unusable file shows which file and what is wrong
+// (caption "Error opening file") and answers null.
 std::unique_ptr<container> loadRuleSet(const CVelmorDoc* doc, std::string& path) {
     std::string error;
     std::unique_ptr<container> rules =

@@ -281,10 +281,12 @@ bool CVelmorViewWidget::viewportEvent(QEvent* e) {
     if (e->type() != QEvent::ToolTip) return QAbstractScrollArea::viewportEvent(e);
     auto* help = static_cast<QHelpEvent*>(e);
     const std::string what = view_.stepOriginAt(POINT{help->pos().x(), help->pos().y()});
-    if (what.empty())
+    if (what.empty()) {
         QToolTip::hideText();
-    else
+        e->ignore();
+    } else {
         QToolTip::showText(help->globalPos(), QString::fromUtf8(what.data(), qsizetype(what.size())), viewport());
+    }
     return true;
 }
 
