@@ -130,8 +130,10 @@ int protocol::chkPass(results& r) {
     }
     nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
     if (!focus->replaceWith(std::move(placed))) return 0;
-    stepOriginScope::changedIn(line, base);
     if (nucleo* now = standingFor(base, value, lastMember)) {
+        // The insertion may have restructured the old container: the step
+        // around the part is found from the value.
+        if (nucleo* holder = now->parent()) stepOriginScope::changedIn(holder, base);
         now->remeasure();
         now->focusRight();
     }
