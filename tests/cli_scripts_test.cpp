@@ -4,7 +4,7 @@
 // A case NAME is made of
 //   NAME.script    the script, as `velmor-cli run -f` reads it
 //   NAME.expected  what `velmor-cli run` prints
-//   NAME.flags     optional: `--geometry` and/or `--open FILE` (FILE relative
+//   NAME.flags     optional: `--geometry`, `--steps` and/or `--open FILE` (FILE relative
 //                  to tests/scripts)
 //   NAME.files/    optional: files put in the current directory of the run
 //                  (a rules.vlm, for instance)
@@ -77,6 +77,8 @@ TEST_P(ScriptCase, PrintsTheExpectedLogAndDump) {
         for (std::string flag; flags >> flag;) {
             if (flag == "--geometry") {
                 options.geometry = true;
+            } else if (flag == "--steps") {
+                options.steps = true;
             } else if (flag == "--open") {
                 ASSERT_TRUE(flags >> flag) << "--open needs a file";
                 options.openPath = (kCaseDir / flag).string();

@@ -1,10 +1,11 @@
 // velmor-cli: the headless Velmor.
 //
-//   velmor-cli run [--open FILE] [--geometry] [--save FILE] (SCRIPT | -f SCRIPTFILE)
+//   velmor-cli run [--open FILE] [--geometry] [--steps] [--save FILE] (SCRIPT | -f SCRIPTFILE)
 //       plays a script on a new (or the opened) document, then prints the
 //       event log and the tree
-//   velmor-cli dump [--geometry] FILE
-//       the event log and the tree of a document
+//   velmor-cli dump [--geometry] [--steps] FILE
+//       the event log and the tree of a document; with --steps each step's
+//       line ends with what made it
 //   velmor-cli rules check [RULES.vlm]
 //       diagnostics of a rule file: exit status 1 when it finds anything
 //   velmor-cli rules explain FILE.vlm
@@ -32,8 +33,8 @@ namespace {
 
 int usage() {
     std::fputs(
-        "usage: velmor-cli run [--open FILE] [--geometry] [--save FILE] (SCRIPT | -f SCRIPTFILE)\n"
-        "       velmor-cli dump [--geometry] FILE\n"
+        "usage: velmor-cli run [--open FILE] [--geometry] [--steps] [--save FILE] (SCRIPT | -f SCRIPTFILE)\n"
+        "       velmor-cli dump [--geometry] [--steps] FILE\n"
         "       velmor-cli calc TEXT\n"
         "       velmor-cli rules check [RULES.vlm]\n"
         "       velmor-cli rules explain FILE.vlm\n"
@@ -61,6 +62,8 @@ int runCommand(const std::vector<std::string>& args) {
         const bool hasValue = i + 1 < args.size();
         if (a == "--geometry") {
             options.geometry = true;
+        } else if (a == "--steps") {
+            options.steps = true;
         } else if (a == "--open" && hasValue) {
             options.openPath = args[++i];
         } else if (a == "--save" && hasValue) {
@@ -84,18 +87,20 @@ int runCommand(const std::vector<std::string>& args) {
 }
 
 int dumpCommand(const std::vector<std::string>& args) {
-    bool geometry = false;
+    bool geometry = false, steps = false;
     std::string path;
     for (const std::string& a : args) {
         if (a == "--geometry")
             geometry = true;
+        else if (a == "--steps")
+            steps = true;
         else if (path.empty() && !a.starts_with("--"))
             path = a;
         else
             return usage();
     }
     if (path.empty()) return usage();
-    return finish(velmor::dumpFile(path, geometry));
+    return finish(velmor::dumpFile(path, geometry, steps));
 }
 
 int calcCommand(const std::vector<std::string>& args) {

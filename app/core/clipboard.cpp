@@ -1,6 +1,7 @@
 #include "core/clipboard.h"
 
 #include "store/loader.h"
+#include "store/origin_records.h"
 #include "store/stream.h"
 
 using namespace tovimat;
@@ -38,6 +39,7 @@ std::vector<std::uint8_t> writeFormulas(const std::vector<const nucleo*>& nodes)
         if (!n->save(one)) return {};
         s.write(one.bytes().data(), int(one.bytes().size()));
     }
+    writeOrigins(s, nodes);
     return s.bytes();
 }
 
@@ -52,7 +54,11 @@ std::vector<std::unique_ptr<nucleo>> readFormulas(const std::vector<std::uint8_t
     } catch (const loader::aborted&) {
         return {};
     }
-    if (s.position() != records.size()) return {};
+    // What follows the records tells the origins of steps; damaged, the
+    // formulas come without them.
+    std::vector<nucleo*> roots;
+    for (const auto& n : out) roots.push_back(n.get());
+    if (readOrigins(s, roots) != originsRead::damaged && s.position() != records.size()) return {};
     return out;
 }
 

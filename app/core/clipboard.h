@@ -4,7 +4,9 @@
 //
 // Formulas are held as the structured Velmor flavour: a 4-byte count, then
 // the stored record of each copied node, as a document file holds it (the
-// values a formula's references share come back shared within it).
+// values a formula's references share come back shared within it), then,
+// when some of them are steps that tell their origin, the steps section of
+// a document file.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,7 @@
 
 #include "refs/reference.h"
 #include "store/loader.h"
+#include "store/origin_records.h"
 #include "store/stream.h"
 
 using namespace tovimat;
@@ -172,6 +173,7 @@ GroupPtr LineTable::store(const std::vector<nucleo*>& lines) const {
         l->save(s);
         group->ids.push_back(idOf(l));
     }
+    writeOrigins(s, std::vector<const nucleo*>(lines.begin(), lines.end()));
     group->bytes = s.bytes();
     const std::vector<reference*> refs = referencesIn(lines);
     for (std::size_t i = 0; i < refs.size(); ++i)
@@ -345,6 +347,9 @@ void LineTable::apply(const LinesChange& change, bool backward) {
         if (!read || !read->isGroup()) continue;
         auto* holder = static_cast<container*>(read.get());
         assert(std::size_t(holder->members()) == g->ids.size() && "a stored group holds another number of lines");
+        std::vector<nucleo*> lines;
+        for (nucleo* m = holder->first(); m && m->chained(); m = m->next()) lines.push_back(m);
+        readOrigins(s, lines);
         for (LineId id : g->ids) {
             nucleo* m = holder->first();
             if (!m || !m->chained()) break;

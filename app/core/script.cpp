@@ -379,11 +379,12 @@ bool HeadlessSession::play(std::string_view script, std::string& error) {
     return forEachScriptAction(script, [&](const ScriptAction& a) { return playChecked(a, error); }, error);
 }
 
-std::string HeadlessSession::output(bool geometry) const {
+std::string HeadlessSession::output(bool geometry, bool steps) const {
     std::string out = log_.text();
     if (container* b = doc_.base()) {
         DumpOptions options;
         options.geometry = geometry;
+        options.steps = steps;
         out += dumpTree(*b, options);
     }
     return out;
@@ -418,19 +419,19 @@ RunResult runScript(const RunOptions& options) {
         // stand-in in place of what is left of the file.
         return failure(session.error(), session.log().text());
     }
-    if (!session.play(options.script, error)) return failure(error, session.output(options.geometry));
+    if (!session.play(options.script, error)) return failure(error, session.output(options.geometry, options.steps));
     if (!options.savePath.empty() && !session.save(options.savePath))
-        return failure(session.error(), session.output(options.geometry));
+        return failure(session.error(), session.output(options.geometry, options.steps));
     RunResult r;
-    r.out = session.output(options.geometry);
+    r.out = session.output(options.geometry, options.steps);
     return r;
 }
 
-RunResult dumpFile(const std::string& path, bool geometry) {
+RunResult dumpFile(const std::string& path, bool geometry, bool steps) {
     HeadlessSession session;
     if (!session.open(path)) return failure(session.error(), session.log().text());
     RunResult r;
-    r.out = session.output(geometry);
+    r.out = session.output(geometry, steps);
     return r;
 }
 

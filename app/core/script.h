@@ -115,7 +115,8 @@ public:
     void click(tovimat::POINT docPoint);
 
     // The event log, then the tree.
-    std::string output(bool geometry) const;
+    // steps: each step's line tells what made it.
+    std::string output(bool geometry, bool steps = false) const;
 
     EventLog& log() { return log_; }
     CVelmorDoc& doc() { return doc_; }
@@ -138,6 +139,7 @@ private:
 struct RunOptions {
     std::string openPath;  // empty: a new document
     bool geometry = false;
+    bool steps = false;  // the dump tells what made each step
     std::string savePath;  // empty: not saved
     std::string script;
 };
@@ -153,7 +155,7 @@ struct RunResult {
 RunResult runScript(const RunOptions& options);
 
 // velmor-cli dump: opens the file and answers the event log and the dump.
-RunResult dumpFile(const std::string& path, bool geometry);
+RunResult dumpFile(const std::string& path, bool geometry, bool steps = false);
 
 // velmor-cli calc: reads the text as a formula on one line, places it as a
 // new item, calculates until a step changes nothing and answers the

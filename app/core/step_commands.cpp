@@ -61,15 +61,17 @@ CVelmorView::StepOutcome CVelmorView::calculateStep() {
     nucleo* f = focused_;
     if (!f || !f->isGroup()) return StepOutcome::NothingToDo;
     results r = f->calculate();
+    const char* detail = nullptr;
     if (r.changes == 0) {
         r.value.reset();
         r = cast<container>(f)->distribute();
+        detail = "distribution";
     }
     if (r.changes == 0) {
         r.value.reset();
         return StepOutcome::NothingToDo;
     }
-    return commitResult(std::move(r)) ? StepOutcome::Committed : StepOutcome::NotPlaced;
+    return commitResult(std::move(r), detail) ? StepOutcome::Committed : StepOutcome::NotPlaced;
 }
 
 // Calculate again and again on the newest step, one step per change, until

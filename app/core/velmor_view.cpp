@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "algebra/step_notes.h"
 #include "core/velmor_doc.h"
 #include "platform/messages.h"
 #include "platform/vkeys.h"

@@ -19,6 +19,11 @@
 #include "core/history.h"
 #include "core/view_window.h"
 #include "model/document.h"
+#include "model/step_origin.h"
+
+namespace tovimat {
+class ruleMatchNote;
+}
 
 class CVelmorDoc;
 class CVelmorProtocol;
@@ -105,6 +110,13 @@ public:
     // Font: gives the chosen font to the focused node.
     void onFont(const tovimat::LOGFONTA& chosen);
 
+    // --- origins of steps (view_origins.cpp) ----------------------------------------
+    // What made the step whose sign (its "=" or "<=>") lies under the client
+    // point, in UTF-8; empty when no sign is there or its step tells nothing.
+    std::string stepOriginAt(tovimat::POINT clientPoint) const;
+    // What made the step that holds the caret, in UTF-8; empty when none.
+    std::string caretStepOrigin() const;
+
     // --- Edit menu (view_edit.cpp; Undo and Redo in view_history.cpp) ----------------
     void onUndo();
     void onRedo();
@@ -166,7 +178,11 @@ private:
     void insertConstant(int commandId);
     void wrapInFunction(int commandId);
     void insertOperator(int commandId);
-    bool commitResult(tovimat::results r);
+    // Hands a result to the document root; the step it makes records the
+    // command running, the rule that matched while it ran (with the rule file
+    // in use) and detail ("distribution").
+    bool commitResult(tovimat::results r, const char* detail = nullptr);
+    tovimat::stepOrigin commandOrigin(const char* detail) const;
     enum class StepOutcome { Committed, NothingToDo, NotPlaced };
     // One Calculate: the calculation, or the distribution when nothing folds.
     StepOutcome calculateStep();
@@ -201,4 +217,9 @@ private:
     int stepDepth_ = 0;
     // Whether the document was unmodified when the outermost step began.
     bool stepFromSaved_ = false;
+    // While a command runs (its outermost step): its name, the first rule
+    // that matched and the rule file it read.
+    const char* stepLabel_ = nullptr;
+    std::unique_ptr<tovimat::ruleMatchNote> ruleMatch_;
+    std::string ruleFileInUse_;
 };

@@ -3,7 +3,10 @@
 #include <cstring>
 #include <memory>
 
+#include "algebra/step_notes.h"
 #include "core/commands.h"
+#include "core/linear_text.h"
+#include "core/rule_check.h"
 #include "core/rule_file.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
@@ -88,11 +91,11 @@ container* makeOperator(int id) {
     }
 }
 
-// Loads the rule set of the rule file in use for the document. On a missing
-// or unusable file shows which file and what is wrong (caption "Error opening
-// file") and answers null.
-std::unique_ptr<container> loadRuleSet(const CVelmorDoc* doc) {
-    std::string path, error;
+// Loads the rule set of the rule file in use for the document; path receives
+// the file. On a missing or unusable file shows which file and what is wrong
+// (caption "Error opening file") and answers null.
+std::unique_ptr<container> loadRuleSet(const CVelmorDoc* doc, std::string& path) {
+    std::string error;
     std::unique_ptr<container> rules =
         velmor::loadRuleFile(velmor::RuleFileSearch::forDocument(doc ? doc->pathName() : ""), path, error);
     if (!rules) MessageBoxA(nullptr, error.c_str(), kRuleFileCaption, MB_ICONERROR);
@@ -184,25 +187,58 @@ bool CVelmorView::execute(int id) {
 
 // Hands a result to the document root, which puts its value in the
 // document when it has changes; a value that finds no place goes with r.
-bool CVelmorView::commitResult(results r) {
+// The rule set the result came from must still be alive: the origin of the
+// step names its rule.
+bool CVelmorView::commitResult(results r, const char* detail) {
     CVelmorProtocol* doc = root();
-    return doc && doc->chkPass(r) != 0;
+    if (!doc) return false;
+    stepOriginScope origin(commandOrigin(detail));
+    const bool placed = doc->chkPass(r) != 0;
+    // A later commit of the same command (Calculate All) matched no rule.
+    if (ruleMatch_) ruleMatch_->reset();
+    return placed;
+}
+
+stepOrigin CVelmorView::commandOrigin(const char* detail) const {
+    stepOrigin o;
+    o.command = stepLabel_ ? stepLabel_ : "Calculate";
+    if (detail) o.detail = detail;
+    const container* rule = ruleMatch_ ? ruleMatch_->rule() : nullptr;
+    if (!rule) return o;
+    o.ruleFile = ruleFileInUse_;
+    o.rule = velmor::linearText(*rule);
+    // Items are numbered through the whole rule set, nested sets included.
+    container* set = const_cast<container*>(rule);
+    while (set->parent()) set = set->parent();
+    for (const velmor::NumberedRule& n : velmor::numberedRules(*set))
+        if (n.rule == rule) o.ruleItem = n.item;
+    for (const auto& [name, value] : ruleMatch_->bindings())
+        o.bindings.emplace_back(name, value ? velmor::linearText(*value) : std::string());
+    return o;
 }
 
 void CVelmorView::onTestRule() {
     if (!focused_ || !focused_->isGroup()) return;
-    std::unique_ptr<container> rules = loadRuleSet(doc_);
+    std::unique_ptr<container> rules = loadRuleSet(doc_, ruleFileInUse_);
     if (!rules) return;
     results r = cast<container>(focused_)->applyRules(rules.get(), nullptr);
-    rules.reset();
     commitResult(std::move(r));
 }
 
+// The constants go in where they stand; the step that holds the group (or,
+// outside any step, its line) records which ones.
 void CVelmorView::onUseConstants() {
     if (!focused_ || !focused_->isGroup()) return;
-    std::unique_ptr<container> rules = loadRuleSet(doc_);
+    std::unique_ptr<container> rules = loadRuleSet(doc_, ruleFileInUse_);
     if (!rules) return;
+    constantNote used;
     cast<container>(focused_)->useConstants(rules.get());
+    if (used.used().empty()) return;
+    stepOrigin what;
+    what.command = useConstantsCommand;
+    what.ruleFile = ruleFileInUse_;
+    for (const nucleo* definition : used.used()) what.constants.push_back(velmor::linearText(*definition));
+    noteChangeIn(focused_, base(), std::move(what));
 }
 
 // --- Format menu ------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "algebra/step_notes.h"
 #include "core/commands.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
@@ -54,12 +55,19 @@ bool placeOf(const velmor::LineTable& lines, nucleo* n, velmor::NodePlace& place
 
 CVelmorView::Step::Step(CVelmorView& view, const char* label, bool typing)
     : view_(view), label_(label), typing_(typing), outer_(view.stepDepth_++ == 0) {
-    if (outer_) view_.beginStep();
+    if (!outer_) return;
+    view_.stepLabel_ = label;
+    view_.ruleMatch_ = std::make_unique<ruleMatchNote>();
+    view_.beginStep();
 }
 
 CVelmorView::Step::~Step() {
     --view_.stepDepth_;
-    if (outer_) view_.endStep(label_, typing_);
+    if (!outer_) return;
+    view_.endStep(label_, typing_);
+    view_.ruleMatch_.reset();
+    view_.ruleFileInUse_.clear();
+    view_.stepLabel_ = nullptr;
 }
 
 velmor::EditingState CVelmorView::editingState() const {
@@ -192,10 +200,14 @@ const char* CVelmorView::stepLabel(int id) {
     switch (id) {
         case cmd::Calculate:
             return "Calculate";
+        case cmd::CalculateAll:
+            return "Calculate All";
+        case cmd::Simplify:
+            return "Simplify";
         case cmd::TestRule:
             return "Test Rule";
         case cmd::UseConstants:
-            return "Use Constants";
+            return useConstantsCommand;
         case cmd::SelectorTool:
         case cmd::NewItemTool:
         case cmd::EditTool:

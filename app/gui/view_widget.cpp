@@ -4,11 +4,16 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
@@ -306,6 +311,11 @@ void CVelmorViewWidget::setCaretPos(POINT p) {
     updateDocumentRect(caretRect());
     const POINT s = scrollPosition();
     caretPos_ = QPoint(p.x + s.x, p.y + s.y);
+    // Once the command or key that moved the caret is done.
+    if (!originPending_) {
+        originPending_ = true;
+        QTimer::singleShot(0, this, [this] { showCaretStepOrigin(); });
+    }
     blinkOn_ = true;
     if (blinkTimer_.isActive()) blinkTimer_.start();
     updateDocumentRect(caretRect());
@@ -440,6 +450,32 @@ void CVelmorViewWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     view_.onLButtonUp(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e->position()));
     afterInput();
+}
+
+// --- origins of steps ---------------------------------------------------------------------------------
+
+bool CVelmorViewWidget::viewportEvent(QEvent* e) {
+    if (e->type() != QEvent::ToolTip) return QAbstractScrollArea::viewportEvent(e);
+    auto* help = static_cast<QHelpEvent*>(e);
+    const std::string what = view_.stepOriginAt(clientPoint(help->pos()));
+    if (what.empty()) {
+        QToolTip::hideText();
+        e->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), QString::fromUtf8(what.data(), qsizetype(what.size())), viewport());
+    }
+    return true;
+}
+
+void CVelmorViewWidget::showCaretStepOrigin() {
+    originPending_ = false;
+    std::string what = view_.caretStepOrigin();
+    if (what == shownOrigin_) return;
+    auto* frame = qobject_cast<QMainWindow*>(window());
+    // Leaving a step clears only what this pane put there.
+    if (frame && (!what.empty() || frame->statusBar()->currentMessage() == QString::fromUtf8(shownOrigin_.c_str())))
+        frame->statusBar()->showMessage(QString::fromUtf8(what.data(), qsizetype(what.size())));
+    shownOrigin_ = std::move(what);
 }
 
 // --- keyboard ---------------------------------------------------------------------------------------

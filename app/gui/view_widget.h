@@ -130,6 +130,8 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     bool focusNextPrevChild(bool next) override;
+    // A tooltip on a step's sign tells what made the step.
+    bool viewportEvent(QEvent* e) override;
 
 private:
     // The scroll bars' position, in screen pixels.
@@ -148,6 +150,9 @@ private:
     void updateDocumentRect(const QRect& docRect);
     void blink();
     void type(const TranslatedKey& keys);
+    // The status bar tells what made the step with the caret when the caret
+    // comes into another step (and is cleared when it leaves one).
+    void showCaretStepOrigin();
 
     CQtDC measureDC_;
     tovimat::SIZE total_{0, 0};
@@ -160,6 +165,8 @@ private:
     // What the accessibility clients were last told.
     QString accessibleText_;
     int accessibleCursor_ = -1;
+    std::string shownOrigin_;
+    bool originPending_ = false;
 
     // The caret: one for the whole program, like the platform's.
     static CVelmorViewWidget* caretOwner_;

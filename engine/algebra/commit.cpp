@@ -7,6 +7,7 @@
 // (a sum into a sum: the inserted sum is deleted) or lift it; so after an
 // insertion the value is used only once it is known to be still in the tree.
 #include "algebra/support.h"
+#include "model/step_origin.h"
 
 namespace tovimat {
 
@@ -53,6 +54,7 @@ int protocol::chkPass(results& r) {
         nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
         if (!focusGroup->lput(std::move(owned))) return 0;
         if (nucleo* now = standingFor(base, value, lastMember)) {
+            if (now == value) stepOriginScope::made(value);
             now->remeasure();
             now->focusRight();
         }
@@ -106,6 +108,7 @@ int protocol::chkPass(results& r) {
                 putBack(steps, before);
                 return 0;
             }
+            stepOriginScope::made(link);
             link->focusRight();
             return r.changes;
         }
@@ -120,6 +123,7 @@ int protocol::chkPass(results& r) {
             putBack(made, before);
             return 0;
         }
+        stepOriginScope::made(pass);
         if (pass->members() > 0) pass->last()->focusRight();
         return r.changes;
     }
@@ -135,6 +139,9 @@ int protocol::chkPass(results& r) {
     nucleo* lastMember = value->isGroup() ? static_cast<container*>(value)->last() : nullptr;
     if (!focus->replaceWith(std::move(placed))) return 0;
     if (nucleo* now = standingFor(base, value, lastMember)) {
+        // The insertion may have restructured the old container: the step
+        // around the part is found from the value.
+        if (nucleo* holder = now->parent()) stepOriginScope::changedIn(holder, base);
         now->remeasure();
         now->focusRight();
     }

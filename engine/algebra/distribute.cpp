@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "algebra/sets.h"
+#include "algebra/step_notes.h"
 #include "algebra/support.h"
 
 namespace tovimat {
@@ -278,8 +279,11 @@ int useConstantsIn(container* n, container* constants) {
         nucleo *name = nullptr, *value = nullptr;
         if (isa<container>(c) && c->priority() < Priority::sentence)
             count += useConstantsIn(n, cast<container>(c));
-        else if (definition(c, name, value))
-            count += substitute(n, name, value);
+        else if (definition(c, name, value)) {
+            const int put = substitute(n, name, value);
+            if (put > 0) constantNote::note(c);
+            count += put;
+        }
     }
     return count;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "algebra/search.h"
+#include "algebra/step_notes.h"
 #include "algebra/support.h"
 #include "platform/messages.h"
 
@@ -319,6 +320,7 @@ results matchWhole(container* rule, container* target, container* pattern, nucle
     container bindings;
     matcherFrame frame(target, pattern, exclude);
     if (!frame.run(bindings, [](container&) { return true; })) return unchanged();
+    ruleMatchNote::note(rule, bindings);
     return record(1, rule, substituted(replacement, bindings));
 }
 

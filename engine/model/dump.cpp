@@ -7,6 +7,8 @@
 #include <typeinfo>
 
 #include "model/document.h"
+#include "model/step_origin.h"
+#include "platform/codepages.h"
 #include "platform/escape.h"
 
 namespace tovimat {
@@ -22,6 +24,25 @@ std::string className(const nucleo& n) {
 }
 
 namespace {
+
+// Origins are told in UTF-8; the dump writes bytes of the document's code
+// page, '?' for a character it lacks.
+std::string cp1252Of(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const int n = utf8Sequence(utf8.data() + i, utf8.size() - i, cp);
+        if (n <= 0) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        const int byte = unicodeToCp1252(cp);
+        out += byte >= 0 ? char(byte) : '?';
+        i += size_t(n);
+    }
+    return out;
+}
 
 class Dumper {
 public:
@@ -41,6 +62,11 @@ public:
         if (options_.geometry) geometry(n);
         if (focused_ == &n) out_ += " <caret " + std::to_string(caretIndex_) + ">";
         if (selected_ && selected_->find(&n)) out_ += " <selected>";
+        if (options_.steps)
+            if (const stepOrigin* o = originOf(&n)) {
+                const std::string what = cp1252Of(describe(*o));
+                out_ += " <step \"" + escapeBytes(what) + "\">";
+            }
         out_ += '\n';
 
         if (auto* v = dyn_cast<variable>(&n); v && v->getValue()) node(*v->getValue(), depth + 1);

@@ -7,7 +7,9 @@
 //       literal "x" <caret 1>
 //
 // Delimiters and separators are not listed; a variable lists its value one
-// level deeper. Texts are written byte by byte (see escapeBytes).
+// level deeper. With steps, a step's line ends with what made it:
+//
+//       passEqual <step "Calculate"> Texts are written byte by byte (see escapeBytes).
 #pragma once
 
 #include <string>
@@ -19,6 +21,8 @@ class nucleo;
 struct DumpOptions {
     // Append " [left top right bottom ascent]" to every line.
     bool geometry = false;
+    // Append ` <step "WHAT MADE IT">` to every step that tells its origin.
+    bool steps = false;
 };
 
 // The class name of a node as the system names it ("sum", "quocient",

@@ -5,6 +5,7 @@
 
 #include "model/container.h"
 #include "model/document.h"
+#include "model/step_origin.h"
 #include "platform/messages.h"
 
 namespace tovimat {
@@ -34,6 +35,7 @@ nucleo::~nucleo() {
     if (protocol::mouseOn == this) protocol::mouseOn = nullptr;
     if (protocol::dropTarget == this) protocol::dropTarget = nullptr;
     nodeWatch::forget(this);
+    dropOrigin(this);
     if (rootDoc) {
         rootDoc->invalidate(this);
         if (rootDoc->focused() == this) killFocus();

@@ -1,9 +1,11 @@
-// Saving and loading a whole document: the file header, then the record of
-// the base container.
+// Saving and loading a whole document: the file header, the record of the
+// base container, then the origins of its steps when it has any.
 #include <memory>
 
 #include "model/document.h"
+#include "platform/messages.h"
 #include "store/loader.h"
+#include "store/origin_records.h"
 
 namespace tovimat {
 
@@ -13,6 +15,7 @@ bool protocol::save(algStor& s) {
     if (!base) return false;
     setAlgFile(s);
     if (!base->save(s)) return false;
+    writeOrigins(s, {base});
     setModified(false);
     return true;
 }
@@ -45,6 +48,9 @@ bool protocol::load(algStor& s) {
         std::unique_ptr<nucleo> read(loader::readRecord(s));
         if (!read->isGroup()) throw loader::aborted{};
         base = cast<container>(read.release());
+        if (readOrigins(s, {base}) == originsRead::damaged)
+            message("The origins of the steps are damaged; the document is read without them.", "Warning",
+                    MB_ICONWARNING);
     } catch (const loader::aborted&) {
         aborted = true;
         message("Problem loading file\r\nLoader aborted!", "Error", 16);
