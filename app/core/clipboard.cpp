@@ -1,6 +1,9 @@
 #include "core/clipboard.h"
 
+#include "core/velmor_doc.h"
+#include "model/container.h"
 #include "store/loader.h"
+#include "store/picture_document.h"
 #include "store/stream.h"
 
 using namespace tovimat;
@@ -54,6 +57,43 @@ std::vector<std::unique_ptr<nucleo>> readFormulas(const std::vector<std::uint8_t
     }
     if (s.position() != records.size()) return {};
     return out;
+}
+
+std::vector<std::uint8_t> documentOfFormulas(const std::vector<std::uint8_t>& records, int originX,
+                                             int originY) {
+    std::vector<std::unique_ptr<nucleo>> nodes = readFormulas(records);
+    if (nodes.empty()) return {};
+    CVelmorDoc doc;
+    doc.onNewDocument();
+    container* base = doc.base();
+    if (!base) return {};
+    for (std::unique_ptr<nucleo>& n : nodes) {
+        n->moveTo(n->left() - originX, n->top() - originY);
+        nucleo* placed = n.get();
+        if (!base->lput(std::move(n))) return {};
+        placed->update();
+    }
+    return doc.currentBytes();
+}
+
+std::vector<std::uint8_t> formulasOfDocument(std::vector<std::uint8_t> bytes, std::string& reason) {
+    if (pictureKindOf(bytes) != pictureKind::none) {
+        std::vector<std::uint8_t> carried;
+        if (!documentInPicture(bytes, carried, reason)) return {};
+        bytes = std::move(carried);
+    }
+    CVelmorDoc doc;
+    if (!doc.onOpenBytes(std::move(bytes), "the document") || doc.openedDamaged() || !doc.base()) {
+        reason = doc.lastError().empty() ? "the document cannot be read" : doc.lastError();
+        return {};
+    }
+    std::vector<const nucleo*> lines;
+    for (const nucleo* m = doc.base()->first(); m && m->chained(); m = m->next()) lines.push_back(m);
+    if (lines.empty()) {
+        reason = "the document holds no formula";
+        return {};
+    }
+    return writeFormulas(lines);
 }
 
 }  // namespace velmor

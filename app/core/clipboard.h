@@ -44,4 +44,14 @@ std::vector<std::uint8_t> writeFormulas(const std::vector<const tovimat::nucleo*
 // The nodes back, unattached; empty when the records cannot be read whole.
 std::vector<std::unique_ptr<tovimat::nucleo>> readFormulas(const std::vector<std::uint8_t>& records);
 
+// The document a copied picture carries: a new document whose lines are the
+// formulas of records, moved by (-originX, -originY) so that the picture's
+// top left corner is the page's. Empty when the records cannot be read.
+std::vector<std::uint8_t> documentOfFormulas(const std::vector<std::uint8_t>& records, int originX,
+                                             int originY);
+// The lines of a document, in the clipboard's form: bytes are a document
+// file or a picture that carries one. Empty, with the reason, when there is
+// no document in them or it has no formula.
+std::vector<std::uint8_t> formulasOfDocument(std::vector<std::uint8_t> bytes, std::string& reason);
+
 }  // namespace velmor

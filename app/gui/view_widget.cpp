@@ -61,6 +61,7 @@ CVelmorViewWidget::CVelmorViewWidget(CVelmorDoc& doc, QWidget* parent)
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::ArrowCursor);
+    viewport()->setAcceptDrops(true);
     setMinimumSize(10, 10);
     setFrameShape(QFrame::NoFrame);
     const int flash = QApplication::cursorFlashTime();
@@ -255,6 +256,9 @@ void CVelmorViewWidget::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(
 
 void CVelmorViewWidget::mouseMoveEvent(QMouseEvent* e) {
     view_.onMouseMove(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e));
+    if ((e->buttons() & Qt::LeftButton) && view_.dragging() &&
+        leavesForOtherDocument(e->globalPosition().toPoint()))
+        return dragOut();
     if (e->buttons() & Qt::LeftButton) emit changed();
 }
 

@@ -20,6 +20,7 @@
 #include "qt_dc.h"
 
 class CVelmorDoc;
+class QMimeData;
 
 namespace velmor::gui {
 
@@ -64,6 +65,12 @@ public:
     // other panes of the document are brought in line with this.
     void showSelectionFrames();
 
+    // --- drag and drop between documents (view_drag.cpp) --------------------------------
+    // What a drag of this pane's selection to another document carries: the
+    // formulas' records, their text, and where they came from. Null without
+    // a selection. Remembers the drag as the one this program has under way.
+    QMimeData* dragOutData();
+
 signals:
     // Something happened that may change the enabling of commands, the
     // modified flag or the title.
@@ -84,6 +91,9 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     bool focusNextPrevChild(bool next) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     QPoint scroll() const;
@@ -92,6 +102,15 @@ private:
     void updateDocumentRect(const QRect& docRect);
     void blink();
     void type(const TranslatedKey& keys);
+    // A selection dragged out of this pane onto another document's window,
+    // or out of the program: Qt's drag and drop takes it from there.
+    bool leavesForOtherDocument(const QPoint& globalPos) const;
+    void dragOut();
+    // How a drop of data here would go; Qt::IgnoreAction when it cannot.
+    Qt::DropAction dropActionFor(const QMimeData* data, Qt::KeyboardModifiers modifiers) const;
+    // The client point of the view where a drop at pos (in viewport pixels)
+    // lets go.
+    tovimat::POINT dropPoint(const QPointF& pos) const;
 
     CQtDC measureDC_;
     tovimat::SIZE total_{0, 0};
