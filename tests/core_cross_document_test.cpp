@@ -148,28 +148,34 @@ TEST_F(CrossDocument, ClosingADocumentKeepsTheOthersSelection) {
 }
 
 // A copied picture carries a document of the copied formulas only, which
-// reads back as those formulas, moved so the picture's corner is the page's.
+// reads back as those formulas, where the picture shows them.
 TEST(CopiedPicture, CarriesOnlyTheCopiedFormulas) {
     velmor::HeadlessSession s;
     s.newDocument();
     play(s, "{Click 30 40}a+b{NewItemTool}{Click 30 90}2*x{NewItemTool}{Click 30 140}c");
     nucleo* second = s.doc().base()->first()->next();
-    const auto records = velmor::writeFormulas({second});
-    const auto document = velmor::documentOfFormulas(records, second->left(), second->top());
+    nucleo* third = second->next();
+    const auto records = velmor::writeFormulas({second, third});
+    const auto document = velmor::documentOfFormulas(records, {{0, 0}, {5, 50}});
     ASSERT_FALSE(document.empty());
 
-    std::string reason;
-    const auto back = velmor::formulasOfDocument(document, reason);
-    EXPECT_EQ(linesOf(back), std::vector<std::string>{"2 * x"}) << reason;
-    const auto nodes = velmor::readFormulas(back);
-    ASSERT_EQ(nodes.size(), 1u);
-    EXPECT_EQ(nodes.front()->left(), 0);
-    EXPECT_EQ(nodes.front()->top(), 0);
+    velmor::HeadlessSession opened;
+    ASSERT_TRUE(opened.doc().onOpenBytes(document, "copied"));
+    ASSERT_EQ(opened.doc().base()->members(), 2);
+    nucleo* first = opened.doc().base()->first();
+    EXPECT_EQ(velmor::linearText(*first), "2 * x");
+    EXPECT_EQ(first->left(), 0);
+    EXPECT_EQ(first->top(), 0);
+    EXPECT_EQ(first->next()->left(), 5);
+    EXPECT_EQ(first->next()->top(), 50);
 
+    std::string reason;
+    EXPECT_EQ(linesOf(velmor::formulasOfDocument(document, reason)), (std::vector<std::string>{"2 * x", "c"}))
+        << reason;
     std::string svg = "<?xml version=\"1.0\"?>\n<svg width=\"10\" height=\"10\"></svg>\n";
     ASSERT_TRUE(embedInSvg(svg, document));
     EXPECT_EQ(linesOf(velmor::formulasOfDocument(std::vector<std::uint8_t>(svg.begin(), svg.end()), reason)),
-              std::vector<std::string>{"2 * x"});
+              (std::vector<std::string>{"2 * x", "c"}));
 }
 
 TEST(CopiedPicture, PicturesWithoutFormulasGiveNone) {
@@ -183,7 +189,7 @@ TEST(CopiedPicture, PicturesWithoutFormulasGiveNone) {
     reason.clear();
     EXPECT_TRUE(velmor::formulasOfDocument(s.doc().currentBytes(), reason).empty());
     EXPECT_FALSE(reason.empty());
-    EXPECT_TRUE(velmor::documentOfFormulas({1, 2, 3}, 0, 0).empty());
+    EXPECT_TRUE(velmor::documentOfFormulas({1, 2, 3}, {}).empty());
 }
 
 // Each insertion command's step has the command's name.

@@ -59,16 +59,18 @@ std::vector<std::unique_ptr<nucleo>> readFormulas(const std::vector<std::uint8_t
     return out;
 }
 
-std::vector<std::uint8_t> documentOfFormulas(const std::vector<std::uint8_t>& records, int originX,
-                                             int originY) {
+std::vector<std::uint8_t> documentOfFormulas(const std::vector<std::uint8_t>& records,
+                                             const std::vector<std::array<int, 2>>& corners) {
     std::vector<std::unique_ptr<nucleo>> nodes = readFormulas(records);
     if (nodes.empty()) return {};
     CVelmorDoc doc;
     doc.onNewDocument();
     container* base = doc.base();
     if (!base) return {};
-    for (std::unique_ptr<nucleo>& n : nodes) {
-        n->moveTo(n->left() - originX, n->top() - originY);
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        std::unique_ptr<nucleo>& n = nodes[i];
+        const std::array<int, 2> corner = i < corners.size() ? corners[i] : std::array<int, 2>{0, 0};
+        n->moveTo(corner[0], corner[1]);
         nucleo* placed = n.get();
         if (!base->lput(std::move(n))) return {};
         placed->update();

@@ -7,6 +7,7 @@
 // values a formula's references share come back shared within it).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,10 +46,10 @@ std::vector<std::uint8_t> writeFormulas(const std::vector<const tovimat::nucleo*
 std::vector<std::unique_ptr<tovimat::nucleo>> readFormulas(const std::vector<std::uint8_t>& records);
 
 // The document a copied picture carries: a new document whose lines are the
-// formulas of records, moved by (-originX, -originY) so that the picture's
-// top left corner is the page's. Empty when the records cannot be read.
-std::vector<std::uint8_t> documentOfFormulas(const std::vector<std::uint8_t>& records, int originX,
-                                             int originY);
+// formulas of records, the top left corner of formula i at corners[i] (as
+// they stand in the picture). Empty when the records cannot be read.
+std::vector<std::uint8_t> documentOfFormulas(const std::vector<std::uint8_t>& records,
+                                             const std::vector<std::array<int, 2>>& corners);
 // The lines of a document, in the clipboard's form: bytes are a document
 // file or a picture that carries one. Empty, with the reason, when there is
 // no document in them or it has no formula.

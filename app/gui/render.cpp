@@ -314,7 +314,9 @@ QMimeData* clipboardData(CVelmorDoc& doc) {
     // else of the document: their own document, cut to the same box.
     QRect bounds;
     for (const nucleo* n : nodes) bounds |= boxOf(n);
-    const std::vector<std::uint8_t> document = velmor::documentOfFormulas(records, bounds.left(), bounds.top());
+    std::vector<std::array<int, 2>> corners;
+    for (const nucleo* n : nodes) corners.push_back({int(n->left() - bounds.left()), int(n->top() - bounds.top())});
+    const std::vector<std::uint8_t> document = velmor::documentOfFormulas(records, corners);
     const Picture picture = copiedPicture(doc);
     data->setData(QStringLiteral("image/svg+xml"),
                   svgCarrying(picture, QStringLiteral("Velmor formula"), document));
