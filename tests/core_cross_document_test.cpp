@@ -181,7 +181,8 @@ TEST(CopiedPicture, CarriesOnlyTheCopiedFormulas) {
 TEST(CopiedPicture, PicturesWithoutFormulasGiveNone) {
     std::string reason;
     const std::string svg = "<?xml version=\"1.0\"?>\n<svg width=\"10\" height=\"10\"></svg>\n";
-    EXPECT_TRUE(velmor::formulasOfDocument(std::vector<std::uint8_t>(svg.begin(), svg.end()), reason).empty());
+    EXPECT_TRUE(
+        velmor::formulasOfDocument(std::vector<std::uint8_t>(svg.begin(), svg.end()), reason).empty());
     EXPECT_FALSE(reason.empty());
     // An empty document holds no formula.
     velmor::HeadlessSession s;

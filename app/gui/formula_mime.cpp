@@ -14,7 +14,9 @@ const QStringList& pictureTypes() {
     return kTypes;
 }
 
-std::vector<std::uint8_t> bytesOf(const QByteArray& a) { return std::vector<std::uint8_t>(a.begin(), a.end()); }
+std::vector<std::uint8_t> bytesOf(const QByteArray& a) {
+    return std::vector<std::uint8_t>(a.begin(), a.end());
+}
 
 }  // namespace
 

@@ -315,7 +315,8 @@ QMimeData* clipboardData(CVelmorDoc& doc) {
     QRect bounds;
     for (const nucleo* n : nodes) bounds |= boxOf(n);
     std::vector<std::array<int, 2>> corners;
-    for (const nucleo* n : nodes) corners.push_back({int(n->left() - bounds.left()), int(n->top() - bounds.top())});
+    for (const nucleo* n : nodes)
+        corners.push_back({int(n->left() - bounds.left()), int(n->top() - bounds.top())});
     const std::vector<std::uint8_t> document = velmor::documentOfFormulas(records, corners);
     const Picture picture = copiedPicture(doc);
     data->setData(QStringLiteral("image/svg+xml"),

@@ -57,7 +57,8 @@ DragSource sourceOf(const QMimeData* data) {
     for (qsizetype i = 2; i + 1 < fields.size(); i += 2)
         out.offsets.push_back(POINT{fields[i].toInt(), fields[i + 1].toInt()});
     const OutgoingDrag& drag = outgoing();
-    if (fields[0].toLongLong() == QCoreApplication::applicationPid() && fields[1].toULongLong() == drag.serial)
+    if (fields[0].toLongLong() == QCoreApplication::applicationPid() &&
+        fields[1].toULongLong() == drag.serial)
         out.pane = drag.source;
     return out;
 }
@@ -73,7 +74,8 @@ CVelmorViewWidget* paneAt(const QPoint& globalPos) {
 QMimeData* CVelmorViewWidget::dragOutData() {
     const std::vector<nucleo*> nodes = view_.draggedNodes();
     if (nodes.empty()) return nullptr;
-    const std::vector<std::uint8_t> records = writeFormulas(std::vector<const nucleo*>(nodes.begin(), nodes.end()));
+    const std::vector<std::uint8_t> records =
+        writeFormulas(std::vector<const nucleo*>(nodes.begin(), nodes.end()));
     if (records.empty()) return nullptr;
     std::vector<velmor::NodePlace> places;
     const bool movable = view_.placesOf(nodes, places);
@@ -90,9 +92,11 @@ QMimeData* CVelmorViewWidget::dragOutData() {
     drag.places = std::move(places);
     ++drag.serial;
     const POINT origin = view_.dragOrigin();
-    QByteArrayList fields{QByteArray::number(QCoreApplication::applicationPid()), QByteArray::number(drag.serial)};
+    QByteArrayList fields{QByteArray::number(QCoreApplication::applicationPid()),
+                          QByteArray::number(drag.serial)};
     for (const nucleo* n : nodes)
-        fields << QByteArray::number(qlonglong(n->left() - origin.x)) << QByteArray::number(qlonglong(n->top() - origin.y));
+        fields << QByteArray::number(qlonglong(n->left() - origin.x))
+               << QByteArray::number(qlonglong(n->top() - origin.y));
     data->setData(sourceType(), fields.join(' '));
     return data;
 }
@@ -123,7 +127,8 @@ void CVelmorViewWidget::dragOut() {
 // Shift copies, as in a drag within one document; a drop that cannot take
 // the formulas away from where they came from copies too. A drag of this
 // document's own formulas is the view's business, not Qt's.
-Qt::DropAction CVelmorViewWidget::dropActionFor(const QMimeData* data, Qt::KeyboardModifiers modifiers) const {
+Qt::DropAction CVelmorViewWidget::dropActionFor(const QMimeData* data,
+                                                Qt::KeyboardModifiers modifiers) const {
     if (!view_.document() || !view_.base() || !offersFormulas(data)) return Qt::IgnoreAction;
     const DragSource source = sourceOf(data);
     if (source.pane && source.pane->view().document() == view_.document()) return Qt::IgnoreAction;

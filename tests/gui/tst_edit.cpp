@@ -22,7 +22,9 @@ using namespace velmor::gui;
 
 namespace {
 
-std::vector<std::uint8_t> bytesOf(const QByteArray& a) { return std::vector<std::uint8_t>(a.begin(), a.end()); }
+std::vector<std::uint8_t> bytesOf(const QByteArray& a) {
+    return std::vector<std::uint8_t>(a.begin(), a.end());
+}
 
 // The formulas a document carried by a picture holds, as linear text.
 QStringList formulasInPicture(const QByteArray& picture) {
@@ -201,9 +203,8 @@ private slots:
     // them (and without text) beeps and changes nothing.
     void pastingAPicture() {
         CVelmorViewWidget& from = documentWith({"a+b", "2*x"});
-        const QByteArray svg =
-            svgCarrying(documentPicture(*from.view().document()), QStringLiteral("t"),
-                        from.view().document()->currentBytes());
+        const QByteArray svg = svgCarrying(documentPicture(*from.view().document()), QStringLiteral("t"),
+                                           from.view().document()->currentBytes());
         documentWith({});
         auto* data = new QMimeData;
         data->setData(QStringLiteral("image/svg+xml"), svg);
@@ -214,7 +215,8 @@ private slots:
 
         const std::string before = dump();
         auto* plain = new QMimeData;
-        plain->setData(QStringLiteral("image/svg+xml"), renderSvg(documentPicture(*from.view().document()), {}));
+        plain->setData(QStringLiteral("image/svg+xml"),
+                       renderSvg(documentPicture(*from.view().document()), {}));
         QGuiApplication::clipboard()->setMimeData(plain);
         const int beeps = sink_->beeps;
         press(Qt::CTRL | Qt::Key_V);
@@ -258,8 +260,9 @@ private slots:
         tovimat::nucleo* place = emptyPlaceIn(b.view().base()->first());
         QVERIFY(place);
         const tovimat::aRect r = place->getRect();
-        QCOMPARE(dropOn(b, QPointF((r.left + r.right) / 2, (r.top + r.bottom) / 2), data.get(), Qt::ShiftModifier),
-                 Qt::CopyAction);
+        QCOMPARE(
+            dropOn(b, QPointF((r.left + r.right) / 2, (r.top + r.bottom) / 2), data.get(), Qt::ShiftModifier),
+            Qt::CopyAction);
         QCOMPARE(linesOf(a), QStringList{"2 * x"});
         QCOMPARE(linesOf(b).first(), QStringLiteral("y = 2 * x"));
 
