@@ -118,6 +118,28 @@ TEST_F(CrossDocument, DropTakesTheEmptyPlaceUnderThePointer) {
     EXPECT_EQ(source.doc().base()->members(), 0);
 }
 
+// Several formulas let go over one empty place: the first takes it, the
+// others follow it, and nothing is lost.
+TEST_F(CrossDocument, SeveralFormulasShareOneDrop) {
+    play(target, "{NewItemTool}{Click 10 10}y={Click 200 200}");
+    const std::string before = dump(target);
+    nucleo* place = emptyPlaceIn(target.doc().base()->first());
+    ASSERT_NE(place, nullptr);
+    const aRect r = place->getRect();
+    nucleo* first = source.doc().base()->first();
+    const auto records = velmor::writeFormulas({first, first->next()});
+    ASSERT_TRUE(target.view().dropFormulas(velmor::readFormulas(records),
+                                           POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, {}));
+    std::string all;
+    for (nucleo* m = target.doc().base()->first(); m && m->chained(); m = m->next())
+        all += velmor::linearText(*m) + "\n";
+    EXPECT_NE(all.find("a + b"), std::string::npos) << all;
+    EXPECT_NE(all.find("2"), std::string::npos) << all;
+    EXPECT_EQ(target.doc().history().undoLabel(), "Drag and Drop");
+    target.view().onUndo();
+    EXPECT_EQ(dump(target), before);
+}
+
 // The source's half of a move finds its nodes by place; when they are not
 // there any more it deletes nothing.
 TEST_F(CrossDocument, StalePlacesDeleteNothing) {

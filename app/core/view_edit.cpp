@@ -280,6 +280,10 @@ bool CVelmorView::dropFormulas(std::vector<std::unique_ptr<nucleo>> nodes, POINT
     protocol::dropTarget = nullptr;
     focused_ = nullptr;
 
+    // Each formula goes where the drop target is now: taking an empty place
+    // replaces the node that marked it, and the engine keeps the target up
+    // to date.
+    protocol::dropTarget = target;
     bool any = false;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         nucleo* n = nodes[i].get();
@@ -287,10 +291,8 @@ bool CVelmorView::dropFormulas(std::vector<std::unique_ptr<nucleo>> nodes, POINT
         const LONG x = p.x + offset.x, y = p.y + offset.y;
         nodeWatch alive(n);
         bool placed = false;
-        if (target) {
-            protocol::dropTarget = target;
-            placed = target->drop(n);
-            protocol::dropTarget = nullptr;
+        if (protocol::dropTarget) {
+            placed = protocol::dropTarget->drop(n);
         } else {
             n->moveTo(x, y);
             placed = b->entre(n, b->last(), b->tail());
@@ -305,6 +307,7 @@ bool CVelmorView::dropFormulas(std::vector<std::unique_ptr<nucleo>> nodes, POINT
         }
         any = any || placed;
     }
+    protocol::dropTarget = nullptr;
     b->update();
     if (!any) {
         MessageBeep(0);
