@@ -1,7 +1,10 @@
 #include "core/clipboard.h"
 
+#include "core/velmor_doc.h"
+#include "model/container.h"
 #include "store/loader.h"
 #include "store/origin_records.h"
+#include "store/picture_document.h"
 #include "store/stream.h"
 
 using namespace tovimat;
@@ -60,6 +63,45 @@ std::vector<std::unique_ptr<nucleo>> readFormulas(const std::vector<std::uint8_t
     for (const auto& n : out) roots.push_back(n.get());
     if (readOrigins(s, roots) != originsRead::damaged && s.position() != records.size()) return {};
     return out;
+}
+
+std::vector<std::uint8_t> documentOfFormulas(const std::vector<std::uint8_t>& records,
+                                             const std::vector<std::array<int, 2>>& corners) {
+    std::vector<std::unique_ptr<nucleo>> nodes = readFormulas(records);
+    if (nodes.empty()) return {};
+    CVelmorDoc doc;
+    doc.onNewDocument();
+    container* base = doc.base();
+    if (!base) return {};
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        std::unique_ptr<nucleo>& n = nodes[i];
+        const std::array<int, 2> corner = i < corners.size() ? corners[i] : std::array<int, 2>{0, 0};
+        n->moveTo(corner[0], corner[1]);
+        nucleo* placed = n.get();
+        if (!base->lput(std::move(n))) return {};
+        placed->update();
+    }
+    return doc.currentBytes();
+}
+
+std::vector<std::uint8_t> formulasOfDocument(std::vector<std::uint8_t> bytes, std::string& reason) {
+    if (pictureKindOf(bytes) != pictureKind::none) {
+        std::vector<std::uint8_t> carried;
+        if (!documentInPicture(bytes, carried, reason)) return {};
+        bytes = std::move(carried);
+    }
+    CVelmorDoc doc;
+    if (!doc.onOpenBytes(std::move(bytes), "the document") || doc.openedDamaged() || !doc.base()) {
+        reason = doc.lastError().empty() ? "the document cannot be read" : doc.lastError();
+        return {};
+    }
+    std::vector<const nucleo*> lines;
+    for (const nucleo* m = doc.base()->first(); m && m->chained(); m = m->next()) lines.push_back(m);
+    if (lines.empty()) {
+        reason = "the document holds no formula";
+        return {};
+    }
+    return writeFormulas(lines);
 }
 
 }  // namespace velmor

@@ -9,6 +9,7 @@
 // a document file.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,5 +46,15 @@ private:
 std::vector<std::uint8_t> writeFormulas(const std::vector<const tovimat::nucleo*>& nodes);
 // The nodes back, unattached; empty when the records cannot be read whole.
 std::vector<std::unique_ptr<tovimat::nucleo>> readFormulas(const std::vector<std::uint8_t>& records);
+
+// The document a copied picture carries: a new document whose lines are the
+// formulas of records, the top left corner of formula i at corners[i] (as
+// they stand in the picture). Empty when the records cannot be read.
+std::vector<std::uint8_t> documentOfFormulas(const std::vector<std::uint8_t>& records,
+                                             const std::vector<std::array<int, 2>>& corners);
+// The lines of a document, in the clipboard's form: bytes are a document
+// file or a picture that carries one. Empty, with the reason, when there is
+// no document in them or it has no formula.
+std::vector<std::uint8_t> formulasOfDocument(std::vector<std::uint8_t> bytes, std::string& reason);
 
 }  // namespace velmor

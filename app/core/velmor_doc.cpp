@@ -132,8 +132,18 @@ void CVelmorDoc::onCloseDocument() {
 void CVelmorDoc::deleteContents() {
     if (!root_) return;
     resetHistory();
-    CVelmorProtocol::sharedSelection().clear();
-    // The process-wide pointers must not outlive the nodes they name.
+    // The process-wide pointers must not outlive the nodes they name; those
+    // into other documents stay (their selection too).
+    selection& selected = CVelmorProtocol::sharedSelection();
+    for (bool again = true; again;) {
+        again = false;
+        for (selector& s : selected)
+            if (s.getTarget()->getRoot() == root_.get()) {
+                selected.remove(s.getTarget());
+                again = true;
+                break;
+            }
+    }
     if (protocol::mouseOn && protocol::mouseOn->getRoot() == root_.get()) protocol::mouseOn = nullptr;
     if (protocol::dropTarget && protocol::dropTarget->getRoot() == root_.get())
         protocol::dropTarget = nullptr;

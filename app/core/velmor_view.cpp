@@ -20,6 +20,19 @@ using velmor::MK_SHIFT;
 
 namespace {
 
+// Takes the nodes of one document out of the selection all documents share.
+void forgetSelected(selection& list, const protocol* root) {
+    for (bool again = true; again;) {
+        again = false;
+        for (selector& s : list)
+            if (s.getTarget()->getRoot() == root) {
+                list.remove(s.getTarget());
+                again = true;
+                break;
+            }
+    }
+}
+
 RECT normalized(const RECT& r) {
     return RECT{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
                 std::max(r.top, r.bottom)};
@@ -121,7 +134,9 @@ void CVelmorView::onUpdate(int hint, nucleo* node) {
             if (node) window_.drawFocusRect(toClient(node->getRect()));
             break;
         case velmor::hint::Closing:
-            dropSelection();
+            // The window goes with the document: its frames need no erasing,
+            // and what other documents have selected stays selected.
+            forgetSelected(selectionList(), root());
             if (focused_) focused_->focusOut();
             break;
         case velmor::hint::ScrollRange:
@@ -159,6 +174,7 @@ void CVelmorView::onLButtonDown(UINT flags, POINT clientPoint) {
     makeActive();
     window_.setCapture();
     dragged_ = false;
+    dragShift_ = POINT{0, 0};
     const POINT p = toDocument(clientPoint);
     switch (protocol::mode) {
         case NewItemMode:
@@ -273,6 +289,8 @@ void CVelmorView::dragStep(POINT p) {
     selection& list = selectionList();
     toggleSelectionFrames();
     for (selector& s : list) s.slide(p.x - dragAnchor_.x, p.y - dragAnchor_.y);
+    dragShift_.x += p.x - dragAnchor_.x;
+    dragShift_.y += p.y - dragAnchor_.y;
     dragAnchor_ = aPoint(p);
     // A selected node is no place to drop.
     if (focused_ && list.find(focused_)) {

@@ -135,6 +135,32 @@ public:
     // found a place. Used by Paste and by drops from other documents.
     bool placeFormulas(std::vector<std::unique_ptr<tovimat::nucleo>> nodes);
 
+    // --- drag and drop between documents (view_edit.cpp, view_history.cpp) ----------------------------------
+    // Whether the button is held on a selection being dragged.
+    bool dragging() const { return dragged_ && tovimat::protocol::mode == SelectorMode; }
+    // The selected nodes of this document, outermost only: what a drag takes.
+    std::vector<tovimat::nucleo*> draggedNodes() const;
+    // Where the pointer picked the selection up, in document coordinates.
+    tovimat::POINT dragOrigin() const {
+        return tovimat::POINT{dragAnchor_.x - dragShift_.x, dragAnchor_.y - dragShift_.y};
+    }
+    // Ends a drag that leaves for another document: the selection goes back
+    // where it was picked up and nothing is dropped here.
+    void cancelDrag();
+    // Where nodes stand, by line and path, so that they can be found again
+    // after other documents changed; false when one cannot be named.
+    bool placesOf(const std::vector<tovimat::nucleo*>& nodes, std::vector<velmor::NodePlace>& places) const;
+    // Formulas dragged in from another document, let go at the client point;
+    // offsets[i] is where node i's top left corner stands from the pointer.
+    // They take the place a drag marks there, else become new items where
+    // they were let go. One step; false (after a beep) when none was placed.
+    bool dropFormulas(std::vector<std::unique_ptr<tovimat::nucleo>> nodes, tovimat::POINT clientPoint,
+                      const std::vector<tovimat::POINT>& offsets);
+    // The other half of a move to another document: deletes the nodes at
+    // places, as one step. False when one is no longer there (nothing is
+    // deleted then).
+    bool removeFormulas(const std::vector<velmor::NodePlace>& places);
+
     // --- history (view_history.cpp) -----------------------------------------------------
     // Every handler that may change the document runs inside one step: when
     // the outermost one ends, the document's history records the change as
@@ -212,6 +238,8 @@ private:
     // Whether the selection was dragged since the button went down: a
     // release without a drag is a click and moves nothing.
     bool dragged_ = false;
+    // How far the selection travelled since the button went down.
+    tovimat::POINT dragShift_{0, 0};
     // The rubber band while it is drawn, in client coordinates, not normalised.
     tovimat::RECT band_{0, 0, 0, 0};
     int stepDepth_ = 0;

@@ -85,7 +85,7 @@ bool CVelmorView::executeEdit(int id) {
     }
 }
 
-std::vector<nucleo*> CVelmorView::copiedNodes() const {
+std::vector<nucleo*> CVelmorView::draggedNodes() const {
     std::vector<nucleo*> nodes;
     container* b = base();
     if (!b) return nodes;
@@ -95,6 +95,13 @@ std::vector<nucleo*> CVelmorView::copiedNodes() const {
     std::erase_if(nodes, [&](nucleo* n) {
         return std::any_of(nodes.begin(), nodes.end(), [n](nucleo* other) { return isInside(n, other); });
     });
+    return nodes;
+}
+
+std::vector<nucleo*> CVelmorView::copiedNodes() const {
+    std::vector<nucleo*> nodes = draggedNodes();
+    container* b = base();
+    if (!b) return nodes;
     if (nodes.empty() && focused_ && focused_->getRoot() == root())
         if (nucleo* line = lineOf(focused_, b)) nodes.push_back(line);
     return nodes;
@@ -227,6 +234,89 @@ bool CVelmorView::placeFormulas(std::vector<std::unique_ptr<nucleo>> nodes) {
     setMode(EditMode);
     last->focusRight();
     root()->setModified(true);
+    return true;
+}
+
+// --- drag and drop between documents ---------------------------------------------------------------
+
+void CVelmorView::cancelDrag() {
+    window_.releaseCapture();
+    if (!dragged_) return;
+    dragged_ = false;
+    toggleSelectionFrames();
+    for (selector& s : selectionList()) s.slide(-dragShift_.x, -dragShift_.y);
+    dragAnchor_ = aPoint(dragOrigin());
+    dragShift_ = POINT{0, 0};
+    // The caret marked a drop place here: there is none now.
+    if (focused_) focused_->killFocus();
+    focused_ = nullptr;
+    toggleSelectionFrames();
+    if (container* b = base()) b->update();
+}
+
+bool CVelmorView::dropFormulas(std::vector<std::unique_ptr<nucleo>> nodes, POINT clientPoint,
+                               const std::vector<POINT>& offsets) {
+    Step step(*this, "Drag and Drop");
+    container* b = base();
+    if (!b || nodes.empty()) {
+        MessageBeep(0);
+        return false;
+    }
+    makeActive();
+    if (focused_) focused_->focusOut();
+    focused_ = nullptr;
+
+    // The place a drag marks under the pointer, as a drag in this document
+    // finds it.
+    const POINT p = toDocument(clientPoint);
+    aPoint at(p);
+    if (!b->mouseMove(at)) protocol::mouseOn = b;
+    nucleo* target = b->scanDrag(at) && protocol::mouseOn ? focused_ : nullptr;
+    // The place is known as the drop target before the caret leaves it, so
+    // that an empty place stays; validating a pending edit may still
+    // replace the node that marked it.
+    protocol::dropTarget = target;
+    if (target && !target->focusOut()) target = nullptr;
+    protocol::dropTarget = nullptr;
+    focused_ = nullptr;
+
+    // Each formula goes where the drop target is now: taking an empty place
+    // replaces the node that marked it, and the engine keeps the target up
+    // to date.
+    protocol::dropTarget = target;
+    bool any = false;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        nucleo* n = nodes[i].get();
+        const POINT offset = i < offsets.size() ? offsets[i] : POINT{0, 0};
+        const LONG x = p.x + offset.x, y = p.y + offset.y;
+        nodeWatch alive(n);
+        bool placed = false;
+        if (protocol::dropTarget) {
+            placed = protocol::dropTarget->drop(n);
+        } else {
+            n->moveTo(x, y);
+            placed = b->entre(n, b->last(), b->tail());
+        }
+        // A formula merged into its place (a sum into a sum) is gone.
+        if (!alive.alive() || n->atached()) nodes[i].release();
+        // Nothing dropped may be lost: what found no place is a new item
+        // where it was let go.
+        if (!placed && nodes[i]) {
+            n->moveTo(x, y);
+            placed = bool(b->lput(std::move(nodes[i])));
+        }
+        any = any || placed;
+    }
+    protocol::dropTarget = nullptr;
+    b->update();
+    if (!any) {
+        MessageBeep(0);
+        return false;
+    }
+    root()->setModified(true);
+    const SIZE client = window_.clientSize();
+    window_.invalidateRect(RECT{0, 0, client.cx, client.cy}, true);
+    doc_->updateAllViews(velmor::hint::ScrollRange, nullptr);
     return true;
 }
 

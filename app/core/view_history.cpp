@@ -196,23 +196,75 @@ void CVelmorView::onRedo() {
     doc_->updateAllViews(velmor::hint::ScrollRange, nullptr);
 }
 
-const char* CVelmorView::stepLabel(int id) {
-    switch (id) {
-        case cmd::Calculate:
-            return "Calculate";
-        case cmd::CalculateAll:
-            return "Calculate All";
-        case cmd::Simplify:
-            return "Simplify";
-        case cmd::TestRule:
-            return "Test Rule";
-        case cmd::UseConstants:
-            return useConstantsCommand;
-        case cmd::SelectorTool:
-        case cmd::NewItemTool:
-        case cmd::EditTool:
-            return "Typing";
-        default:
-            return "Insert";
+bool CVelmorView::placesOf(const std::vector<nucleo*>& nodes, std::vector<velmor::NodePlace>& places) const {
+    places.clear();
+    if (!doc_ || !base() || !doc_->lines().started()) return false;
+    for (nucleo* n : nodes) {
+        velmor::NodePlace place;
+        if (n == base() || !placeOf(doc_->lines(), n, place)) return false;
+        places.push_back(std::move(place));
     }
+    return true;
+}
+
+bool CVelmorView::removeFormulas(const std::vector<velmor::NodePlace>& places) {
+    if (!doc_ || !base() || !doc_->lines().started() || places.empty()) return false;
+    std::vector<nucleo*> nodes;
+    for (const velmor::NodePlace& place : places) {
+        nucleo* n = place.line == 0 ? nullptr : resolve(doc_->lines().placeOf(place.line), place.path);
+        if (!n || n->getRoot() != root() || n->isReadOnly()) return false;
+        nodes.push_back(n);
+    }
+    Step step(*this, "Drag and Drop");
+    makeActive();
+    dropSelection();
+    selection& list = selectionList();
+    for (nucleo* n : nodes)
+        if (!list.find(n)) list.add(n);
+    // Shown, so that deleting them takes their frames away.
+    toggleSelectionFrames();
+    deleteSelection();
+    base()->update();
+    doc_->updateAllViews(velmor::hint::ScrollRange, nullptr);
+    return true;
+}
+
+// Each command's step is named after its menu entry.
+const char* CVelmorView::stepLabel(int id) {
+    struct Label {
+        int id;
+        const char* label;
+    };
+    static constexpr Label kLabels[] = {
+        {cmd::Calculate, "Calculate"},
+        {cmd::CalculateAll, "Calculate All"},
+        {cmd::Simplify, "Simplify"},
+        {cmd::TestRule, "Test Rule"},
+        {cmd::UseConstants, useConstantsCommand},
+        {cmd::Font, "Font"},
+        {cmd::InsertTrue, "Insert True"},
+        {cmd::InsertFalse, "Insert False"},
+        {cmd::InsertPlusInfinity, "Insert +Infinity"},
+        {cmd::InsertMinusInfinity, "Insert \u2212Infinity"},
+        {cmd::InsertSin, "Insert Sin"},
+        {cmd::InsertCos, "Insert Cos"},
+        {cmd::InsertTan, "Insert Tan"},
+        {cmd::InsertASin, "Insert Asin"},
+        {cmd::InsertACos, "Insert Acos"},
+        {cmd::InsertATan, "Insert Atan"},
+        {cmd::InsertLog, "Insert Log"},
+        {cmd::InsertRoot, "Insert Root"},
+        {cmd::InsertPower, "Insert Power"},
+        {cmd::InsertIntersection, "Insert Intersection"},
+        {cmd::InsertUnion, "Insert Union"},
+        {cmd::InsertContained, "Insert Contained"},
+        {cmd::InsertNotContain, "Insert Not Contain"},
+        {cmd::InsertBelongs, "Insert Belongs"},
+        {cmd::InsertNotBelong, "Insert Not Belongs"},
+        {cmd::InsertContains, "Insert Contains"},
+    };
+    for (const Label& l : kLabels)
+        if (l.id == id) return l.label;
+    // The tools change no formula: what they validate belongs to the typing.
+    return "Typing";
 }

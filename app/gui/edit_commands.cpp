@@ -13,29 +13,31 @@
 #include "core/commands.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
+#include "formula_mime.h"
 #include "gui_document.h"
 #include "main_frame.h"
+#include "platform/messages.h"
 #include "view_widget.h"
 
 namespace velmor::gui {
 
 namespace {
 
-QString velmorType() { return QString::fromLatin1(kVelmorMimeType); }
+QString velmorType() { return velmorMimeType(); }
 
-// The system clipboard's formulas or text, into the core's clipboard.
+// The system clipboard's formulas or text, into the core's clipboard. A
+// picture that Velmor drew gives back the formulas it carries.
 void takeSystemClipboard() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     Clipboard& clip = Clipboard::instance();
     if (!data) return clip.clear();
-    if (data->hasFormat(velmorType())) {
-        const QByteArray bytes = data->data(velmorType());
-        clip.setFormulas(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), data->text().toStdString());
-    } else if (data->hasText()) {
+    std::vector<std::uint8_t> records = formulasIn(data);
+    if (!records.empty())
+        clip.setFormulas(std::move(records), data->text().toStdString());
+    else if (data->hasText())
         clip.setText(data->text().toStdString());
-    } else {
+    else
         clip.clear();
-    }
 }
 
 // The core's clipboard, onto the system clipboard.
@@ -53,7 +55,7 @@ void giveSystemClipboard() {
 
 bool systemClipboardHasSomething() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && (data->hasFormat(velmorType()) || (data->hasText() && !data->text().isEmpty()));
+    return data && (offersFormulas(data) || (data->hasText() && !data->text().isEmpty()));
 }
 
 }  // namespace
@@ -100,6 +102,9 @@ void CMainFrame::runEditCommand(int commandId) {
     if (view.isEnabled(commandId)) {
         view.execute(commandId);
         if (commandId == id::EditCut) giveSystemClipboard();
+    } else if (commandId == id::EditPaste) {
+        // The clipboard offered a picture that carries no formulas.
+        tovimat::MessageBeep(0);
     }
     pane->setFocus();
     pane->update();

@@ -307,20 +307,30 @@ bool writeExport(CVelmorDoc& doc, const QString& out, const QString& title, QStr
 QMimeData* clipboardData(CVelmorDoc& doc) {
     if (!doc.root() || !doc.base()) return nullptr;
     auto* data = new QMimeData;
+    const std::vector<nucleo*> nodes = copiedNodes(doc);
+    const std::vector<std::uint8_t> records =
+        velmor::writeFormulas(std::vector<const nucleo*>(nodes.begin(), nodes.end()));
+    // The pictures show the copied formulas and carry them, and nothing
+    // else of the document: their own document, cut to the same box.
+    QRect bounds;
+    for (const nucleo* n : nodes) bounds |= boxOf(n);
+    std::vector<std::array<int, 2>> corners;
+    for (const nucleo* n : nodes)
+        corners.push_back({int(n->left() - bounds.left()), int(n->top() - bounds.top())});
+    const std::vector<std::uint8_t> document = velmor::documentOfFormulas(records, corners);
     const Picture picture = copiedPicture(doc);
-    // The pictures carry the whole document, the copied formulas within it.
-    const std::vector<std::uint8_t> document = documentBytes(doc);
     data->setData(QStringLiteral("image/svg+xml"),
                   svgCarrying(picture, QStringLiteral("Velmor formula"), document));
     const QImage image = renderImage(picture);
     data->setImageData(image);
     data->setData(QStringLiteral("image/png"), pngCarrying(image, document));
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    if (writePdf(picture, &pdf, QStringLiteral("Velmor formula")))
+        data->setData(QStringLiteral("application/pdf"), pdf.data());
     data->setData(QStringLiteral("text/x-tex"), copiedLatex(doc).toUtf8());
     data->setData(QStringLiteral("application/mathml+xml"), copiedMathml(doc).toUtf8());
     data->setText(copiedText(doc));
-    const std::vector<nucleo*> nodes = copiedNodes(doc);
-    const std::vector<std::uint8_t> records =
-        velmor::writeFormulas(std::vector<const nucleo*>(nodes.begin(), nodes.end()));
     data->setData(QString::fromLatin1(velmor::kVelmorMimeType),
                   QByteArray(reinterpret_cast<const char*>(records.data()), qsizetype(records.size())));
     return data;

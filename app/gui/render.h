@@ -102,9 +102,10 @@ bool exportDocument(const QString& in, const QString& out, QString* error, doubl
 bool writeExport(CVelmorDoc& doc, const QString& out, const QString& title, QString* error,
                  double scale = 1.0);
 
-// The clipboard contents of Edit > Copy: SVG and PNG (both carrying the
-// document), LaTeX, MathML and plain text. Null when the document has no
-// tree.
+// The clipboard contents of Edit > Copy: SVG, PNG and PDF pictures of the
+// copied formulas (SVG and PNG carrying them as a document of their own),
+// LaTeX, MathML, plain text and the formulas' records. Null when the
+// document has no tree.
 QMimeData* clipboardData(CVelmorDoc& doc);
 
 }  // namespace velmor::gui

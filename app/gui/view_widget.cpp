@@ -74,6 +74,7 @@ CVelmorViewWidget::CVelmorViewWidget(CVelmorDoc& doc, QWidget* parent)
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::ArrowCursor);
+    viewport()->setAcceptDrops(true);
     setMinimumSize(10, 10);
     setFrameShape(QFrame::NoFrame);
     const int flash = QApplication::cursorFlashTime();
@@ -441,6 +442,9 @@ void CVelmorViewWidget::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(
 void CVelmorViewWidget::mouseMoveEvent(QMouseEvent* e) {
     pointerInside_ = true;
     view_.onMouseMove(mouseFlags(e->buttons(), e->modifiers()), clientPoint(e->position()));
+    if ((e->buttons() & Qt::LeftButton) && view_.dragging() &&
+        leavesForOtherDocument(e->globalPosition().toPoint()))
+        return dragOut();
     updateSharedPlaces();
     if (e->buttons() & Qt::LeftButton) afterInput();
 }

@@ -28,6 +28,7 @@
 
 class CVelmorDoc;
 class QPainter;
+class QMimeData;
 
 namespace velmor::gui {
 
@@ -107,6 +108,12 @@ public:
     // when neither is on one.
     const QVector<QRect>& sharedPlaces() const { return sharedPlaces_; }
 
+    // --- drag and drop between documents (view_drag.cpp) --------------------------------
+    // What a drag of this pane's selection to another document carries: the
+    // formulas' records, their text, and where they came from. Null without
+    // a selection. Remembers the drag as the one this program has under way.
+    QMimeData* dragOutData();
+
 signals:
     // Something happened that may change the enabling of commands, the
     // modified flag or the title.
@@ -132,6 +139,9 @@ protected:
     bool focusNextPrevChild(bool next) override;
     // A tooltip on a step's sign tells what made the step.
     bool viewportEvent(QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     // The scroll bars' position, in screen pixels.
@@ -153,6 +163,15 @@ private:
     // The status bar tells what made the step with the caret when the caret
     // comes into another step (and is cleared when it leaves one).
     void showCaretStepOrigin();
+    // A selection dragged out of this pane onto another document's window,
+    // or out of the program: Qt's drag and drop takes it from there.
+    bool leavesForOtherDocument(const QPoint& globalPos) const;
+    void dragOut();
+    // How a drop of data here would go; Qt::IgnoreAction when it cannot.
+    Qt::DropAction dropActionFor(const QMimeData* data, Qt::KeyboardModifiers modifiers) const;
+    // The client point of the view where a drop at pos (in viewport pixels)
+    // lets go.
+    tovimat::POINT dropPoint(const QPointF& pos) const;
 
     CQtDC measureDC_;
     tovimat::SIZE total_{0, 0};
