@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/commands.h"
+#include "core/rule_explain.h"
 #include "core/rule_file.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
@@ -196,6 +197,13 @@ void CVelmorView::onTestRule() {
     results r = cast<container>(focused_)->applyRules(rules.get(), nullptr);
     rules.reset();
     commitResult(std::move(r));
+}
+
+bool CVelmorView::applyRuleMatch(container& ruleSet, const container& rule, const nucleo& place) {
+    if (!focused_ || !focused_->isGroup()) return false;
+    Step step(*this, stepLabel(cmd::TestRule));
+    results r = velmor::applyRuleAt(ruleSet, *cast<container>(focused_), rule, place);
+    return commitResult(std::move(r));
 }
 
 void CVelmorView::onUseConstants() {
