@@ -202,8 +202,9 @@ std::vector<NumberedRule> numberedRules(container& ruleSet) {
 std::vector<RuleItem> ruleItems(container& ruleSet) {
     std::vector<RuleItem> items;
     forEachItem(ruleSet, [&](container& g) {
-        const RuleItem::Kind kind =
-            isRule(g) ? RuleItem::Rule : isConstantDefinition(g) ? RuleItem::Constant : RuleItem::Other;
+        const RuleItem::Kind kind = isRule(g)                 ? RuleItem::Rule
+                                    : isConstantDefinition(g) ? RuleItem::Constant
+                                                              : RuleItem::Other;
         items.push_back({int(items.size()) + 1, &g, kind});
     });
     return items;

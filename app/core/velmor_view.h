@@ -102,7 +102,8 @@ public:
     // Test Rule with a match chosen from the dry run of ruleSet on the
     // focused formula (velmor::dryRunRules): rule at place, as one step made
     // as Test Rule makes its steps. False when it changes nothing.
-    bool applyRuleMatch(tovimat::container& ruleSet, const tovimat::container& rule, const tovimat::nucleo& place);
+    bool applyRuleMatch(tovimat::container& ruleSet, const tovimat::container& rule,
+                        const tovimat::nucleo& place);
     // The font the Font dialog starts from: the focused node's. False
     // without a focused node.
     bool currentFont(tovimat::LOGFONTA& out) const;

@@ -40,6 +40,7 @@
 #include "print.h"
 #include "qt_dc.h"
 #include "render.h"
+#include "rules_panel.h"
 #include "view_widget.h"
 
 using namespace tovimat;
@@ -101,6 +102,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     createImportExportActions();
     createToolBars();
     createStatusBar();
+    new CRulesPanel(*this);
     readSettings();
 
     connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::scheduleUpdate);
