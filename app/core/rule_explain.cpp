@@ -81,7 +81,13 @@ public:
         }
     }
 
+    void chose(const container& choice) override { choice_ = linearText(choice); }
+
     bool take(container& rule, container& target, const results& r) override {
+        std::string choice = std::move(choice_);
+        choice_.clear();
+        std::vector<RuleBinding> bindings = std::move(bindings_);
+        bindings_.clear();
         if (!seen_.emplace(&rule, &target).second) return false;
         RuleMatch m;
         auto item = items_.find(&rule);
@@ -89,14 +95,18 @@ public:
         m.rule = &rule;
         m.place = &target;
         positions_.path(formula_, target, m.path);
-        m.ruleText = linearText(rule);
-        m.placeText = linearText(target);
-        m.bindings = std::move(bindings_);
-        bindings_.clear();
+        // A long line is the place of several matches: its text is made once.
+        m.ruleText = textOf(rule);
+        m.placeText = textOf(target);
+        m.choiceText = std::move(choice);
+        m.bindings = std::move(bindings);
         m.resultText = r.value ? linearText(*r.value) : std::string();
         matches.push_back(std::move(m));
         return false;
     }
+
+    // What a rule makes of a few members of a long group is enough to show.
+    bool wholeValues() const override { return false; }
 
     std::vector<RuleMatch> matches;
 
@@ -104,7 +114,15 @@ private:
     container& formula_;
     std::unordered_map<const container*, int> items_;
     std::set<std::pair<const container*, const container*>> seen_;
+    const std::string& textOf(const container& n) {
+        auto [it, fresh] = texts_.try_emplace(&n);
+        if (fresh) it->second = linearText(n);
+        return it->second;
+    }
+
     std::vector<RuleBinding> bindings_;
+    std::string choice_;
+    std::unordered_map<const container*, std::string> texts_;
     Positions positions_;
 };
 
@@ -199,6 +217,7 @@ std::string pathText(const std::vector<int>& path) {
 
 std::string matchLine(const RuleMatch& m) {
     std::string out = itemText(m.item, m.ruleText) + " at " + pathText(m.path) + " (" + m.placeText + ")";
+    if (!m.choiceText.empty()) out += " on " + m.choiceText;
     for (size_t i = 0; i < m.bindings.size(); ++i)
         out += (i ? ", " : " with ") + m.bindings[i].name + " = " + m.bindings[i].value;
     return out + " gives " + m.resultText;

@@ -26,8 +26,14 @@ struct RuleMatch {
     std::vector<int> path;
     std::string ruleText;
     std::string placeText;
+    // When the rule has fewer members than the place and took some of
+    // them: those members (a + 0 of a + 0 + b); empty when it took the
+    // place whole.
+    std::string choiceText;
     std::vector<RuleBinding> bindings;
-    std::string resultText;  // what the place becomes
+    // What the place becomes, or with a choice what the members chosen
+    // become (the place's other members stay as they are).
+    std::string resultText;
 };
 
 struct ConstantUse {
@@ -62,6 +68,7 @@ std::string pathText(const std::vector<int>& path);
 
 // One line for a match, as rules explain prints it:
 //   item 2 (x * 1 = x) at 3 (b * 1) with x = b gives b
+//   item 1 (x + 0 = x) at the formula (a + 0 + b) on a + 0 with x = a gives a
 std::string matchLine(const RuleMatch& m);
 //   item 19 (e = 2.71828182845905) at 2, 4.1
 std::string constantLine(const ConstantUse& c);
@@ -70,7 +77,7 @@ std::string constantLine(const ConstantUse& c);
 //
 //   line 1: a + 0 + b * 1
 //     Test Rule: item 1 (x + 0 = x) gives a + b * 1
-//     item 1 (x + 0 = x) at the formula (a + 0 + b * 1) with x = a gives a + b * 1
+//     item 1 (x + 0 = x) at the formula (a + 0 + b * 1) on a + 0 with x = a gives a
 //     item 2 (x * 1 = x) at 3 (b * 1) with x = b gives b
 //     constant item 18 (pi = 3.14159265358979) at 1.2
 //

@@ -33,6 +33,8 @@ constexpr int kPollMs = 300;
 // Pictures of rules wider or higher than this are scaled down.
 constexpr int kMaxPictureWidth = 360;
 constexpr int kMaxPictureHeight = 80;
+// A long line may hold thousands of matches; the list shows the first ones.
+constexpr size_t kMaxMatchRows = 500;
 
 QString utf8(const std::string& s) { return QString::fromStdString(s); }
 
@@ -213,7 +215,8 @@ void CRulesPanel::showMatches() {
     }
     formula_->setText(tr("In %1:").arg(utf8(linearText(*f))));
     run_ = dryRunRules(*ruleSet_, *f);
-    for (size_t i = 0; i < run_.matches.size(); ++i) {
+    const size_t shown = std::min(run_.matches.size(), kMaxMatchRows);
+    for (size_t i = 0; i < shown; ++i) {
         auto* row = new QListWidgetItem(utf8(matchLine(run_.matches[i])), matches_);
         row->setData(Qt::UserRole, int(i));
         if (i == 0) {
@@ -223,6 +226,12 @@ void CRulesPanel::showMatches() {
             row->setFont(bold);
             row->setToolTip(tr("Test Rule applies this one"));
         }
+    }
+    if (shown < run_.matches.size()) {
+        auto* row =
+            new QListWidgetItem(tr("... and %1 more matches").arg(run_.matches.size() - shown), matches_);
+        row->setData(Qt::UserRole, -1);
+        row->setFlags(Qt::NoItemFlags);
     }
     for (const ConstantUse& c : run_.constants) {
         auto* row =

@@ -26,9 +26,18 @@ public:
     // the take() of the same match; a rule that tries several choices of
     // members reports the choice that matched.
     virtual void bound(container& bindings) = 0;
+    // A rule with fewer members than the group it matched took some of the
+    // group's members: choice holds copies of them, and lives only for the
+    // call. Comes before the take() of the same match.
+    virtual void chose(const container& /*choice*/) {}
     // rule matched at target, a node of the tree searched, and gives r
     // there. True: the search returns it; false: the search goes on.
     virtual bool take(container& rule, container& target, const results& r) = 0;
+    // A watch that takes no match may answer false: then, when a rule took
+    // some of a group's members, r holds what those members become instead
+    // of the whole group rebuilt around it, which on a long group saves a
+    // copy of every member for each match let go.
+    virtual bool wholeValues() const { return true; }
 
     // The open watch, or null.
     static ruleWatch* current();

@@ -418,6 +418,13 @@ private:
         for (int p : chosen_) choice->linkLast(rawCopy(members_[size_t(p)]));
         results r = rule_->applyRule(choice.get(), exclude_);
         if (!r.changes) return false;
+        if (ruleWatch* w = ruleWatch::current()) {
+            w->chose(*choice);
+            if (!w->wholeValues()) {
+                found_ = std::move(r);
+                return true;
+            }
+        }
         // The rewritten choice first, then the members not chosen.
         container* out = target_->clone();
         out->placeAt(std::move(r.value), out->head(), out->tail());

@@ -133,7 +133,7 @@ private slots:
         test::GuiDriver(*frame_, pane()).play("{Click 10 10}a+0+b*1{End}{End}");
         panel().refresh();
         QCOMPARE(rows(panel().matchesList()),
-                 (QStringList{"item 1 (x + 0 = x) at the formula (a + 0 + b * 1) with x = a gives a + b * 1",
+                 (QStringList{"item 1 (x + 0 = x) at the formula (a + 0 + b * 1) on a + 0 with x = a gives a",
                               "item 2 (x * 1 = x) at 3 (b * 1) with x = b gives b"}));
         const std::string before = text();
 
