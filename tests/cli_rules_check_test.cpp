@@ -125,32 +125,48 @@ TEST(RulesCheck, NestedSetsInOrderAndNamesThatRefuseNumbers) {
     EXPECT_NE(check.findings[0].text.find("shadowed by item 2"), std::string::npos) << check.findings[0].text;
 }
 
-// The dry run lists every match and names the one Test Rule then applies.
-TEST(RulesExplain, ListsTheMatchesOfEveryLineAndWhatTestRuleDoes) {
-    const fs::path dir = fs::temp_directory_path() / ("velmor-rules-explain-" + std::to_string(::getpid()));
+// A case NAME in tests/rules/explain/ is made of
+//   NAME.lines     a document's lines, one formula per line in linear form
+//   NAME.expected  what `velmor-cli rules explain doc.vlm` prints with the
+//                  example rule file beside it, then a line "exit N"
+std::vector<std::string> explainCaseNames() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(kCaseDir / "explain"))
+        if (e.path().extension() == ".lines") names.push_back(e.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RulesExplainCase : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RulesExplainCase, PrintsTheDryRunOfEveryLine) {
+    const std::string name = GetParam();
+    const fs::path dir =
+        fs::temp_directory_path() / ("velmor-rules-explain-" + name + "-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::copy_file(fs::path(VELMOR_SOURCE_DIR) / "examples" / "rules.vlm", dir / "rules.vlm");
-    ASSERT_TRUE(writeRuleFile("a + 0 + b * 1\nc\nsin u", dir / "doc.vlm"));
+    ASSERT_TRUE(writeRuleFile(readFile(kCaseDir / "explain" / (name + ".lines")), dir / "doc.vlm"));
 
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir);
     std::string out, error;
-    EXPECT_EQ(velmor::explainRuleFile((dir / "doc.vlm").string(), out, error), 0) << error;
-    EXPECT_EQ(out, "rules from " + (dir / "rules.vlm").string() +
-                       "\n"
-                       "line 1: a + 0 + b * 1\n"
-                       "  Test Rule: item 1 (x + 0 = x) gives a + b * 1\n"
-                       "  item 1 (x + 0 = x) at a + 0 + b * 1 gives a + b * 1\n"
-                       "  item 2 (x * 1 = x) at b * 1 gives b\n"
-                       "line 2: c\n"
-                       "  Test Rule: nothing: the line is not a formula\n"
-                       "line 3: sin u\n"
-                       "  Test Rule: no rule matches\n");
-
-    velmor::HeadlessSession s;
-    ASSERT_TRUE(s.open((dir / "doc.vlm").string())) << s.error();
-    ASSERT_TRUE(s.play("{EditTool}{Click 12 12}{End}{End}{TestRule}", error)) << error;
-    EXPECT_EQ(velmor::linearLines(*s.doc().base()).substr(0, 27), "a + 0 + b * 1 = a + b * 1\nc");
+    const int status = velmor::explainRuleFile("doc.vlm", out, error);
+    fs::current_path(previous);
     fs::remove_all(dir);
+
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(out + "exit " + std::to_string(status) + "\n",
+              readFile(kCaseDir / "explain" / (name + ".expected")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, RulesExplainCase, ::testing::ValuesIn(explainCaseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+TEST(RulesExplain, ADocumentOrRuleFileThatCannotBeUsedIsNamed) {
+    std::string out, error;
+    EXPECT_EQ(velmor::explainRuleFile("/nonexistent/doc.vlm", out, error), 2);
+    EXPECT_TRUE(error.starts_with("/nonexistent/doc.vlm: cannot be read: ")) << error;
 }
 
 TEST(RulesCheck, AFileThatCannotBeUsedIsNamedWithTheReason) {

@@ -194,12 +194,20 @@ RuleCheck checkRules(container& ruleSet) { return Checker().run(ruleSet); }
 
 std::vector<NumberedRule> numberedRules(container& ruleSet) {
     std::vector<NumberedRule> rules;
-    int number = 0;
-    forEachItem(ruleSet, [&](container& g) {
-        ++number;
-        if (isRule(g)) rules.push_back({number, &g});
-    });
+    for (const RuleItem& i : ruleItems(ruleSet))
+        if (i.kind == RuleItem::Rule) rules.push_back({i.item, i.node});
     return rules;
+}
+
+std::vector<RuleItem> ruleItems(container& ruleSet) {
+    std::vector<RuleItem> items;
+    forEachItem(ruleSet, [&](container& g) {
+        const RuleItem::Kind kind = isRule(g)                 ? RuleItem::Rule
+                                    : isConstantDefinition(g) ? RuleItem::Constant
+                                                              : RuleItem::Other;
+        items.push_back({int(items.size()) + 1, &g, kind});
+    });
+    return items;
 }
 
 int checkRuleFile(const std::string& path, std::string& out, std::string& error) {

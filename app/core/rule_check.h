@@ -43,6 +43,16 @@ struct NumberedRule {
 // tries them.
 std::vector<NumberedRule> numberedRules(tovimat::container& ruleSet);
 
+struct RuleItem {
+    enum Kind { Rule, Constant, Other };
+    int item;
+    tovimat::container* node;
+    Kind kind;
+};
+// Every item of the set, numbered: rules, constant definitions (name =
+// value) and the lines that are neither.
+std::vector<RuleItem> ruleItems(tovimat::container& ruleSet);
+
 // velmor-cli rules check: reads the rule file at path and writes one line per
 // finding and a last line counting rules, constants and findings into out.
 // Answers 0 when nothing was found, 1 when something was, 2 (with error

@@ -1,7 +1,12 @@
 #include "core/rule_explain.h"
 
+#include <algorithm>
 #include <memory>
+#include <set>
+#include <unordered_map>
+#include <utility>
 
+#include "algebra/rule_watch.h"
 #include "core/linear_text.h"
 #include "core/rule_check.h"
 #include "core/rule_file.h"
@@ -13,49 +18,228 @@ namespace velmor {
 
 namespace {
 
-std::string itemText(const NumberedRule& r) {
-    return "item " + std::to_string(r.item) + " (" + linearText(*r.rule) + ")";
+// Filling in a rule's names beeps for every one; a dry run is silent.
+class Silence : public MessageSink {
+public:
+    Silence() : previous_(setMessageSink(this)) {}
+    ~Silence() override { setMessageSink(previous_); }
+    Silence(const Silence&) = delete;
+    Silence& operator=(const Silence&) = delete;
+    void beep(UINT) override {}
+    int messageBox(const char*, const char*, UINT) override { return IDOK; }
+
+private:
+    MessageSink* previous_;
+};
+
+// Member positions of nodes, counted once per group: a long line has many
+// places under one group.
+class Positions {
+public:
+    // The path from formula down to n; false when n is not below formula.
+    bool path(const container& formula, const nucleo& n, std::vector<int>& out) {
+        out.clear();
+        const nucleo* at = &n;
+        while (at != &formula) {
+            const container* p = at->parent();
+            if (!p) return false;
+            out.push_back(position(*p, *at));
+            at = p;
+        }
+        std::reverse(out.begin(), out.end());
+        return true;
+    }
+
+private:
+    int position(const container& g, const nucleo& member) {
+        auto [it, fresh] = cache_.try_emplace(&g);
+        if (fresh) {
+            int i = 0;
+            for (const nucleo* m = g.first(); m && m->chained(); m = m->next()) it->second[m] = ++i;
+        }
+        auto found = it->second.find(&member);
+        return found == it->second.end() ? 0 : found->second;
+    }
+
+    std::unordered_map<const container*, std::unordered_map<const nucleo*, int>> cache_;
+};
+
+// Lets every match go, writing each down once: the search may come to a
+// place twice (a line with steps tries its last step, then itself and its
+// members again).
+class DryRunWatch : public ruleWatch {
+public:
+    DryRunWatch(container& formula, container& ruleSet) : formula_(formula) {
+        for (const NumberedRule& r : numberedRules(ruleSet)) items_[r.rule] = r.item;
+    }
+
+    void bound(container& bindings) override {
+        bindings_.clear();
+        for (nucleo* v = bindings.first(); v && v->chained(); v = v->next()) {
+            const nucleo* value = cast<variable>(v)->getValue();
+            bindings_.push_back({linearText(*v), value ? linearText(*value) : std::string()});
+        }
+    }
+
+    void chose(const container& choice) override { choice_ = linearText(choice); }
+
+    bool take(container& rule, container& target, const results& r) override {
+        std::string choice = std::move(choice_);
+        choice_.clear();
+        std::vector<RuleBinding> bindings = std::move(bindings_);
+        bindings_.clear();
+        if (!seen_.emplace(&rule, &target).second) return false;
+        RuleMatch m;
+        auto item = items_.find(&rule);
+        m.item = item == items_.end() ? 0 : item->second;
+        m.rule = &rule;
+        m.place = &target;
+        positions_.path(formula_, target, m.path);
+        // A long line is the place of several matches: its text is made once.
+        m.ruleText = textOf(rule);
+        m.placeText = textOf(target);
+        m.choiceText = std::move(choice);
+        m.bindings = std::move(bindings);
+        m.resultText = r.value ? linearText(*r.value) : std::string();
+        matches.push_back(std::move(m));
+        return false;
+    }
+
+    // What a rule makes of a few members of a long group is enough to show.
+    bool wholeValues() const override { return false; }
+
+    std::vector<RuleMatch> matches;
+
+private:
+    container& formula_;
+    std::unordered_map<const container*, int> items_;
+    std::set<std::pair<const container*, const container*>> seen_;
+    const std::string& textOf(const container& n) {
+        auto [it, fresh] = texts_.try_emplace(&n);
+        if (fresh) it->second = linearText(n);
+        return it->second;
+    }
+
+    std::vector<RuleBinding> bindings_;
+    std::string choice_;
+    std::unordered_map<const container*, std::string> texts_;
+    Positions positions_;
+};
+
+// Takes the one match asked for and no other.
+class OneMatchWatch : public ruleWatch {
+public:
+    OneMatchWatch(const container& rule, const nucleo& place) : rule_(rule), place_(place) {}
+    void bound(container&) override {}
+    bool take(container& rule, container& target, const results&) override {
+        return &rule == &rule_ && &target == &place_;
+    }
+
+private:
+    const container& rule_;
+    const nucleo& place_;
+};
+
+// Where Use constants would put the value of name: every node equal to it
+// below formula, not looking inside one that is.
+void constantPlaces(const container& g, const nucleo& name, std::vector<int>& path,
+                    std::vector<std::vector<int>>& out) {
+    int i = 0;
+    for (nucleo* m = g.first(); m && m->chained(); m = m->next()) {
+        path.push_back(++i);
+        if (*m == const_cast<nucleo&>(name))
+            out.push_back(path);
+        else if (m->isGroup())
+            constantPlaces(*static_cast<const container*>(m), name, path, out);
+        path.pop_back();
+    }
 }
 
-// What Test Rule does with the whole line in focus, on a copy of it.
-std::string testRuleOutcome(container& rules, const std::vector<NumberedRule>& numbered, nucleo& line) {
+std::vector<ConstantUse> constantUses(container& ruleSet, const container& formula) {
+    std::vector<ConstantUse> uses;
+    for (const RuleItem& i : ruleItems(ruleSet)) {
+        if (i.kind != RuleItem::Constant) continue;
+        ConstantUse c;
+        std::vector<int> path;
+        constantPlaces(formula, *i.node->first(), path, c.places);
+        if (c.places.empty()) continue;
+        c.item = i.item;
+        c.definition = i.node;
+        c.name = linearText(*i.node->first());
+        const container& rel = *static_cast<const container*>(i.node->last());
+        c.value = rel.first() ? linearText(*rel.first()) : std::string();
+        uses.push_back(std::move(c));
+    }
+    return uses;
+}
+
+std::string itemText(int item, const std::string& text) {
+    return "item " + std::to_string(item) + " (" + text + ")";
+}
+
+// What Test Rule does with the whole line in focus; the search changes
+// nothing in the line.
+std::string testRuleOutcome(container& rules, nucleo& line) {
     if (!line.isGroup()) return "nothing: the line is not a formula";
-    std::unique_ptr<nucleo> copy(line.copy());
-    results r = cast<container>(copy.get())->applyRules(&rules, nullptr);
+    results r = cast<container>(&line)->applyRules(&rules, nullptr);
     std::unique_ptr<nucleo> value = std::move(r.value);
     if (r.changes == 0 || !value) return "no rule matches";
-    for (const NumberedRule& n : numbered)
-        if (n.rule == r.source) return itemText(n) + " gives " + linearText(*value);
+    for (const NumberedRule& n : numberedRules(rules))
+        if (n.rule == r.source) return itemText(n.item, linearText(*n.rule)) + " gives " + linearText(*value);
     return "gives " + linearText(*value);
-}
-
-// Every group below and including n, a node before its members, each rule
-// that matches there.
-void listMatches(const std::vector<NumberedRule>& numbered, nucleo& n, std::string& out) {
-    if (!n.isGroup()) return;
-    for (const NumberedRule& r : numbered) {
-        std::unique_ptr<nucleo> copy(n.copy());
-        results done = r.rule->applyRule(copy.get(), nullptr);
-        std::unique_ptr<nucleo> value = std::move(done.value);
-        if (done.changes == 0 || !value) continue;
-        out += "  " + itemText(r) + " at " + linearText(n) + " gives " + linearText(*value) + "\n";
-    }
-    auto& g = static_cast<container&>(n);
-    for (nucleo* m = g.first(); m && m->chained(); m = m->next()) listMatches(numbered, *m, out);
 }
 
 }  // namespace
 
+RuleDryRun dryRunRules(container& ruleSet, container& formula) {
+    Silence quiet;
+    RuleDryRun run;
+    {
+        DryRunWatch watch(formula, ruleSet);
+        formula.applyRules(&ruleSet, nullptr);
+        run.matches = std::move(watch.matches);
+    }
+    run.constants = constantUses(ruleSet, formula);
+    return run;
+}
+
+results applyRuleAt(container& ruleSet, container& formula, const container& rule, const nucleo& place) {
+    OneMatchWatch watch(rule, place);
+    return formula.applyRules(&ruleSet, nullptr);
+}
+
+std::string pathText(const std::vector<int>& path) {
+    if (path.empty()) return "the formula";
+    std::string out;
+    for (size_t i = 0; i < path.size(); ++i) out += (i ? "." : "") + std::to_string(path[i]);
+    return out;
+}
+
+std::string matchLine(const RuleMatch& m) {
+    std::string out = itemText(m.item, m.ruleText) + " at " + pathText(m.path) + " (" + m.placeText + ")";
+    if (!m.choiceText.empty()) out += " on " + m.choiceText;
+    for (size_t i = 0; i < m.bindings.size(); ++i)
+        out += (i ? ", " : " with ") + m.bindings[i].name + " = " + m.bindings[i].value;
+    return out + " gives " + m.resultText;
+}
+
+std::string constantLine(const ConstantUse& c) {
+    std::string out = itemText(c.item, c.name + " = " + c.value) + " at ";
+    for (size_t i = 0; i < c.places.size(); ++i) out += (i ? ", " : "") + pathText(c.places[i]);
+    return out;
+}
+
 std::string explainRules(container& ruleSet, container& base) {
-    // Filling in a rule's names beeps for every one; a dry run is silent.
-    MessageRecorder quiet;
-    const std::vector<NumberedRule> numbered = numberedRules(ruleSet);
+    Silence quiet;
     std::string out;
     int number = 0;
     for (nucleo* line = base.first(); line && line->chained(); line = line->next()) {
         out += "line " + std::to_string(++number) + ": " + linearText(*line) + "\n";
-        out += "  Test Rule: " + testRuleOutcome(ruleSet, numbered, *line) + "\n";
-        listMatches(numbered, *line, out);
+        out += "  Test Rule: " + testRuleOutcome(ruleSet, *line) + "\n";
+        if (!line->isGroup()) continue;
+        const RuleDryRun run = dryRunRules(ruleSet, *static_cast<container*>(line));
+        for (const RuleMatch& m : run.matches) out += "  " + matchLine(m) + "\n";
+        for (const ConstantUse& c : run.constants) out += "  constant " + constantLine(c) + "\n";
     }
     return out;
 }

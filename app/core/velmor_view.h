@@ -104,6 +104,12 @@ public:
     void onSimplify();
     void onTestRule();
     void onUseConstants();
+    // Test Rule with a match chosen from the dry run of ruleSet on the
+    // focused formula (velmor::dryRunRules): rule at place, as one step made
+    // as Test Rule makes its steps; ruleFile names the rule set's file in the
+    // step's origin. False when it changes nothing.
+    bool applyRuleMatch(tovimat::container& ruleSet, const tovimat::container& rule,
+                        const tovimat::nucleo& place, const std::string& ruleFile = {});
     // The font the Font dialog starts from: the focused node's. False
     // without a focused node.
     bool currentFont(tovimat::LOGFONTA& out) const;

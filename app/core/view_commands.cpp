@@ -7,6 +7,7 @@
 #include "core/commands.h"
 #include "core/linear_text.h"
 #include "core/rule_check.h"
+#include "core/rule_explain.h"
 #include "core/rule_file.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_view.h"
@@ -223,6 +224,15 @@ void CVelmorView::onTestRule() {
     if (!rules) return;
     results r = cast<container>(focused_)->applyRules(rules.get(), nullptr);
     commitResult(std::move(r));
+}
+
+bool CVelmorView::applyRuleMatch(container& ruleSet, const container& rule, const nucleo& place,
+                                 const std::string& ruleFile) {
+    if (!focused_ || !focused_->isGroup()) return false;
+    Step step(*this, stepLabel(cmd::TestRule));
+    ruleFileInUse_ = ruleFile;
+    results r = velmor::applyRuleAt(ruleSet, *cast<container>(focused_), rule, place);
+    return commitResult(std::move(r));
 }
 
 // The constants go in where they stand; the step that holds the group (or,

@@ -41,6 +41,7 @@
 #include "print.h"
 #include "qt_dc.h"
 #include "render.h"
+#include "rules_panel.h"
 #include "view_widget.h"
 
 using namespace tovimat;
@@ -104,6 +105,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     createToolBars();
     createStatusBar();
     createZoomActions();
+    new CRulesPanel(*this);
     readSettings();
 
     connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::scheduleUpdate);

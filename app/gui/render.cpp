@@ -131,6 +131,19 @@ Picture copiedPicture(CVelmorDoc& doc) {
                    }};
 }
 
+Picture nodePicture(CVelmorDoc& doc, nucleo* node) {
+    const QRect box = boxOf(node);
+    const QSize size(std::max(1, box.width()), std::max(1, box.height()));
+    return Picture{size, [&doc, node, box](QPainter& p) {
+                       QuietView quiet(doc);
+                       prepare(p);
+                       p.translate(-box.topLeft());
+                       CQtDC dc(&p);
+                       aRect area(box.left(), box.top(), box.right() + 1, box.bottom() + 1);
+                       node->paintIt(&dc, area);
+                   }};
+}
+
 QString copiedText(CVelmorDoc& doc) {
     QStringList lines;
     for (const nucleo* n : copiedNodes(doc)) lines << QString::fromStdString(velmor::linearText(*n));

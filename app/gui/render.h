@@ -63,6 +63,9 @@ Picture documentPicture(CVelmorDoc& doc);
 // What Edit > Copy takes: the selected nodes of the document, or every line
 // of it when none is selected, cut to the box around them.
 Picture copiedPicture(CVelmorDoc& doc);
+// One node of the document (measured in it), cut to its box.
+Picture nodePicture(CVelmorDoc& doc, tovimat::nucleo* node);
+
 // The same nodes as linear text, one line each; as LaTeX, one formula a
 // line; and as one MathML element (Edit > Copy as LaTeX, Copy as MathML).
 QString copiedText(CVelmorDoc& doc);

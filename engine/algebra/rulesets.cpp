@@ -8,6 +8,7 @@
 #include <numeric>
 #include <vector>
 
+#include "algebra/rule_watch.h"
 #include "algebra/search.h"
 #include "algebra/step_notes.h"
 #include "algebra/support.h"
@@ -320,6 +321,7 @@ results matchWhole(container* rule, container* target, container* pattern, nucle
     container bindings;
     matcherFrame frame(target, pattern, exclude);
     if (!frame.run(bindings, [](container&) { return true; })) return unchanged();
+    if (ruleWatch* w = ruleWatch::current()) w->bound(bindings);
     ruleMatchNote::note(rule, bindings);
     return record(1, rule, substituted(replacement, bindings));
 }
@@ -418,6 +420,13 @@ private:
         for (int p : chosen_) choice->linkLast(rawCopy(members_[size_t(p)]));
         results r = rule_->applyRule(choice.get(), exclude_);
         if (!r.changes) return false;
+        if (ruleWatch* w = ruleWatch::current()) {
+            w->chose(*choice);
+            if (!w->wholeValues()) {
+                found_ = std::move(r);
+                return true;
+            }
+        }
         // The rewritten choice first, then the members not chosen.
         container* out = target_->clone();
         out->placeAt(std::move(r.value), out->head(), out->tail());
@@ -482,6 +491,28 @@ results resolution::applyRule(nucleo* target, nucleo* exclude) {
     return container::applyRule(target, exclude);
 }
 
+// --- watching the search ------------------------------------------------------------------------
+
+namespace {
+
+thread_local ruleWatch* openWatch = nullptr;
+
+// A match the open watch lets go counts as no match.
+results watched(container& rule, container& target, results done) {
+    if (done.changes && openWatch && !openWatch->take(rule, target, done)) return unchanged();
+    return done;
+}
+
+}  // namespace
+
+ruleWatch::ruleWatch() : outer_(openWatch) { openWatch = this; }
+
+ruleWatch::~ruleWatch() { openWatch = outer_; }
+
+ruleWatch* ruleWatch::current() { return openWatch; }
+
+// --- searching a tree ----------------------------------------------------------------------------
+
 results container::applyRules(container* rules, nucleo* exclude) {
     if (!rules) return unchanged();
     for (nucleo* r = rules->first(); r && r->chained(); r = r->next()) {
@@ -491,7 +522,7 @@ results container::applyRules(container* rules, nucleo* exclude) {
         if (g->priority() < Priority::sentence)
             done = applyRules(g, exclude);
         else if (g->composed() && g->members() > 0 && g->first()->isGroup())
-            done = g->applyRule(this, exclude);
+            done = watched(*g, *this, g->applyRule(this, exclude));
         if (done.changes) return done;
     }
     // Then the members, depth first from the first.

@@ -24,7 +24,10 @@ void ruleMatchNote::reset() {
 
 void ruleMatchNote::note(const container* rule, const container& bindings) {
     ruleMatchNote* open = openMatchNote;
-    if (!open || open->rule_) return;
+    if (!open) return;
+    // The search stops at the match it takes, so the last match noted is the
+    // one that gave the result (a watch may let earlier ones go).
+    open->reset();
     open->rule_ = rule;
     for (nucleo* v = bindings.first(); v && v->chained(); v = v->next()) {
         auto* bound = dyn_cast<variable>(v);

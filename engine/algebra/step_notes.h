@@ -15,8 +15,8 @@ namespace tovimat {
 class container;
 class nucleo;
 
-// The first rule that matched while the note was open, and what its pattern
-// variables were bound to (the first match is the one that gives the result).
+// The rule that gave the result while the note was open, and what its
+// pattern variables were bound to.
 class ruleMatchNote {
 public:
     ruleMatchNote();

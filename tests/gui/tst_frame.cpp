@@ -195,8 +195,8 @@ private slots:
             (QStringList{"New", "Open...", "Close", "Save", "Save As...", "Import...", "Export...", "-",
                          "Print...", "Print Preview", "Print Setup...", "-", "Recent File", "-", "Exit"}));
         QCOMPARE(entriesOf(menuNamed(*frame_, "View")),
-                 (QStringList{"Toolbar", "Functions Toolbar", "Group Relations Toolbar", "Status Bar", "-",
-                              "Zoom In", "Zoom Out", "Actual Size"}));
+                 (QStringList{"Toolbar", "Functions Toolbar", "Group Relations Toolbar", "Status Bar",
+                              "Rules Panel", "-", "Zoom In", "Zoom Out", "Actual Size"}));
         QCOMPARE(entriesOf(menuNamed(*frame_, "Tools")),
                  (QStringList{"Calculate", "Calculate All", "Simplify", "Test Rule", "Use constants",
                               "Edit Rules...", "-", "Selector tool", "New item tool", "Edit tool", "-",
