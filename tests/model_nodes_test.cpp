@@ -212,6 +212,38 @@ TEST(Leaves, EmptyAndZappedFieldsHoldNothing) {
     EXPECT_EQ(textOf(&f), "cde");
 }
 
+// Short texts live in the node and longer ones on the heap; the text and
+// the zone sizes stay the same whichever side of the border an edit crosses.
+TEST(Leaves, TextKeepsItsBytesAcrossTheInlineBorder) {
+    field f("abcdefgh");
+    EXPECT_EQ(f.getZoneSize(), 8);
+    f.insert("XYZ", 3, 4);
+    EXPECT_EQ(textOf(&f), "abcdXYZefgh");
+    EXPECT_EQ(f.getZoneSize(), 11);
+    f.setText(f.getText() + 1, 9);  // from its own heap zone
+    EXPECT_EQ(textOf(&f), "bcdXYZefg");
+    f.insert(f.getText(), 9, 0);  // its own text again, growing
+    EXPECT_EQ(textOf(&f), "bcdXYZefgbcdXYZefg");
+
+    field g("ab");
+    g.insert(g.getText(), 2, 1);  // the inline text into itself
+    EXPECT_EQ(textOf(&g), "aabb");
+    const std::string longText(300, 'q');
+    g = longText.c_str();
+    EXPECT_EQ(textOf(&g), longText);
+    g = "z";
+    EXPECT_EQ(textOf(&g), "z");
+    EXPECT_EQ(g.getZoneSize(), 300) << "the zone only grows by assignment";
+    g.zap();
+    EXPECT_EQ(g.getZoneSize(), 0);
+    EXPECT_STREQ(g.getText(), "");
+    g = "0123456789";
+    EXPECT_EQ(textOf(&g), "0123456789");
+
+    std::unique_ptr<nucleo> copy(g.copy());
+    EXPECT_EQ(textOf(copy.get()), "0123456789");
+}
+
 TEST(Leaves, ChkTextIgnoresLetterCaseOnly) {
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"abc", "abc", true}, {"abc", "ABC", true},  {"aBc", "AbC", true}, {"abc", "abcd", false},

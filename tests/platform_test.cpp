@@ -89,6 +89,47 @@ TEST(GdiObjects, CreateDeleteCountingAndGetObject) {
     EXPECT_EQ(liveFontCount(), before);
 }
 
+// Nodes hold shared fonts: one object per description, freed with its last
+// holder. A new font given up for sharing goes when its description is
+// shared already; creations stay separate objects.
+TEST(GdiObjects, SharedFontsAreOnePerDescriptionAndFreedWithTheLastHold) {
+    const long before = liveFontCount();
+    LOGFONTA lf = makeLogfont(-12, "Times New Roman");
+    HFONT a = shareFontIndirect(&lf);
+    HFONT b = shareFont(CreateFontIndirectA(&lf));
+    ASSERT_TRUE(a && a->isShared());
+    EXPECT_EQ(b, a);
+    EXPECT_EQ(shareFont(a), a) << "a shared font is answered as it is";
+    EXPECT_EQ(liveFontCount(), before + 1);
+
+    // Every byte of the description counts, those after the face's end too.
+    LOGFONTA other = lf;
+    other.lfFaceName[LF_FACESIZE - 1] = 'x';
+    HFONT c = shareFontIndirect(&other);
+    EXPECT_NE(c, a);
+    HFONT fresh = CreateFontIndirectA(&lf);
+    EXPECT_NE(fresh, a);
+    EXPECT_FALSE(fresh->isShared());
+    EXPECT_EQ(liveFontCount(), before + 3);
+
+    EXPECT_TRUE(DeleteObject(b));
+    LOGFONTA out;
+    EXPECT_EQ(GetObjectA(a, sizeof out, &out), int(sizeof out)) << "one hold is left";
+    EXPECT_EQ(liveFontCount(), before + 3);
+    for (HFONT f : {a, c, fresh}) EXPECT_TRUE(DeleteObject(f));
+    EXPECT_EQ(liveFontCount(), before);
+    HFONT again = shareFontIndirect(&lf);
+    EXPECT_EQ(liveFontCount(), before + 1) << "the freed description is made anew";
+    DeleteObject(again);
+
+    EXPECT_EQ(shareFont(stockDefaultFont()), stockDefaultFont());
+    EXPECT_EQ(shareFont(nullptr), nullptr);
+    EXPECT_EQ(shareFontIndirect(nullptr), nullptr);
+    BudgetGuard guard;
+    setFontCreationBudget(0);
+    EXPECT_EQ(shareFontIndirect(&lf), nullptr) << "every request counts against the budget";
+}
+
 // Layout adds font heights in 32-bit integers; a font is never made taller
 // than the platform's limit, whoever asks for it.
 TEST(GdiObjects, FontHeightBeyondTheLimitGivesTheLargestFont) {

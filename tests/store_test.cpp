@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 
@@ -320,6 +321,35 @@ TEST_F(StoreTest, NoFontOutlivesItsDocument) {
         ASSERT_TRUE(loadBytes(loaded, saved));
     }
     EXPECT_EQ(liveFontCount(), before);
+}
+
+// A loaded document holds one font per description, not one per node, and
+// saves every node's font back as it was.
+TEST_F(StoreTest, LoadedNodesShareTheirFonts) {
+    auto original = buildDocument({arithmeticLines, leafLines});
+    const Bytes saved = saveDocument(*original);
+    const long before = liveFontCount();
+    TestHost loaded;
+    ASSERT_TRUE(loadBytes(loaded, saved));
+    ASSERT_TRUE(loadBytes(loaded, saved));
+    std::set<HFONT> distinct;
+    long holders = 0;
+    std::function<void(const nucleo&)> visit = [&](const nucleo& n) {
+        distinct.insert(n.getFont());
+        ++holders;
+        const auto* c = dyn_cast<container>(&n);
+        if (!c) return;
+        for (const nucleo* inner : {static_cast<const nucleo*>(c->head()), static_cast<const nucleo*>(c->separator()),
+                                    static_cast<const nucleo*>(c->tail())}) {
+            distinct.insert(inner->getFont());
+            ++holders;
+        }
+        for (const nucleo* m = c->first(); m && m->chained(); m = m->next()) visit(*m);
+    };
+    visit(*loaded.getBase());
+    EXPECT_GT(holders, 4 * long(distinct.size()));
+    EXPECT_LE(liveFontCount() - before, long(distinct.size()));
+    EXPECT_TRUE(sameBytes(saveDocument(loaded), saved));
 }
 
 TEST_F(StoreTest, LoadingForgetsEverythingThatPointedIntoTheOldDocument) {

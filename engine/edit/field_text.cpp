@@ -52,8 +52,8 @@ void field::insert(const char* s, int n, int pos) {
     changed = true;
     std::string copy(s, size_t(n));  // s may live in our own buffer
     if (!resize(n + length - zoneSize)) return;
-    std::memmove(text + pos + n, text + pos, size_t(length - pos));
-    std::memcpy(text + pos, copy.data(), size_t(n));
+    std::memmove(bytes() + pos + n, bytes() + pos, size_t(length - pos));
+    std::memcpy(bytes() + pos, copy.data(), size_t(n));
     length += n;
 }
 
@@ -79,12 +79,12 @@ void field::insertChar(char c) {
     changed = true;
     if (length == zoneSize && !resize(8)) return;
     int at = std::min(std::max(getIndex(), 0), length);
-    std::memmove(text + at + 1, text + at, size_t(length - at));
-    text[at] = c;
+    std::memmove(bytes() + at + 1, bytes() + at, size_t(length - at));
+    bytes()[at] = c;
     ++length;
     putKey(VK_RIGHT);
     const int id = type();
-    bool revalidateNow = id == typeId::field || (isDigit(text[0]) && id != typeId::nominal) ||
+    bool revalidateNow = id == typeId::field || (isDigit(bytes()[0]) && id != typeId::nominal) ||
                          (id == typeId::nominal && isLetter(c)) ||
                          (id == typeId::nominal && length > nominal::maxDigits);
     if (revalidateNow)
@@ -96,7 +96,7 @@ void field::insertChar(char c) {
 void field::overstrike(char c) {
     int at = getIndex();
     if (at < length)
-        text[at] = c;
+        bytes()[at] = c;
     else
         insertChar(c);
 }
@@ -107,7 +107,7 @@ void field::delKey() {
     const int at = getIndex();
     if (at < length) {
         markModified(this);
-        std::memmove(text + at, text + at + 1, size_t(length - at - 1));
+        std::memmove(bytes() + at, bytes() + at + 1, size_t(length - at - 1));
         --length;
         changed = true;
         if (zoneSize - length > 8) resize(-8);

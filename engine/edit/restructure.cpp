@@ -59,19 +59,26 @@ bool container::needsParentheses(const nucleo* n) const {
 
 namespace {
 
-// The levels of n's subtree, counted without recursion.
+// The levels of n's subtree, counted without recursion and without a list
+// of its own: the walk follows the members' links down and back up.
 int heightOf(const nucleo* n) {
-    int height = 0;
-    std::vector<std::pair<const nucleo*, int>> todo{{n, 1}};
-    while (!todo.empty()) {
-        auto [m, level] = todo.back();
-        todo.pop_back();
-        height = std::max(height, level);
+    int height = 1;
+    int level = 1;
+    const nucleo* m = n;
+    for (;;) {
         const auto* c = dyn_cast<container>(m);
-        if (!c) continue;
-        for (const nucleo* k = c->first(); k && k->chained(); k = k->next()) todo.emplace_back(k, level + 1);
+        if (c && c->members() > 0) {
+            m = c->first();
+            height = std::max(height, ++level);
+            continue;
+        }
+        while (m != n && !m->next()->chained()) {
+            m = m->parent();
+            --level;
+        }
+        if (m == n) return height;
+        m = m->next();
     }
-    return height;
 }
 
 }  // namespace

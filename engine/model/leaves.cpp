@@ -1,5 +1,6 @@
 #include "model/leaves.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cstdlib>
@@ -21,23 +22,36 @@ field::field(const char* s, int n) { assign(s, n); }
 
 field::field(const nucleo& n) { assign(n.getText(), n.getLen()); }
 
-field::~field() { std::free(text); }
+field::~field() {
+    if (zoneSize > inlineZone) std::free(zone.heap);
+}
 
+// The zone moves between the node and the heap as it crosses inlineZone;
+// the text keeps what fits of it.
 bool field::resize(int delta) {
-    int wanted = zoneSize + delta;
-    if (wanted <= 0) {
-        zoneSize = 0;
-        length = 0;
+    const int wanted = std::max(zoneSize + delta, 0);
+    const bool onHeap = zoneSize > inlineZone;
+    if (wanted <= inlineZone) {
+        if (onHeap) {
+            char* heap = zone.heap;
+            std::memcpy(zone.local, heap, size_t(std::min({length, wanted, inlineZone})));
+            std::free(heap);
+        }
+        zoneSize = wanted;
+        if (length > zoneSize) length = zoneSize;
         return true;
     }
-    char* grown = static_cast<char*>(std::realloc(text, size_t(wanted)));
+    char* grown = static_cast<char*>(onHeap ? std::realloc(zone.heap, size_t(wanted)) : std::malloc(size_t(wanted)));
     if (!grown) {
         nodeMessage(this, "Memory allocation problem!", "Error", MB_ICONERROR);
+        if (onHeap) std::free(zone.heap);
+        zone = Zone{};
         zoneSize = 0;
         length = 0;
         return false;
     }
-    text = grown;
+    if (!onHeap) std::memcpy(grown, zone.local, size_t(length));
+    zone.heap = grown;
     zoneSize = wanted;
     if (length > zoneSize) length = zoneSize;
     return true;
@@ -45,14 +59,14 @@ bool field::resize(int delta) {
 
 void field::assign(const char* s, int n) {
     if (!s || n < 0) n = 0;
-    // The source may live in our own buffer, which growing could move.
+    // The source may live in our own zone, which growing could move.
     std::string aliased;
-    if (n > 0 && text && s >= text && s < text + zoneSize) {
+    if (n > 0 && s >= bytes() && s < bytes() + zoneSize) {
         aliased.assign(s, size_t(n));
         s = aliased.data();
     }
     if (n > zoneSize && !resize(n - zoneSize)) return;
-    if (n > 0) std::memmove(text, s, size_t(n));
+    if (n > 0) std::memmove(bytes(), s, size_t(n));
     length = n;
 }
 
@@ -73,8 +87,8 @@ field& field::operator=(const field* f) {
 }
 
 void field::zap() {
-    std::free(text);
-    text = nullptr;
+    if (zoneSize > inlineZone) std::free(zone.heap);
+    zone = Zone{};
     length = 0;
     zoneSize = 0;
     changed = true;
@@ -85,7 +99,7 @@ bool field::chkText(const char* s) const {
     if (n != length) return false;
     for (int i = 0; i < n; ++i) {
         auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : char(c); };
-        if (lower((unsigned char)text[i]) != lower((unsigned char)s[i])) return false;
+        if (lower((unsigned char)bytes()[i]) != lower((unsigned char)s[i])) return false;
     }
     return true;
 }

@@ -28,7 +28,7 @@ public:
     ~field() override;
 
     int type() const override { return typeId::field; }
-    const char* getText() const override { return text ? text : ""; }
+    const char* getText() const override { return length > 0 ? bytes() : ""; }
     int getLen() const override { return length; }
     std::string_view view() const { return {getText(), size_t(length)}; }
 
@@ -87,11 +87,23 @@ protected:
     // Stores n bytes at s as the text, growing the zone to exactly fit.
     void assign(const char* s, int n);
 
-    char* text = nullptr;
-    int length = 0;
-    int zoneSize = 0;
+    // A zone of up to inlineZone bytes (most names and numbers, every
+    // delimiter) lives in the node itself; a larger one on the heap.
+    static constexpr int inlineZone = 8;
+    char* bytes() { return zoneSize > inlineZone ? zone.heap : zone.local; }
+    const char* bytes() const { return zoneSize > inlineZone ? zone.heap : zone.local; }
+
     bool changed = true;
     bool staticText = false;
+    int length = 0;
+    int zoneSize = 0;
+
+private:
+    union Zone {
+        char* heap;
+        char local[inlineZone];
+    };
+    Zone zone{};
 };
 
 class literal : public field {

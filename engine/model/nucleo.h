@@ -245,8 +245,9 @@ protected:
 
     aRect rect;
     COLORREF color = 0;
-    HFONT font;
     int ascent = 0;
+    // Held, not owned alone: nodes of one description share one font.
+    HFONT font;
     nucleo* previousNode = nullptr;
     nucleo* nextNode = nullptr;
     container* parentNode = nullptr;

@@ -1,5 +1,7 @@
 #include "model/shared.h"
 
+#include <vector>
+
 #include "model/document.h"
 
 namespace tovimat::shared {
@@ -59,10 +61,19 @@ const indeterminacao& indeterminateValue() { return nodes().indeterminateValue; 
 const list& prototypeList() { return nodes().prototypes; }
 
 const nucleo* findPrototype(int id) {
-    const list& protos = prototypeList();
-    for (nucleo* m = protos.first(); m && m->chained(); m = m->next())
-        if (m->type() == id) return m;
-    return nullptr;
+    // The prototypes never change: each id's is looked up once.
+    static const std::vector<const nucleo*> byId = [] {
+        std::vector<const nucleo*> table;
+        const list& protos = prototypeList();
+        for (nucleo* m = protos.first(); m && m->chained(); m = m->next()) {
+            const int t = m->type();
+            if (t < 0) continue;
+            if (size_t(t) >= table.size()) table.resize(size_t(t) + 1, nullptr);
+            if (!table[size_t(t)]) table[size_t(t)] = m;
+        }
+        return table;
+    }();
+    return id >= 0 && size_t(id) < byId.size() ? byId[size_t(id)] : nullptr;
 }
 
 }  // namespace tovimat::shared

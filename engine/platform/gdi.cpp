@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 namespace tovimat {
 
@@ -38,6 +41,42 @@ BrushObject* stockBlackBrush() {
     return brush;
 }
 
+// The shared fonts, found by the bytes of their description: a face name's
+// bytes after its end count too, since a saved font writes them back.
+std::string_view descriptionKey(const LOGFONTA& lf) { return {reinterpret_cast<const char*>(&lf), sizeof lf}; }
+
+// Fonts differ mostly in height, weight, italic and the face's first letters.
+struct DescriptionHash {
+    size_t operator()(std::string_view key) const {
+        LOGFONTA lf;
+        std::memcpy(&lf, key.data(), sizeof lf);
+        std::uint64_t face;
+        std::memcpy(&face, lf.lfFaceName, sizeof face);
+        std::uint64_t h = std::uint64_t(std::uint32_t(lf.lfHeight)) * 0x9E3779B97F4A7C15ull;
+        h ^= (std::uint64_t(std::uint32_t(lf.lfWeight)) << 8 | lf.lfItalic) * 0xC2B2AE3D27D4EB4Full;
+        h ^= face * 0x165667B19E3779F9ull;
+        return size_t(h ^ (h >> 29));
+    }
+};
+
+std::unordered_map<std::string_view, FontObject*, DescriptionHash>& sharedFonts() {
+    static auto* const fonts = new std::unordered_map<std::string_view, FontObject*, DescriptionHash>();
+    return *fonts;
+}
+
+// The shared font asked for last: nodes read one after another mostly ask
+// for the same one.
+FontObject* lastShared = nullptr;
+
+bool takeFromBudget() {
+    int budget = fontBudget.load();
+    while (budget >= 0) {
+        if (budget == 0) return false;
+        if (fontBudget.compare_exchange_weak(budget, budget - 1)) break;
+    }
+    return true;
+}
+
 }  // namespace
 
 HFONT stockDefaultFont() {
@@ -59,12 +98,7 @@ HGDIOBJ GetStockObject(int which) {
 }
 
 HFONT CreateFontIndirectA(const LOGFONTA* lf) {
-    if (!lf) return nullptr;
-    int budget = fontBudget.load();
-    while (budget >= 0) {
-        if (budget == 0) return nullptr;
-        if (fontBudget.compare_exchange_weak(budget, budget - 1)) break;
-    }
+    if (!lf || !takeFromBudget()) return nullptr;
     LOGFONTA made = *lf;
     made.lfHeight = std::clamp(made.lfHeight, -kMaxFontHeight, kMaxFontHeight);
     auto* font = new FontObject(made);
@@ -79,9 +113,51 @@ HBRUSH CreateSolidBrush(COLORREF color) { return new BrushObject(color); }
 bool DeleteObject(HGDIOBJ object) {
     if (!object) return false;
     if (object->isStock()) return true;
-    if (object->kind() == GdiKind::Font) --liveFonts;
+    if (object->kind() == GdiKind::Font) {
+        auto* font = static_cast<FontObject*>(object);
+        if (font->holds_ > 0) {
+            if (--font->holds_ > 0) return true;
+            sharedFonts().erase(descriptionKey(font->logfont_));
+            if (lastShared == font) lastShared = nullptr;
+        }
+        --liveFonts;
+    }
     delete object;
     return true;
+}
+
+HFONT shareFont(HFONT f) {
+    if (!f || f->isStock() || f->holds_ > 0) return f;
+    auto [at, made] = sharedFonts().try_emplace(descriptionKey(f->logfont_), f);
+    if (made) {
+        f->holds_ = 1;
+        return f;
+    }
+    DeleteObject(f);
+    ++at->second->holds_;
+    return at->second;
+}
+
+HFONT shareFontIndirect(const LOGFONTA* lf) {
+    if (!lf || !takeFromBudget()) return nullptr;
+    LOGFONTA wanted = *lf;
+    wanted.lfHeight = std::clamp(wanted.lfHeight, -kMaxFontHeight, kMaxFontHeight);
+    if (lastShared && std::memcmp(&lastShared->logfont_, &wanted, sizeof wanted) == 0) {
+        ++lastShared->holds_;
+        return lastShared;
+    }
+    auto& fonts = sharedFonts();
+    if (auto at = fonts.find(descriptionKey(wanted)); at != fonts.end()) {
+        lastShared = at->second;
+        ++lastShared->holds_;
+        return lastShared;
+    }
+    auto* font = new FontObject(wanted);
+    ++liveFonts;
+    font->holds_ = 1;
+    fonts.emplace(descriptionKey(font->logfont_), font);
+    lastShared = font;
+    return font;
 }
 
 int GetObjectA(HGDIOBJ object, int size, void* out) {

@@ -2,7 +2,9 @@
 //
 // A handle names an immutable object: a font holds its LOGFONT, a pen its
 // colour and width, a brush its colour. Stock objects are shared and survive
-// DeleteObject. A device context is an abstract class; each backend (nominal
+// DeleteObject. A shared font (see shareFont) is one object for every holder
+// of the same description; each DeleteObject gives back one hold, and the
+// last one frees it. A device context is an abstract class; each backend (nominal
 // metrics for headless hosts and tests, Qt for the desktop) derives from it.
 // The free functions keep the platform's names so that engine code reads like
 // the operations it performs.
@@ -35,9 +37,15 @@ class FontObject final : public GdiObject {
 public:
     FontObject(const LOGFONTA& lf, bool stock = false) : GdiObject(GdiKind::Font, stock), logfont_(lf) {}
     const LOGFONTA& logfont() const { return logfont_; }
+    bool isShared() const { return holds_ > 0; }
 
 private:
+    friend FontObject* shareFont(FontObject* f);
+    friend FontObject* shareFontIndirect(const LOGFONTA* lf);
+    friend bool DeleteObject(GdiObject* object);
     LOGFONTA logfont_;
+    // How many holders a shared font has; 0 for a font of one owner.
+    int holds_ = 0;
 };
 
 class PenObject final : public GdiObject {
@@ -139,6 +147,17 @@ HGDIOBJ GetStockObject(int which);
 // really has.
 HFONT CreateFontIndirectA(const LOGFONTA* lf);
 bool DeleteObject(HGDIOBJ object);
+// The shared font with f's description, held once more for the caller, who
+// gives f up: f is deleted when an equal shared font exists already, and
+// becomes the shared one otherwise. A shared or stock f is answered as it is,
+// and the caller's hold on it carries over. Null for a null f. Fonts are
+// shared within one thread: documents and their nodes live on one.
+HFONT shareFont(HFONT f);
+// The shared font with this description (height limited as by
+// CreateFontIndirectA), held once more for the caller; made when there is
+// none yet. Null when lf is null or, under the test budget, when a creation
+// would fail there: every request counts against the budget.
+HFONT shareFontIndirect(const LOGFONTA* lf);
 int GetObjectA(HGDIOBJ object, int size, void* out);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 COLORREF SetTextColor(HDC dc, COLORREF color);
@@ -164,7 +183,8 @@ bool isSymbolFace(const char* face);
 // font-allocation failure paths.
 void setFontCreationBudget(int remaining);
 
-// Number of font objects created and not yet deleted (stock fonts excluded).
+// Number of font objects created and not yet deleted (stock fonts excluded;
+// a shared font counts once, however many hold it).
 long liveFontCount();
 
 }  // namespace tovimat

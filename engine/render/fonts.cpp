@@ -1,5 +1,7 @@
-// Fonts, colour and zoom. A node owns its font handle; a handle given to
-// setFont changes owner, copyFont never takes its argument over.
+// Fonts, colour and zoom. A node holds a shared font handle (one font object
+// for all the nodes of one description); a handle given to setFont changes
+// owner and may be gone once the node holds its description, copyFont never
+// takes its argument over.
 #include <cstring>
 
 #include "model/document.h"
@@ -20,22 +22,42 @@ void setFace(LOGFONTA& lf, const char* face) {
     std::strncpy(lf.lfFaceName, face, sizeof lf.lfFaceName - 1);
 }
 
-// A new font from base with the height, weight and italic setting of f: the
-// face and everything else stay base's.
-HFONT restyle(HFONT base, HFONT f) {
+// A font of this description to give n through setFont: the shared one, or,
+// when n holds that one already, a new one, since setFont takes the node's
+// own handle for no change at all and the class's rules must still apply.
+HFONT fontFor(const nucleo* n, const LOGFONTA& lf) {
+    HFONT f = shareFontIndirect(&lf);
+    if (f && f == n->getFont()) {
+        DeleteObject(f);
+        f = CreateFontIndirectA(&lf);
+    }
+    return f;
+}
+
+// A font for n from base with the height, weight and italic setting of f:
+// the face and everything else stay base's.
+HFONT restyle(const nucleo* n, HFONT base, HFONT f) {
     LOGFONTA lf = describe(base);
     LOGFONTA style = describe(f);
     lf.lfHeight = style.lfHeight;
     lf.lfItalic = style.lfItalic;
     lf.lfWeight = style.lfWeight;
     lf.lfWidth = 0;
-    return CreateFontIndirectA(&lf);
+    return fontFor(n, lf);
 }
 
 }  // namespace
 
+// The node's own font given back changes nothing. Any other handle carries
+// a hold on a font: a new font is exchanged for the shared one of its
+// description, a shared one is held as it is.
 void nucleo::replaceFont(HFONT f) {
     if (f == font) return;
+    f = shareFont(f);
+    if (f == font) {
+        DeleteObject(f);  // the node held this description already
+        return;
+    }
     DeleteObject(font);
     font = f;
 }
@@ -50,7 +72,7 @@ void nucleo::setFont(HFONT f) {
 
 void nucleo::setStaticFont(HFONT f) {
     if (!f) return;
-    HFONT g = restyle(font, f);
+    HFONT g = restyle(this, font, f);
     if (g) nucleo::setFont(g);
     DeleteObject(f);
 }
@@ -58,7 +80,7 @@ void nucleo::setStaticFont(HFONT f) {
 void nucleo::copyFont(HFONT f) {
     if (!f) return;
     LOGFONTA lf = describe(f);
-    HFONT g = CreateFontIndirectA(&lf);
+    HFONT g = fontFor(this, lf);
     if (!g) {
         nodeMessage(this, "Font allocation problem!", "Error", MB_ICONERROR);
         return;
@@ -71,7 +93,7 @@ void nucleo::defineFont(const char* face) {
     lf.lfWidth = 0;
     lf.lfPitchAndFamily = FF_DECORATIVE_DEFAULT_PITCH;
     setFace(lf, face);
-    HFONT g = CreateFontIndirectA(&lf);
+    HFONT g = fontFor(this, lf);
     if (g) nucleo::setFont(g);
 }
 
@@ -82,7 +104,7 @@ void nucleo::calcFont(int height) {
     if (lf.lfHeight == height && lf.lfWidth == 0) return;
     lf.lfHeight = height;
     lf.lfWidth = 0;
-    if (HFONT g = CreateFontIndirectA(&lf))
+    if (HFONT g = fontFor(this, lf))
         replaceFont(g);
     else
         MessageBoxA(nullptr, "Font resource allocation problem!", "Error", MB_ICONERROR);
@@ -110,11 +132,11 @@ void container::setFont(HFONT f) {
         LOGFONTA lf = describe(f);
         if (!(f = CreateFontIndirectA(&lf))) return;
     }
-    if (HFONT g = restyle(separatorNode.getFont(), f)) {
+    if (HFONT g = restyle(this, separatorNode.getFont(), f)) {
         nucleo::setFont(g);
-        headNode.copyFont(g);
-        separatorNode.copyFont(g);
-        tailNode.copyFont(g);
+        headNode.copyFont(font);
+        separatorNode.copyFont(font);
+        tailNode.copyFont(font);
     }
     for (nucleo* m = first(); m && m->chained(); m = m->next()) m->copyFont(f);
     DeleteObject(f);
@@ -130,7 +152,7 @@ void container::fixedFont(const char* face) {
     lf.lfWidth = 0;
     lf.lfPitchAndFamily = FF_DECORATIVE_DEFAULT_PITCH;
     setFace(lf, face);
-    if (HFONT g = CreateFontIndirectA(&lf)) {
+    if (HFONT g = fontFor(&separatorNode, lf)) {
         separatorNode.setFont(g);
         headNode.copyFont(&separatorNode);
     }
@@ -153,14 +175,14 @@ void scriptFonts(container* c, HFONT f) {
 void power::setFont(HFONT f) {
     if (!f) return;
     nucleo::setFont(f);
-    scriptFonts(this, f);
+    scriptFonts(this, font);
     nucleo::measure();
 }
 
 void logaritm::setFont(HFONT f) {
     if (!f) return;
     nucleo::setFont(f);
-    scriptFonts(this, f);
+    scriptFonts(this, font);
     nucleo::measure();
 }
 

@@ -91,7 +91,13 @@ bool nucleo::save(algStor& s) const {
 
 bool nucleo::loadFont(algStor& s) {
     LOGFONTA lf = readLogfont(s);
-    HFONT f = CreateFontIndirectA(&lf);
+    HFONT f = shareFontIndirect(&lf);
+    // setFont takes the node's own handle for no change at all: the node
+    // is given a font of its own then, so that the class's rules apply.
+    if (f && f == font) {
+        DeleteObject(f);
+        f = CreateFontIndirectA(&lf);
+    }
     if (!f) {
         nodeMessage(this, "Font allocation problem!", "Error", MB_ICONERROR);
         return false;
@@ -104,7 +110,7 @@ bool nucleo::loadFont(algStor& s) {
         LOGFONTA now{};
         GetObjectA(font, sizeof now, &now);
         if (std::memcmp(&now, &lf, sizeof lf) != 0) {
-            HFONT exact = CreateFontIndirectA(&lf);
+            HFONT exact = shareFontIndirect(&lf);
             if (!exact) {
                 nodeMessage(this, "Font allocation problem!", "Error", MB_ICONERROR);
                 return false;
