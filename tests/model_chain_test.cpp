@@ -378,6 +378,17 @@ TEST(ChainRules, RelationsArriveInsideADirectiveAndLooseOperatorsInParentheses) 
     }
 }
 
+// Linking without the insertion rules (as a shared value handed back to its
+// last place is): a relation still arrives inside a directive, and the
+// directive in parentheses where it binds more loosely than its container,
+// exactly as the file reader builds the same members.
+TEST(ChainRules, ARelationLinkedIntoAnOperatorArrivesInParentheses) {
+    std::unique_ptr<container> target(of<sum>("a"));
+    EXPECT_TRUE(target->atachIt(new equal(lit("x")), target->last(), target->tail(), false));
+    EXPECT_EQ(shape(target.get()), "sum[a,par[simp[eq[x]]]]");
+    expectChainSound(*target);
+}
+
 TEST(ChainRules, LosingAnOperandRestructuresTheOperator) {
     struct Case {
         const char* name;

@@ -104,8 +104,8 @@ CMainFrame::CMainFrame(QWidget* parent)
     createWindowActions();
     createToolBars();
     createStatusBar();
-    createZoomActions();
     new CRulesPanel(*this);
+    createZoomActions();
     readSettings();
 
     connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::scheduleUpdate);

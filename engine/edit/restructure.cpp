@@ -145,7 +145,9 @@ bool container::atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     if (n->composition() && (!composed() || !canConjugate(n->type()))) {
         if (container* k = n->conjugacao()) {
             k->atachIt(n, k->last(), k->tail(), update);
-            return _atachIt(k, a, b, update) || giveBack(k, n);
+            // The directive is placed as any member is: in parentheses
+            // where it binds more loosely than this container.
+            return atachIt(k, a, b, update) || giveBack(k, n);
         }
     }
     // A composite that binds more loosely than this container and does not

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QImage>
 #include <QInputDialog>
 #include <QLabel>
@@ -326,7 +328,12 @@ private slots:
         connect(&answer, &QTimer::timeout, this, [&] {
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-                files->selectFile(out);
+                // The dialog fills its name field with the suggested name
+                // once its folder is read: type the path over it, then accept
+                // before the dialog runs again.
+                auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (!name) return;
+                name->setText(out);
                 QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
                 ++answered;
             } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
