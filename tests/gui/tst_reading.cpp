@@ -141,6 +141,7 @@ private slots:
         frame_ = std::make_unique<CMainFrame>();
         frame_->resize(900, 700);
         frame_->show();
+        frame_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
         frame_->newDocument();
         QVERIFY(frame_->activePane());

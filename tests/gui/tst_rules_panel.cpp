@@ -60,6 +60,7 @@ private slots:
         frame_ = std::make_unique<CMainFrame>();
         frame_->resize(1100, 700);
         frame_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
         frame_->newDocument();
         QVERIFY(frame_->activePane());
         QVERIFY(frame_->findChild<CRulesPanel*>());
