@@ -18,26 +18,9 @@ namespace {
 // settles would otherwise grow the line for ever.
 constexpr int kMaxCalculateSteps = 100;
 
-// The status bar shows Windows-1252 bytes; the linear text is UTF-8.
-std::string statusBytes(const std::string& utf8) {
-    std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-        char32_t cp = 0;
-        const int n = utf8Sequence(utf8.data() + i, utf8.size() - i, cp);
-        if (n <= 0) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        const int byte = unicodeToCp1252(cp);
-        out += byte >= 0 ? char(byte) : '?';
-        i += size_t(n);
-    }
-    return out;
-}
 
 void sayNothingTo(const char* what, const nucleo& n) {
-    const std::string text = std::string("nothing to ") + what + " in " + statusBytes(velmor::linearText(n));
+    const std::string text = std::string("nothing to ") + what + " in " + utf8ToCp1252(velmor::linearText(n));
     SetMessageText(text.c_str());
 }
 

@@ -25,25 +25,6 @@ std::string className(const nucleo& n) {
 
 namespace {
 
-// Origins are told in UTF-8; the dump writes bytes of the document's code
-// page, '?' for a character it lacks.
-std::string cp1252Of(const std::string& utf8) {
-    std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-        char32_t cp = 0;
-        const int n = utf8Sequence(utf8.data() + i, utf8.size() - i, cp);
-        if (n <= 0) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        const int byte = unicodeToCp1252(cp);
-        out += byte >= 0 ? char(byte) : '?';
-        i += size_t(n);
-    }
-    return out;
-}
-
 class Dumper {
 public:
     Dumper(const nucleo& top, const DumpOptions& options) : options_(options), root_(top.getRoot()) {
@@ -64,7 +45,7 @@ public:
         if (selected_ && selected_->find(&n)) out_ += " <selected>";
         if (options_.steps)
             if (const stepOrigin* o = originOf(&n)) {
-                const std::string what = cp1252Of(describe(*o));
+                const std::string what = utf8ToCp1252(describe(*o));
                 out_ += " <step \"" + escapeBytes(what) + "\">";
             }
         out_ += '\n';

@@ -122,6 +122,23 @@ int utf8Sequence(const char* s, size_t n, char32_t& cp) {
 
 std::string cp1252ToUtf8(const char* bytes, int n) { return toUtf8(bytes, n, cp1252ToUnicode); }
 
+std::string utf8ToCp1252(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const int n = utf8Sequence(utf8.data() + i, utf8.size() - i, cp);
+        if (n <= 0) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        const int byte = unicodeToCp1252(cp);
+        out += byte >= 0 ? char(byte) : '?';
+        i += size_t(n);
+    }
+    return out;
+}
+
 std::string symbolToUtf8(const char* bytes, int n) { return toUtf8(bytes, n, symbolToUnicode); }
 
 }  // namespace tovimat

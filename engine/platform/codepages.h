@@ -29,5 +29,8 @@ int utf8Sequence(const char* s, size_t n, char32_t& cp);
 // UTF-8 text of n bytes in the given encoding.
 std::string cp1252ToUtf8(const char* bytes, int n);
 std::string symbolToUtf8(const char* bytes, int n);
+// Windows-1252 bytes of UTF-8 text: '?' for a character the code page lacks
+// and for each byte that is not UTF-8.
+std::string utf8ToCp1252(const std::string& utf8);
 
 }  // namespace tovimat
