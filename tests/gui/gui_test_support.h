@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,17 @@
 #include "view_widget.h"
 
 namespace velmor::test {
+
+// A main window shown at the given size, with no tool or pointer state left
+// over from an earlier test (both are the engine's, shared by every window).
+inline std::unique_ptr<gui::CMainFrame> freshFrame(int width = 900, int height = 700) {
+    tovimat::protocol::mode = 0;
+    tovimat::protocol::mouseOn = nullptr;
+    auto frame = std::make_unique<gui::CMainFrame>();
+    frame->resize(width, height);
+    frame->show();
+    return frame;
+}
 
 // Settings (the recent-file list, window state) in a scratch folder.
 inline void isolateSettings(const QTemporaryDir& dir) {

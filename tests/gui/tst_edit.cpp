@@ -110,12 +110,8 @@ private slots:
 
     void init() {
         QSettings().clear();
-        tovimat::protocol::mode = 0;
-        tovimat::protocol::mouseOn = nullptr;
         sink_ = std::make_unique<test::AnsweringSink>();
-        frame_ = std::make_unique<CMainFrame>();
-        frame_->resize(900, 700);
-        frame_->show();
+        frame_ = test::freshFrame();
         frame_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
     }

@@ -54,12 +54,8 @@ private slots:
     void cleanupTestCase() { QDir::setCurrent(previousDir_); }
 
     void init() {
-        tovimat::protocol::mode = 0;
-        tovimat::protocol::mouseOn = nullptr;
         sink_ = std::make_unique<test::AnsweringSink>();
-        frame_ = std::make_unique<CMainFrame>();
-        frame_->resize(1100, 700);
-        frame_->show();
+        frame_ = test::freshFrame(1100, 700);
         QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
         frame_->newDocument();
         QVERIFY(frame_->activePane());

@@ -28,11 +28,7 @@ private slots:
     void initTestCase() { test::isolateSettings(settingsDir_); }
 
     void init() {
-        tovimat::protocol::mode = 0;
-        tovimat::protocol::mouseOn = nullptr;
-        frame_ = std::make_unique<CMainFrame>();
-        frame_->resize(900, 700);
-        frame_->show();
+        frame_ = test::freshFrame();
         frame_->newDocument();
         QVERIFY(frame_->activePane());
         QCoreApplication::processEvents();
