@@ -103,6 +103,30 @@ TEST(AlgebraRules, SignsOfFactorsTravelWithTheLastPatternMember) {
     EXPECT_TRUE(rewrites(swap(), M_(Neg(L("a")), Neg(L("b"))), M_(L("b"), L("a"))));
 }
 
+// The matcher rules out arrangements in which a constant of the pattern
+// meets an unequal member, or a group meets an operator of another class,
+// before it binds anything; what it may still match must come through.
+TEST(AlgebraRules, ConstantsAndGroupsOfThePatternMatchThroughSignsParenthesesAndOrder) {
+    MessageRecorder quiet;
+    auto twice = [] { return Box(Rule(M_(N(2), L("x")), L("x"))); };
+    EXPECT_TRUE(rewrites(twice(), M_(L("a"), N(2)), L("a")));
+    EXPECT_TRUE(rewrites(twice(), M_(L("a"), Par(N(2))), L("a")));
+    EXPECT_TRUE(rewrites(twice(), M_(Neg(N(2)), L("a")), Neg(L("a")))) << "the sign travels with x";
+    EXPECT_TRUE(noRule(twice(), M_(L("a"), N(3))));
+    auto zeroth = [] { return Box(Rule(P(L("x"), N(0)), N(1))); };
+    EXPECT_TRUE(rewrites(zeroth(), P(L("a"), N(0)), N(1)));
+    EXPECT_TRUE(noRule(zeroth(), P(N(0), L("a")))) << "a power keeps its members' order";
+    // -(2 * a) against 2 * x: the sign goes inside, and on to x.
+    auto term = [] { return Box(Rule(S(M_(N(2), L("x")), L("z")), L("x"))); };
+    EXPECT_TRUE(rewrites(term(), S(Neg(M_(N(2), L("a"))), L("b")), Neg(L("a"))));
+    EXPECT_TRUE(noRule(term(), S(Neg(P(L("a"), N(2))), L("b"))));
+    // A leaf stands for a product pattern, but not for a sum inside a product.
+    auto factor = [] { return Box(Rule(S(M_(L("x"), L("y")), L("x")), L("y"))); };
+    EXPECT_TRUE(rewrites(factor(), S(L("a"), L("a")), N(1)));
+    auto spread = [] { return Box(Rule(M_(L("x"), Par(S(L("y"), L("z")))), L("x"))); };
+    EXPECT_TRUE(noRule(spread(), M_(L("a"), N(1))));
+}
+
 TEST(AlgebraRules, PlaceholdersNeverBindNumbers) {
     MessageRecorder quiet;
     auto rule = [] { return Box(Rule(S(Any(), N(0)), Any())); };
@@ -131,6 +155,14 @@ TEST(AlgebraRules, RulesAreTriedAtTheNodeThenInItsMembersInOrder) {
     EXPECT_TRUE(rewrites(rules(), M_(Par(S(L("a"), N(0))), L("b")), M_(Par(L("a")), L("b"))));
     EXPECT_TRUE(rewrites(rules(), S(M_(L("a"), N(1)), M_(L("b"), N(1))), S(L("a"), M_(L("b"), N(1)))));
     EXPECT_TRUE(noRule(rules(), S(L("a"), M_(L("b"), L("c")))));
+    // A nested rule set searches the whole place before the rules after it.
+    auto mixed = [] {
+        return Box(Rule(P(L("x"), N(1)), L("x")), Pg(Rule(M_(L("x"), N(1)), L("x"))),
+                   Rule(M_(N(1), L("x")), M_(L("x"), L("x"))));
+    };
+    EXPECT_TRUE(rewrites(mixed(), M_(L("a"), N(1)), L("a")));
+    EXPECT_TRUE(rewrites(mixed(), S(P(L("b"), N(1)), M_(L("a"), N(1))), S(P(L("b"), N(1)), L("a"))));
+    EXPECT_TRUE(rewrites(mixed(), S(P(L("b"), N(1)), M_(N(1), L("a"))), S(P(L("b"), N(1)), L("a"))));
     // Not a rule: the pattern must be a group, and a line of names is skipped.
     EXPECT_TRUE(noRule(Box(Rule(L("x"), N(0)), S(L("a"), L("b"))), S(L("a"), N(0))));
 }

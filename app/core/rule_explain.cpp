@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
+#include <functional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "algebra/rule_watch.h"
@@ -113,7 +114,12 @@ public:
 private:
     container& formula_;
     std::unordered_map<const container*, int> items_;
-    std::set<std::pair<const container*, const container*>> seen_;
+    struct PairHash {
+        std::size_t operator()(const std::pair<const container*, const container*>& p) const {
+            return std::hash<const void*>()(p.first) * 31 + std::hash<const void*>()(p.second);
+        }
+    };
+    std::unordered_set<std::pair<const container*, const container*>, PairHash> seen_;
     const std::string& textOf(const container& n) {
         auto [it, fresh] = texts_.try_emplace(&n);
         if (fresh) it->second = linearText(n);

@@ -40,6 +40,13 @@ void bind(container& bindings, nucleo* name, nucleo* value) {
 
 bool isPreferenceBinding(const nucleo* v) { return v->getLen() == 1 && v->getText()[0] == '?'; }
 
+// A pattern leaf that only an equal node matches.
+bool rigid(const nucleo* p) {
+    if (p->isGroup()) return false;
+    const int t = p->type();
+    return t != typeId::literal && t != typeId::variable && t != typeId::preference;
+}
+
 }  // namespace
 
 // --- pattern leaves ------------------------------------------------------------------------------
@@ -86,7 +93,7 @@ void matcherFrame::truncate(container& bindings, int keep) {
     }
 }
 
-bool matcherFrame::run(container& bindings, const accept& next) {
+bool matcherFrame::run(container& bindings, accept next) {
     if (!target_ || !pattern_ || target_->type() != pattern_->type() || target_->members() < pattern_->members())
         return false;
     for (nucleo* m = target_->first(); m && m->chained(); m = m->next()) targetMembers_.push_back(m);
@@ -107,21 +114,31 @@ bool matcherFrame::run(container& bindings, const accept& next) {
     index_.resize(size_t(singles_));
     std::iota(index_.begin(), index_.end(), 0);
     do {
-        if (slot(0, bindings, next)) return true;
+        if (arrangementMayMatch() && slot(0, bindings, next)) return true;
     } while (comut_ && advance());
     return false;
 }
 
-bool matcherFrame::slot(int i, container& bindings, const accept& next) {
+bool matcherFrame::slot(int i, container& bindings, accept next) {
     if (i == singles_) {
         if (singles_ == int(patternMembers_.size())) return next(bindings);
         std::unique_ptr<nucleo> rest(gatherRest());
         return rest && matchMember(patternMembers_.back(), rest.get(), bindings, exclude_, next);
     }
+    return matchMember(patternMembers_[size_t(i)], slotTarget(i), bindings, exclude_,
+                       [&](container& b) { return slot(i + 1, b, next); });
+}
+
+nucleo* matcherFrame::slotTarget(int i) const {
     nucleo* t = targetMembers_[size_t(index_[size_t(i)])];
     if (stripSigns_ && t->type() == typeId::negation && soleMember(t)) t = soleMember(t);
-    return matchMember(patternMembers_[size_t(i)], t, bindings, exclude_,
-                       [&](container& b) { return slot(i + 1, b, next); });
+    return t;
+}
+
+bool matcherFrame::arrangementMayMatch() const {
+    for (int i = 0; i < singles_; ++i)
+        if (!mayMatch(patternMembers_[size_t(i)], slotTarget(i))) return false;
+    return true;
 }
 
 // The next arrangement of distinct positions, the last one moving fastest.
@@ -178,12 +195,18 @@ nucleo* matcherFrame::gatherRest() {
 
 namespace {
 
+// Whether a leaf may stand for the group pattern, padded with its neutral
+// element (the pattern's own operator decides whether it has one).
+bool wrappable(const container* pattern) {
+    if (pattern->maxMembers() < 2) return false;
+    const container* outer = pattern->parent();
+    return !(outer && pattern->priority() < outer->priority());
+}
+
 // A leaf matched against a group pattern looks like that group padded with
 // its neutral element: x against a·b is x·1.
 container* wrapLike(container* pattern, const nucleo* t) {
-    if (pattern->maxMembers() < 2) return nullptr;
-    container* outer = pattern->parent();
-    if (outer && pattern->priority() < outer->priority()) return nullptr;
+    if (!wrappable(pattern)) return nullptr;
     std::unique_ptr<nucleo> unit(pattern->neutral());
     if (!unit) return nullptr;
     container* c = pattern->clone();
@@ -216,7 +239,18 @@ container* signInside(nucleo* t, container* pattern) {
 
 }  // namespace
 
-bool matcherFrame::matchMember(nucleo* p, nucleo* t, container& bindings, nucleo* exclude, const accept& next) {
+bool matcherFrame::mayMatch(nucleo* p, nucleo* t) {
+    if (!p || !t) return false;
+    if (isa<parentesis>(t) && !isa<parentesis>(p) && soleMember(t)) t = soleMember(t);
+    if (!p->isGroup()) return !rigid(p) || *p == *t;
+    auto* pg = cast<container>(p);
+    if (!t->isGroup()) return wrappable(pg);
+    const bool signInsideProduct = t->type() == typeId::negation &&
+                                   (pg->type() == typeId::multiplication || pg->type() == typeId::quocient);
+    return signInsideProduct || (t->type() == pg->type() && cast<container>(t)->members() >= pg->members());
+}
+
+bool matcherFrame::matchMember(nucleo* p, nucleo* t, container& bindings, nucleo* exclude, accept next) {
     if (!p || !t) return false;
     if (isa<parentesis>(t) && !isa<parentesis>(p) && soleMember(t)) t = soleMember(t);
     if (!p->isGroup()) {
@@ -317,20 +351,35 @@ nucleo* substituted(nucleo* replacement, container& bindings) {
     return v;
 }
 
+// Whether the pattern may match the target at all, judged member by member
+// before any frame is built: in an operator that keeps its members' order,
+// each pattern member against its own target member; otherwise each against
+// any. Only the plain case is judged (as many members on each side, no sign
+// in a product to travel): any other may match.
+bool mayMatchWhole(container* target, container* pattern) {
+    if (target->type() != pattern->type() || target->members() != pattern->members()) return true;
+    std::vector<nucleo*> members;
+    for (nucleo* t = target->first(); t && t->chained(); t = t->next()) {
+        if (target->priority() == Priority::product && t->type() == typeId::negation) return true;
+        members.push_back(t);
+    }
+    const bool anyOrder = target->comut();
+    size_t i = 0;
+    for (nucleo* p = pattern->first(); p && p->chained(); p = p->next(), ++i) {
+        auto fits = [p](nucleo* t) { return matcherFrame::mayMatch(p, t); };
+        if (anyOrder ? std::none_of(members.begin(), members.end(), fits) : !fits(members[i])) return false;
+    }
+    return true;
+}
+
 results matchWhole(container* rule, container* target, container* pattern, nucleo* replacement, nucleo* exclude) {
+    if (!mayMatchWhole(target, pattern)) return unchanged();
     container bindings;
     matcherFrame frame(target, pattern, exclude);
     if (!frame.run(bindings, [](container&) { return true; })) return unchanged();
     if (ruleWatch* w = ruleWatch::current()) w->bound(bindings);
     ruleMatchNote::note(rule, bindings);
     return record(1, rule, substituted(replacement, bindings));
-}
-
-// A pattern leaf that only an equal node matches.
-bool rigid(const nucleo* p) {
-    if (p->isGroup()) return false;
-    const int t = p->type();
-    return t != typeId::literal && t != typeId::variable && t != typeId::preference;
 }
 
 // Tries the rule on every choice of as many target members as the pattern
@@ -513,16 +562,71 @@ ruleWatch* ruleWatch::current() { return openWatch; }
 
 // --- searching a tree ----------------------------------------------------------------------------
 
+namespace {
+
+// The groups of a rule set in order, each read once per search: a nested
+// rule set, or a rule with the class of operator its pattern is. Every kind
+// of rule refuses a place of another class, so a place tries only the rules
+// of its own class. The indexes live while the outermost search on this
+// thread runs; rule sets do not change meanwhile.
+class ruleIndex {
+public:
+    struct entry {
+        container* group;
+        bool nested;      // a rule set of its own
+        int patternType;  // for a rule: the class of its pattern
+    };
+
+    ruleIndex() : outermost_(open == nullptr) {
+        if (outermost_) open = this;
+    }
+    ~ruleIndex() {
+        if (outermost_) open = nullptr;
+    }
+    ruleIndex(const ruleIndex&) = delete;
+    ruleIndex& operator=(const ruleIndex&) = delete;
+
+    const std::vector<entry>& of(container* rules) {
+        auto& built = open->built_;
+        for (const auto& [set, entries] : built)
+            if (set == rules) return *entries;
+        built.emplace_back(rules, std::make_unique<std::vector<entry>>(build(rules)));
+        return *built.back().second;
+    }
+
+private:
+    static std::vector<entry> build(container* rules) {
+        std::vector<entry> out;
+        for (nucleo* r = rules->first(); r && r->chained(); r = r->next()) {
+            container* g = asGroup(r);
+            if (!g) continue;
+            if (g->priority() < Priority::sentence)
+                out.push_back({g, true, 0});
+            else if (g->composed() && g->members() > 0 && g->first()->isGroup())
+                out.push_back({g, false, g->first()->type()});
+        }
+        return out;
+    }
+
+    static thread_local ruleIndex* open;
+    bool outermost_;
+    std::vector<std::pair<const container*, std::unique_ptr<std::vector<entry>>>> built_;
+};
+
+thread_local ruleIndex* ruleIndex::open = nullptr;
+
+}  // namespace
+
 results container::applyRules(container* rules, nucleo* exclude) {
     if (!rules) return unchanged();
-    for (nucleo* r = rules->first(); r && r->chained(); r = r->next()) {
-        container* g = asGroup(r);
-        if (!g) continue;
+    ruleIndex index;
+    const int here = type();
+    for (const ruleIndex::entry& e : index.of(rules)) {
         results done;
-        if (g->priority() < Priority::sentence)
-            done = applyRules(g, exclude);
-        else if (g->composed() && g->members() > 0 && g->first()->isGroup())
-            done = watched(*g, *this, g->applyRule(this, exclude));
+        if (e.nested)
+            done = applyRules(e.group, exclude);
+        else if (e.patternType == here)
+            done = watched(*e.group, *this, e.group->applyRule(this, exclude));
         if (done.changes) return done;
     }
     // Then the members, depth first from the first.

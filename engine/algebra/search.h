@@ -5,8 +5,8 @@
 //   matcherFrame   one problem of the rule matcher              (type id 64)
 #pragma once
 
-#include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "model/document.h"
@@ -47,22 +47,48 @@ private:
 // look like a group) are its own members and go with it.
 class matcherFrame : public container {
 public:
-    using accept = std::function<bool(container& bindings)>;
+    // The continuation: borrowed, never stored. It is called while the
+    // callable it refers to is alive further up the stack, so handing one on
+    // copies two pointers and allocates nothing.
+    class accept {
+    public:
+        template <class F>
+            requires(!std::is_same_v<std::remove_cvref_t<F>, accept>)
+        accept(F&& f)  // NOLINT(google-explicit-constructor): lambdas convert as they did
+            : callable_(static_cast<const void*>(std::addressof(f))),
+              call_([](const void* c, container& b) -> bool {
+                  return (*static_cast<const std::remove_reference_t<F>*>(c))(b);
+              }) {}
+        bool operator()(container& bindings) const { return call_(callable_, bindings); }
+
+    private:
+        const void* callable_;
+        bool (*call_)(const void*, container&);
+    };
 
     matcherFrame(container* target, container* pattern, nucleo* exclude);
 
     int type() const override { return typeId::matcherFrame; }
 
-    bool run(container& bindings, const accept& next);
+    bool run(container& bindings, accept next);
 
     // Matches one pattern member against one target member.
-    static bool matchMember(nucleo* pattern, nucleo* target, container& bindings, nucleo* exclude,
-                            const accept& next);
+    static bool matchMember(nucleo* pattern, nucleo* target, container& bindings, nucleo* exclude, accept next);
+
+    // False when matchMember cannot succeed whatever the bindings: a constant
+    // leaf against an unequal node, a group against an operator of another
+    // class or with too few members. Decided without allocating anything.
+    static bool mayMatch(nucleo* pattern, nucleo* target);
+
     // Drops the bindings added after the first `keep` ones.
     static void truncate(container& bindings, int keep);
 
 private:
-    bool slot(int i, container& bindings, const accept& next);
+    bool slot(int i, container& bindings, accept next);
+    // The target member single slot i takes, its sign set aside in a product.
+    nucleo* slotTarget(int i) const;
+    // Whether every single slot may take its member in the current arrangement.
+    bool arrangementMayMatch() const;
     bool advance();
     nucleo* gatherRest();
 

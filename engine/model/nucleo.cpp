@@ -35,7 +35,7 @@ nucleo::~nucleo() {
     if (protocol::mouseOn == this) protocol::mouseOn = nullptr;
     if (protocol::dropTarget == this) protocol::dropTarget = nullptr;
     nodeWatch::forget(this);
-    dropOrigin(this);
+    if (originOnRecord_) dropOrigin(this);
     if (rootDoc) {
         rootDoc->invalidate(this);
         if (rootDoc->focused() == this) killFocus();

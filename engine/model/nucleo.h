@@ -256,6 +256,10 @@ protected:
 
 private:
     static inline std::uint64_t layoutEpoch_ = 0;
+    // Set once the step-origin table has held an entry for this node: only
+    // such nodes look the table up when they are deleted.
+    mutable bool originOnRecord_ = false;
+    friend void markOrigin(const nucleo* step);
 };
 
 // The outcome of putting a new node into the tree with a container's rules

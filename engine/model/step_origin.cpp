@@ -26,9 +26,17 @@ const stepOrigin* originOf(const nucleo* step) {
     return it == t.end() ? nullptr : &it->second;
 }
 
-void setOrigin(const nucleo* step, stepOrigin origin) { table()[step] = std::move(origin); }
+void markOrigin(const nucleo* step) { step->originOnRecord_ = true; }
 
-stepOrigin& originFor(const nucleo* step) { return table()[step]; }
+void setOrigin(const nucleo* step, stepOrigin origin) {
+    markOrigin(step);
+    table()[step] = std::move(origin);
+}
+
+stepOrigin& originFor(const nucleo* step) {
+    markOrigin(step);
+    return table()[step];
+}
 
 void dropOrigin(const nucleo* step) {
     auto& t = table();

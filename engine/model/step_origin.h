@@ -50,6 +50,8 @@ const stepOrigin* originOf(const nucleo* step);
 void setOrigin(const nucleo* step, stepOrigin origin);
 // The origin of step, made empty first when it has none.
 stepOrigin& originFor(const nucleo* step);
+// Notes on step that it has an origin on record (the two above do it).
+void markOrigin(const nucleo* step);
 void dropOrigin(const nucleo* step);
 // Every node that has an origin, in no particular order.
 std::vector<const nucleo*> nodesWithOrigins();
