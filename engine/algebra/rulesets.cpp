@@ -335,20 +335,24 @@ void container::replaceVars(container* bindings) {
 
 namespace {
 
-// The replacement with the bound values in place of its variables. A
-// replacement that is a single leaf is substituted inside a holder.
+// The replacement with the bound values in place of its variables.
 nucleo* substituted(nucleo* replacement, container& bindings) {
     if (container* g = asGroup(replacement)) {
         auto* c = cast<container>(rawCopy(g));
         c->replaceVars(&bindings);
         return c;
     }
-    container holder;
-    holder.linkLast(rawCopy(replacement));
-    holder.replaceVars(&bindings);
-    nucleo* v = holder.first();
-    holder._detachIt(v, false, false);
-    return v;
+    // A single leaf: what replaceVars would make of it alone, without a
+    // holder to hold it. It stands for the binding it equals, found with a
+    // beep like every occurrence.
+    nucleo* value = nullptr;
+    for (nucleo* b = bindings.first(); b && b->chained(); b = b->next()) {
+        auto* v = dyn_cast<variable>(b);
+        if (!v || !(*replacement == *v)) continue;
+        MessageBeep(16);
+        if (v->getValue()) value = v->getValue();
+    }
+    return rawCopy(value ? value : replacement);
 }
 
 // Whether the pattern may match the target at all, judged member by member
