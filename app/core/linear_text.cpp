@@ -17,9 +17,8 @@ namespace {
 // The first n bytes of a node's own text in UTF-8, read in the encoding of
 // its face.
 std::string textOf(const nucleo& node, int n) {
-    LOGFONTA lf{};
-    const bool symbol =
-        GetObjectA(node.getFont(), sizeof lf, &lf) == int(sizeof lf) && isSymbolFace(lf.lfFaceName);
+    const HFONT font = node.getFont();
+    const bool symbol = font && isSymbolFace(font->logfont().lfFaceName);
     return symbol ? symbolToUtf8(node.getText(), n) : cp1252ToUtf8(node.getText(), n);
 }
 
@@ -57,7 +56,7 @@ std::string operand(const container& c, const nucleo& m, bool first) {
 std::string joined(const container& c, const std::string& separator) {
     std::string out;
     bool first = true;
-    for (const nucleo* m : membersOf(c)) {
+    for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) {
         if (!first) out += separator;
         out += operand(c, *m, first);
         first = false;
@@ -68,7 +67,7 @@ std::string joined(const container& c, const std::string& separator) {
 std::string sumText(const container& c) {
     std::string out;
     bool first = true;
-    for (const nucleo* m : membersOf(c)) {
+    for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) {
         if (!first && m->type() == typeId::negation) {
             // a + (-b) reads a - b.
             const auto& neg = static_cast<const container&>(*m);

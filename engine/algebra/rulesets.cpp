@@ -85,6 +85,41 @@ bool preference::chkRule(nucleo* target, container& bindings, nucleo* exclude) {
 matcherFrame::matcherFrame(container* target, container* pattern, nucleo* exclude)
     : target_(target), pattern_(pattern), exclude_(exclude) {}
 
+namespace {
+
+// The frames a thread has finished with, ready for the next problem.
+thread_local std::vector<std::unique_ptr<matcherFrame>> spareFrames;
+constexpr size_t keptFrames = 64;
+
+}  // namespace
+
+matcherFrame::lease matcherFrame::lend(container* target, container* pattern, nucleo* exclude) {
+    if (spareFrames.empty()) return lease(new matcherFrame(target, pattern, exclude));
+    matcherFrame* f = spareFrames.back().release();
+    spareFrames.pop_back();
+    f->reset(target, pattern, exclude);
+    return lease(f);
+}
+
+void matcherFrame::giveBack(matcherFrame* f) {
+    if (spareFrames.size() < keptFrames)
+        spareFrames.emplace_back(f);
+    else
+        delete f;
+}
+
+// A frame starts a problem as a new one would; its lists keep their room.
+void matcherFrame::reset(container* target, container* pattern, nucleo* exclude) {
+    target_ = target;
+    pattern_ = pattern;
+    exclude_ = exclude;
+    targetMembers_.clear();
+    patternMembers_.clear();
+    index_.clear();
+    singles_ = 0;
+    comut_ = stripSigns_ = oddSign_ = false;
+}
+
 void matcherFrame::truncate(container& bindings, int keep) {
     while (bindings.members() > keep) {
         nucleo* v = bindings.last();
@@ -263,13 +298,9 @@ bool matcherFrame::matchMember(nucleo* p, nucleo* t, container& bindings, nucleo
     if (!t->isGroup()) {
         std::unique_ptr<container> wrapped(wrapLike(pg, t));
         if (!wrapped) return false;
-        matcherFrame nested(wrapped.get(), pg, exclude);
-        return nested.run(bindings, next);
+        return lend(wrapped.get(), pg, exclude)->run(bindings, next);
     }
-    {
-        matcherFrame nested(cast<container>(t), pg, exclude);
-        if (nested.run(bindings, next)) return true;
-    }
+    if (lend(cast<container>(t), pg, exclude)->run(bindings, next)) return true;
     if (t->type() != typeId::negation ||
         (pg->type() != typeId::multiplication && pg->type() != typeId::quocient))
         return false;
@@ -283,8 +314,7 @@ bool matcherFrame::matchMember(nucleo* p, nucleo* t, container& bindings, nucleo
         if (!unit) return false;
         while (signed_->members() < pg->members()) signed_->linkLast(unit->copy());
     }
-    matcherFrame nested(signed_.get(), pg, exclude);
-    return nested.run(bindings, next);
+    return lend(signed_.get(), pg, exclude)->run(bindings, next);
 }
 
 // --- substitution --------------------------------------------------------------------------------
@@ -355,6 +385,29 @@ nucleo* substituted(nucleo* replacement, container& bindings) {
     return rawCopy(value ? value : replacement);
 }
 
+// An empty box for the bindings of one match, lent from the one this thread
+// keeps; a match that runs while it is out gets a box of its own.
+class scratchBindings {
+public:
+    scratchBindings() : box_(spare ? spare.release() : new container()) {}
+    ~scratchBindings() {
+        matcherFrame::truncate(*box_, 0);
+        if (!spare)
+            spare.reset(box_);
+        else
+            delete box_;
+    }
+    scratchBindings(const scratchBindings&) = delete;
+    scratchBindings& operator=(const scratchBindings&) = delete;
+    container& get() { return *box_; }
+
+private:
+    static thread_local std::unique_ptr<container> spare;
+    container* box_;
+};
+
+thread_local std::unique_ptr<container> scratchBindings::spare;
+
 // Whether the pattern may match the target at all, judged member by member
 // before any frame is built: in an operator that keeps its members' order,
 // each pattern member against its own target member; otherwise each against
@@ -378,9 +431,10 @@ bool mayMatchWhole(container* target, container* pattern) {
 
 results matchWhole(container* rule, container* target, container* pattern, nucleo* replacement, nucleo* exclude) {
     if (!mayMatchWhole(target, pattern)) return unchanged();
-    container bindings;
-    matcherFrame frame(target, pattern, exclude);
-    if (!frame.run(bindings, [](container&) { return true; })) return unchanged();
+    scratchBindings scratch;
+    container& bindings = scratch.get();
+    matcherFrame::lease frame = matcherFrame::lend(target, pattern, exclude);
+    if (!frame->run(bindings, [](container&) { return true; })) return unchanged();
     if (ruleWatch* w = ruleWatch::current()) w->bound(bindings);
     ruleMatchNote::note(rule, bindings);
     return record(1, rule, substituted(replacement, bindings));

@@ -68,6 +68,22 @@ public:
 
     matcherFrame(container* target, container* pattern, nucleo* exclude);
 
+    // A frame for one problem, lent from the frames this thread has finished
+    // with (a rule is tried at every place, and each try opens frames); it
+    // goes back when the lease ends.
+    class lease {
+    public:
+        explicit lease(matcherFrame* f) : frame_(f) {}
+        ~lease() { giveBack(frame_); }
+        lease(const lease&) = delete;
+        lease& operator=(const lease&) = delete;
+        matcherFrame* operator->() const { return frame_; }
+
+    private:
+        matcherFrame* frame_;
+    };
+    static lease lend(container* target, container* pattern, nucleo* exclude);
+
     int type() const override { return typeId::matcherFrame; }
 
     bool run(container& bindings, accept next);
@@ -84,6 +100,8 @@ public:
     static void truncate(container& bindings, int keep);
 
 private:
+    static void giveBack(matcherFrame* f);
+    void reset(container* target, container* pattern, nucleo* exclude);
     bool slot(int i, container& bindings, accept next);
     // The target member single slot i takes, its sign set aside in a product.
     nucleo* slotTarget(int i) const;

@@ -165,21 +165,17 @@ void factorise(double n, container* product) {
 
 namespace {
 
-void faceOf(const nucleo* n, char (&face)[LF_FACESIZE]) {
-    LOGFONTA lf{};
-    GetObjectA(n->getFont(), sizeof lf, &lf);
-    std::memcpy(face, lf.lfFaceName, LF_FACESIZE);
-    face[LF_FACESIZE - 1] = '\0';
+// The face name of a node's font, read in place; empty without a font.
+const char* faceOf(const nucleo* n) {
+    const HFONT f = n->getFont();
+    return f ? f->logfont().lfFaceName : "";
 }
 
 }  // namespace
 
 bool sameFace(const nucleo* a, const nucleo* b) {
     if (a->getFont() == b->getFont()) return true;
-    char fa[LF_FACESIZE], fb[LF_FACESIZE];
-    faceOf(a, fa);
-    faceOf(b, fb);
-    return std::strcmp(fa, fb) == 0;
+    return std::strncmp(faceOf(a), faceOf(b), LF_FACESIZE - 1) == 0;
 }
 
 }  // namespace tovimat::alg

@@ -1,5 +1,7 @@
 #include "platform/codepages.h"
 
+#include <algorithm>
+
 namespace tovimat {
 
 namespace {
@@ -120,7 +122,12 @@ int utf8Sequence(const char* s, size_t n, char32_t& cp) {
     return length;
 }
 
-std::string cp1252ToUtf8(const char* bytes, int n) { return toUtf8(bytes, n, cp1252ToUnicode); }
+std::string cp1252ToUtf8(const char* bytes, int n) {
+    // Plain ASCII, the usual text of a name or a number, is the same in both.
+    if (bytes && n > 0 && std::all_of(bytes, bytes + n, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(bytes, size_t(n));
+    return toUtf8(bytes, n, cp1252ToUnicode);
+}
 
 std::string utf8ToCp1252(const std::string& utf8) {
     std::string out;
