@@ -415,16 +415,18 @@ thread_local std::unique_ptr<container> scratchBindings::spare;
 // in a product to travel): any other may match.
 bool mayMatchWhole(container* target, container* pattern) {
     if (target->type() != pattern->type() || target->members() != pattern->members()) return true;
-    std::vector<nucleo*> members;
-    for (nucleo* t = target->first(); t && t->chained(); t = t->next()) {
-        if (target->priority() == Priority::product && t->type() == typeId::negation) return true;
-        members.push_back(t);
-    }
+    if (target->priority() == Priority::product)
+        for (nucleo* t = target->first(); t && t->chained(); t = t->next())
+            if (t->type() == typeId::negation) return true;
     const bool anyOrder = target->comut();
-    size_t i = 0;
-    for (nucleo* p = pattern->first(); p && p->chained(); p = p->next(), ++i) {
-        auto fits = [p](nucleo* t) { return matcherFrame::mayMatch(p, t); };
-        if (anyOrder ? std::none_of(members.begin(), members.end(), fits) : !fits(members[i])) return false;
+    nucleo* own = target->first();
+    for (nucleo* p = pattern->first(); p && p->chained(); p = p->next(), own = own->next()) {
+        bool fits = false;
+        for (nucleo* t = anyOrder ? target->first() : own; !fits && t && t->chained(); t = t->next()) {
+            fits = matcherFrame::mayMatch(p, t);
+            if (!anyOrder) break;
+        }
+        if (!fits) return false;
     }
     return true;
 }
