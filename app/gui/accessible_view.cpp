@@ -22,6 +22,7 @@ public:
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value) return pane()->lineText();
+        if (t == QAccessible::Description) return pane()->lineWords();
         if (t == QAccessible::Name && pane()->accessibleName().isEmpty()) return QStringLiteral("Formula");
         return QAccessibleWidget::text(t);
     }

@@ -19,6 +19,7 @@
 
 #include "accessible_view.h"
 #include "core/linear_text.h"
+#include "core/spoken_text.h"
 #include "core/velmor_doc.h"
 #include "core/velmor_protocol.h"
 #include "platform/messages.h"
@@ -197,6 +198,14 @@ QString CVelmorViewWidget::lineText(int* caretOffset) const {
     const std::string text = velmor::linearText(*line, view_.focused(), view_.caretIndex(), &offset);
     if (caretOffset && offset > 0) *caretOffset = int(QString::fromUtf8(text.data(), offset).size());
     return QString::fromStdString(text);
+}
+
+QString CVelmorViewWidget::lineWords() const {
+    container* base = view_.base();
+    if (!base) return QString();
+    nucleo* line = view_.focused();
+    while (line && line->parent() != base) line = line->parent();
+    return QString::fromStdString(velmor::spokenText(line ? *line : static_cast<nucleo&>(*base)));
 }
 
 void CVelmorViewWidget::notifyAccessibility() {

@@ -66,6 +66,8 @@ public:
     // no caret) and the caret's offset in it, in UTF-16 units (0 without a
     // caret).
     QString lineText(int* caretOffset = nullptr) const;
+    // The same line in words, as a screen reader should say it.
+    QString lineWords() const;
     bool caretVisible() const { return caretVisible_ && caretOwner_ == this; }
     // The caret in document coordinates.
     QRect caretRect() const { return QRect(caretPos_, caretSize_); }

@@ -400,7 +400,8 @@ private slots:
     }
 
     // A screen reader finds an editable text whose value is the line with
-    // the caret and whose cursor is the caret, and hears of each change.
+    // the caret, whose description is that line in words, and whose cursor
+    // is the caret, and hears of each change.
     void accessibility() {
         if (!activateAccessibility()) QSKIP("the platform's accessibility cannot be switched on");
         heard.clear();
@@ -413,6 +414,7 @@ private slots:
         QCOMPARE(a->role(), QAccessible::EditableText);
         QVERIFY(a->state().editable);
         QCOMPARE(a->text(QAccessible::Value), QStringLiteral("x + 1 / 2"));
+        QCOMPARE(a->text(QAccessible::Description), QStringLiteral("x plus 1 over 2"));
         QAccessibleTextInterface* text = a->textInterface();
         QVERIFY(text);
         QCOMPARE(text->characterCount(), 9);
@@ -443,6 +445,7 @@ private slots:
         // A second line: the value is that line alone.
         play("{NewItemTool}{Click 10 80}y");
         QCOMPARE(a->text(QAccessible::Value), QStringLiteral("y"));
+        QCOMPARE(a->text(QAccessible::Description), QStringLiteral("y"));
         QCOMPARE(text->cursorPosition(), 1);
 
         // The focus coming back to the pane is announced.
