@@ -479,6 +479,65 @@ TEST(ChainRules, OutOfRangeAndOverflowAreRefused) {
     expectChainSound(*pw);
 }
 
+// A chain of lists `levels` deep, the innermost holding a name: levels + 1
+// levels of nodes in all.
+std::unique_ptr<list> nested(int levels) {
+    auto top = std::make_unique<list>();
+    list* at = top.get();
+    for (int i = 1; i < levels; ++i) {
+        auto* inner = new list();
+        EXPECT_TRUE(at->linkLast(inner));
+        at = inner;
+    }
+    EXPECT_TRUE(at->linkLast(lit("x")));
+    return top;
+}
+
+// The innermost list of a chain made by nested().
+container* bottomOf(container* top) {
+    container* at = top;
+    while (at->members() > 0 && isa<list>(at->last())) at = static_cast<container*>(at->last());
+    return at;
+}
+
+// The nesting bound holds whichever way a subtree grew: members linked deep
+// inside it after it was built, or merged in from another container; and a
+// subtree that lost its deep part counts as shallow as it now is.
+TEST(ChainRules, NestingStaysWithinItsBoundHoweverTheTreeGrows) {
+    MessageRecorder rec;
+    const int half = maxNestingDepth / 2;
+    auto deep = nested(half);  // its bottom stands at level half - 1
+    container* deepBottom = bottomOf(deep.get());
+    auto extra = nested(half / 2);
+    nucleo* deepPart = extra.get();
+    ASSERT_TRUE(deepBottom->linkLast(extra.release()));
+
+    // Grown below its top: too deep under another chain's bottom.
+    auto low = nested(half);
+    EXPECT_FALSE(bottomOf(low.get())->linkLast(deep.get()));
+    EXPECT_NE(said(rec).size(), 0u);
+    rec.clear();
+
+    // Merged in: the moved members' levels count where they land.
+    auto target = std::make_unique<list>();
+    auto source = std::make_unique<list>();
+    ASSERT_TRUE(source->linkLast(nested(half).release()));
+    target->chainAfter(target->head(), source.get());
+    ASSERT_EQ(target->members(), 1);
+    auto high = nested(half + 1);
+    EXPECT_FALSE(bottomOf(high.get())->linkLast(target.get()));
+    rec.clear();
+
+    // Lost its deep part: it fits again where its present height fits.
+    ASSERT_TRUE(deepPart->detach());
+    delete deepPart;
+    auto mid = nested(half - 100);
+    container* midBottom = bottomOf(mid.get());
+    EXPECT_TRUE(midBottom->linkLast(deep.release()));
+    EXPECT_EQ(said(rec).size(), 0u);
+    EXPECT_EQ(midBottom->members(), 2);
+}
+
 // A new node given to the owning forms either stands in the tree (or was
 // merged into it) or comes back with the outcome, out of any wrapper the
 // rules tried; the sanitizer build checks that none is freed twice or lost.

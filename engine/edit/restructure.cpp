@@ -83,11 +83,26 @@ int heightOf(const nucleo* n) {
 
 }  // namespace
 
+int container::heightBoundOf(const nucleo* n) {
+    const auto* c = dyn_cast<container>(n);
+    return c ? c->heightBound : 1;
+}
+
 bool container::nestsTooDeep(const nucleo* n) const {
-    if (level() + heightOf(n) <= maxNestingDepth) return false;
+    const int room = maxNestingDepth - level();
+    if (heightBoundOf(n) <= room) return false;
+    // The bound may have stayed high after members left: count.
+    const int height = heightOf(n);
+    if (const auto* c = dyn_cast<container>(n)) c->heightBound = height;
+    if (height <= room) return false;
     static const std::string why = "An expression may nest at most " + std::to_string(maxNestingDepth) + " levels.";
     nodeMessage(this, why.c_str(), "Velmor", MB_ICONWARNING);
     return true;
+}
+
+void container::raiseHeightBound(const nucleo* joined) {
+    int height = heightBoundOf(joined) + 1;
+    for (container* c = this; c && c->heightBound < height; c = c->parentNode, ++height) c->heightBound = height;
 }
 
 void container::hookLast(nucleo* n) {
@@ -99,6 +114,7 @@ void container::hookLast(nucleo* n) {
     n->nextNode = &tailNode;
     n->parentNode = this;
     ++memberCount;
+    raiseHeightBound(n);
     rowMemberJoined(n);
 }
 
@@ -126,6 +142,7 @@ bool container::_atachIt(nucleo* n, nucleo* a, nucleo* b, bool update) {
     n->parentNode = this;
     n->setRoot(rootDoc);
     ++memberCount;
+    raiseHeightBound(n);
     rowMemberJoined(n);
     memberJoined(n);
 

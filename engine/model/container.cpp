@@ -231,6 +231,7 @@ void container::chainAfter(nucleo* after, container* source) {
         at->nextNode = m;
         m->parentNode = this;
         ++memberCount;
+        raiseHeightBound(m);
         rowMemberJoined(m);
         m->setRoot(rootDoc);
         memberJoined(m);

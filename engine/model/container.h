@@ -299,6 +299,10 @@ protected:
     field separatorNode;
     extremo tailNode;
     int memberCount = 0;
+    // At least the number of levels of this subtree, itself included: raised
+    // as members join anywhere below, never lowered by a member leaving, so
+    // that the nesting check walks a subtree only when it may be too deep.
+    mutable int heightBound = 1;
 
     // The union of the members' boxes as the container rule last computed it.
     struct MemberUnion {
@@ -354,6 +358,10 @@ private:
     // Shows why and answers true when n's subtree placed here would nest
     // deeper than maxNestingDepth.
     bool nestsTooDeep(const nucleo* n) const;
+    // Raises the height bounds of this container and its ancestors for a
+    // member that has just joined it.
+    void raiseHeightBound(const nucleo* joined);
+    static int heightBoundOf(const nucleo* n);
     void unlink(nucleo* n);
     void collapseInto(nucleo* last);
     void dissolveInto(container* p);
