@@ -98,7 +98,7 @@ public:
         positions_.path(formula_, target, m.path);
         // A long line is the place of several matches: its text is made once.
         m.ruleText = textOf(rule);
-        m.placeText = textOf(target);
+        m.placeText = placeTextOf(target);
         m.choiceText = std::move(choice);
         m.bindings = std::move(bindings);
         m.resultText = r.value ? linearText(*r.value) : std::string();
@@ -125,6 +125,9 @@ private:
         if (fresh) it->second = linearText(n);
         return it->second;
     }
+    // A place with few members is written afresh; a long one (the line
+    // itself, where several rules match) once.
+    std::string placeTextOf(const container& n) { return n.members() <= 16 ? linearText(n) : textOf(n); }
 
     std::vector<RuleBinding> bindings_;
     std::string choice_;
