@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/member_text.h"
 #include "model/document.h"
 #include "platform/codepages.h"
 #include "refs/reference.h"
@@ -53,35 +54,9 @@ std::string operand(const container& c, const nucleo& m, bool first) {
     return writtenInParentheses(c, m, first) ? "(" + text + ")" : text;
 }
 
-std::string joined(const container& c, const std::string& separator) {
-    std::string out;
-    bool first = true;
-    for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) {
-        if (!first) out += separator;
-        out += operand(c, *m, first);
-        first = false;
-    }
-    return out;
-}
+std::string joined(const container& c, const std::string& separator) { return joinedMembers(c, separator, operand); }
 
-std::string sumText(const container& c) {
-    std::string out;
-    bool first = true;
-    for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) {
-        if (!first && m->type() == typeId::negation) {
-            // a + (-b) reads a - b.
-            const auto& neg = static_cast<const container&>(*m);
-            const nucleo* term = neg.first();
-            out += " - ";
-            out += term && term->chained() ? operand(neg, *term, true) : std::string();
-        } else {
-            if (!first) out += " + ";
-            out += operand(c, *m, first);
-        }
-        first = false;
-    }
-    return out;
-}
+std::string sumText(const container& c) { return sumMembers(c, " + ", " - ", operand); }
 
 // A relation prefixes its right-hand side: "= 7".
 std::string relationText(const container& c, const char* op) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/linear_text.h"
+#include "core/member_text.h"
 #include "model/document.h"
 #include "refs/reference.h"
 #include "text/linear_syntax.h"
@@ -36,30 +37,9 @@ std::string operand(const container& c, const nucleo& m, bool first) {
     return writtenInParentheses(c, m, first) ? enclosed(words) : words;
 }
 
-std::string joined(const container& c, const std::string& between) {
-    std::string out;
-    bool first = true;
-    for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) {
-        if (!first) out += between;
-        out += operand(c, *m, first);
-        first = false;
-    }
-    return out;
-}
+std::string joined(const container& c, const std::string& between) { return joinedMembers(c, between, operand); }
 
-std::string sumWords(const container& c) {
-    std::string out;
-    bool first = true;
-    for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) {
-        const auto* neg = m->type() == typeId::negation ? static_cast<const container*>(m) : nullptr;
-        if (!first && neg && neg->first() && neg->first()->chained())
-            out += " minus " + operand(*neg, *neg->first(), true);
-        else
-            out += (first ? "" : " plus ") + operand(c, *m, first);
-        first = false;
-    }
-    return out;
-}
+std::string sumWords(const container& c) { return sumMembers(c, " plus ", " minus ", operand); }
 
 std::string powerWords(const container& c) {
     const nucleo* base = c.first();
