@@ -89,7 +89,7 @@ std::optional<double> decimalRoundingByText(double v, int places, double magnitu
 // is what the text round trip gives them: the common case of sums and
 // products of integers costs no text at all.
 std::optional<double> decimalRounding(double v, int places, double magnitude) {
-    if (places == 0 && whole(v)) {
+    if (places == 0 && std::fabs(v) < 1e15 && whole(v)) {
         if (magnitude >= 1e15) return std::nullopt;
         return v;
     }
