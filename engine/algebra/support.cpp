@@ -20,12 +20,26 @@ nucleo* soleMember(nucleo* n) {
 
 std::optional<double> numberOf(nucleo* n) {
     // Parentheses may nest; a sign applies to a number only; a reference
-    // stands for its shared value.
-    while (isa<parentesis>(n) || isa<reference>(n))
-        n = isa<reference>(n) ? cast<reference>(n)->getValue() : soleMember(n);
-    if (!n) return std::nullopt;
-    if (isNumber(n)) return numberValue(n);
-    if (isNegatedNumber(n)) return -numberValue(soleMember(n));
+    // stands for its shared value. Each node's class is asked once.
+    while (n) {
+        switch (n->type()) {
+            case typeId::nominal:
+                return numberValue(n);
+            case typeId::parentesis:
+                n = soleMember(n);
+                break;
+            case typeId::reference:
+                n = cast<reference>(n)->getValue();
+                break;
+            case typeId::negation: {
+                nucleo* m = soleMember(n);
+                if (isNumber(m)) return -numberValue(m);
+                return std::nullopt;
+            }
+            default:
+                return std::nullopt;
+        }
+    }
     return std::nullopt;
 }
 
