@@ -13,6 +13,7 @@
 
 #include "algebra/refusal.h"
 #include "algebra_trees.h"
+#include "refs/reference.h"
 
 namespace tovimat {
 namespace {
@@ -171,6 +172,30 @@ TEST(AlgebraFold, NumbersLeftByTheFirstFoldAmongThemselves) {
     EXPECT_STREQ(why.reason(), refusalNote::tooLarge);
     const double first = 1e308 + -1.5e308, second = 1e308 + -1.7e308;
     EXPECT_TRUE(sameTree(r.value.release(), S(N(first), L("x"), N(second), L("y"))));
+}
+
+// What counts as a numeric operand: a number, negated or in parentheses, or
+// shared; a sign applies to a number directly, never to a bracket or a
+// shared value, and plus-or-minus is no sign of a number.
+TEST(AlgebraFold, NumericOperandsAreReadThroughBracketsAndSharedValues) {
+    auto read = [](nucleo* n) {
+        owned tree(n);
+        return alg::numberOf(tree.get());
+    };
+    EXPECT_EQ(read(N(3)), 3);
+    EXPECT_EQ(read(Neg(N(3))), -3);
+    EXPECT_EQ(read(Par(Par(Neg(N(2))))), -2);
+    EXPECT_EQ(read(new reference(N(5))), 5);
+    EXPECT_EQ(read(Par(new reference(Neg(N(4))))), -4);
+    EXPECT_TRUE(std::signbit(*read(Neg(N(0)))));
+    EXPECT_EQ(read(Pm(N(3))), std::nullopt);
+    EXPECT_EQ(read(Neg(Neg(N(3)))), std::nullopt);
+    EXPECT_EQ(read(Neg(Par(N(3)))), std::nullopt);
+    EXPECT_EQ(read(Neg(new reference(N(5)))), std::nullopt);
+    EXPECT_EQ(read(make<parentesis>()), std::nullopt);
+    EXPECT_EQ(read(new reference()), std::nullopt);
+    EXPECT_EQ(read(L("x")), std::nullopt);
+    EXPECT_EQ(read(S(N(1), N(2))), std::nullopt);
 }
 
 }  // namespace
