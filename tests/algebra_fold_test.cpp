@@ -13,6 +13,7 @@
 
 #include "algebra/refusal.h"
 #include "algebra_trees.h"
+#include "platform/messages.h"
 #include "refs/reference.h"
 
 namespace tovimat {
@@ -196,6 +197,33 @@ TEST(AlgebraFold, NumericOperandsAreReadThroughBracketsAndSharedValues) {
     EXPECT_EQ(read(new reference()), std::nullopt);
     EXPECT_EQ(read(L("x")), std::nullopt);
     EXPECT_EQ(read(S(N(1), N(2))), std::nullopt);
+}
+
+// A full group takes no more members: whatever is appended to it, leaf or
+// group, is dropped without a word.
+TEST(AlgebraFold, AFullGroupDropsWhatIsAppendedQuietly) {
+    struct Count : MessageSink {
+        int messages = 0;
+        void beep(UINT) override {}
+        int messageBox(const char*, const char*, UINT) override {
+            ++messages;
+            return IDOK;
+        }
+    } count;
+    MessageSink* previous = setMessageSink(&count);
+    owned bracket(Par(L("x")));
+    alg::append(cast<container>(bracket.get()), L("y"));
+    alg::append(cast<container>(bracket.get()), S(L("a"), L("b")));
+    owned power(P(L("x"), N(2)));
+    alg::append(cast<container>(power.get()), N(3));
+    owned product(M_(L("a")));
+    alg::append(cast<container>(product.get()), L("b"));
+    alg::append(cast<container>(product.get()), Neg(N(1)));
+    setMessageSink(previous);
+    EXPECT_EQ(count.messages, 0);
+    EXPECT_EQ(dump(bracket.get()), dump(owned(Par(L("x"))).get()));
+    EXPECT_EQ(dump(power.get()), dump(owned(P(L("x"), N(2))).get()));
+    EXPECT_EQ(dump(product.get()), dump(owned(M_(L("a"), L("b"), Par(Neg(N(1))))).get()));
 }
 
 }  // namespace

@@ -89,6 +89,13 @@ bool associative(int type) {
 
 void append(container* c, nucleo* n) {
     if (!n) return;
+    if (!n->isGroup()) {
+        // A leaf is never merged nor parenthesised: it is linked as it is,
+        // unless the container is full.
+        if (c->members() >= c->maxMembers() || !c->linkLast(n))
+            if (!n->atached()) delete n;
+        return;
+    }
     if (container* g = asGroup(n); g && g->type() == c->type() && associative(c->type()) &&
                                    g->tail()->getLen() == 0 &&
                                    long(c->members()) + g->members() <= long(c->maxMembers())) {
