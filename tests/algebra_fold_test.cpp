@@ -24,9 +24,10 @@ using namespace testing::trees;
 bool sameDouble(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 std::vector<double> wholeNumbers() {
-    std::vector<double> v = {0.0, -0.0, 1, -1, 7, 300, 1e15 - 1, 1e15, 1e15 + 1, 999999999999999.0,
-                             0x1p52, 0x1p52 + 1, 0x1p53, 0x1p53 + 2, 0x1p63, 1e20, 1e22, 1e23, 1e300,
-                             DBL_MAX, -DBL_MAX};
+    std::vector<double> v = {
+        0.0,     -0.0,       1,      -1,         7,      300,  1e15 - 1, 1e15, 1e15 + 1, 999999999999999.0,
+        0x1p52,  0x1p52 + 1, 0x1p53, 0x1p53 + 2, 0x1p63, 1e20, 1e22,     1e23, 1e300,    DBL_MAX,
+        -DBL_MAX};
     for (double p = 1; p < 1e308; p *= 10) {
         v.push_back(p);
         v.push_back(-p);
@@ -46,8 +47,7 @@ std::vector<double> wholeNumbers() {
 
 TEST(AlgebraFold, DecimalShortcutsAgreeWithTheText) {
     std::vector<double> values = wholeNumbers();
-    for (double d : {0.5, -0.25, 0.1, 1e-5, 123.456, 4.9e-324, 1e15 + 0.5, 0x1p52 - 0.5})
-        values.push_back(d);
+    for (double d : {0.5, -0.25, 0.1, 1e-5, 123.456, 4.9e-324, 1e15 + 0.5, 0x1p52 - 0.5}) values.push_back(d);
     for (double d : values) {
         ASSERT_EQ(alg::decimalPlaces(d), alg::decimalPlacesByText(d)) << d;
         for (int places : {0, 1, 3}) {
@@ -121,17 +121,20 @@ struct Reference {
     }
 };
 
-container* holder(bool product) { return product ? static_cast<container*>(new multiplication()) : new sum(); }
+container* holder(bool product) {
+    return product ? static_cast<container*>(new multiplication()) : new sum();
+}
 
 TEST(AlgebraFold, LongFoldsMatchThePairwiseFold) {
-    const double numbers[] = {0.0, -0.0, 1, 2, 7, 1e15 - 1, 1e15, 0x1p53, 0x1p53 + 2, 9e15, 1e154, 1e200, 1e308,
-                              1.7e308};
+    const double numbers[] = {0.0,    -0.0,       1,    2,     7,     1e15 - 1, 1e15,
+                              0x1p53, 0x1p53 + 2, 9e15, 1e154, 1e200, 1e308,    1.7e308};
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         const bool product = round % 2;
         std::vector<Member> members(1 + random() % 12);
         for (Member& m : members)
-            m = {Member::Kind(random() % 4), numbers[random() % std::size(numbers)] * (random() % 3 ? 1 : -1)};
+            m = {Member::Kind(random() % 4),
+                 numbers[random() % std::size(numbers)] * (random() % 3 ? 1 : -1)};
         Reference expected(members, product);
         if (expected.changes == 0) continue;  // the fold has nothing to do: other rules take over
 

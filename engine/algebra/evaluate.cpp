@@ -438,8 +438,9 @@ private:
 
     int nodes() {
         int changes = 0;
-        size_t i = 0;
-        for (nucleo* m = op_->first(); m && m->chained(); m = m->next(), ++i) kept_.push_back({i, m, false});
+        size_t place = 0;
+        for (nucleo* m = op_->first(); m && m->chained(); m = m->next(), ++place)
+            kept_.push_back({place, m, false});
         std::vector<std::unique_ptr<nucleo>> made(kept_.size());
         for (size_t i = 0; i < kept_.size(); ++i) {
             if (kept_[i].gone) continue;
