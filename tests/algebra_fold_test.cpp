@@ -47,7 +47,9 @@ std::vector<double> wholeNumbers() {
 
 TEST(AlgebraFold, DecimalShortcutsAgreeWithTheText) {
     std::vector<double> values = wholeNumbers();
-    for (double d : {0.5, -0.25, 0.1, 1e-5, 123.456, 4.9e-324, 1e15 + 0.5, 0x1p52 - 0.5}) values.push_back(d);
+    for (double d : {0.5, -0.25, 0.1, 1e-5, 123.456, 4.9e-324, 1e15 + 0.5, 0x1p52 - 0.5, HUGE_VAL, -HUGE_VAL,
+                     double(NAN)})
+        values.push_back(d);
     for (double d : values) {
         ASSERT_EQ(alg::decimalPlaces(d), alg::decimalPlacesByText(d)) << d;
         for (int places : {0, 1, 3}) {
