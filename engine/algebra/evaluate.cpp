@@ -41,11 +41,22 @@ bool hasKernel(int type) {
     }
 }
 
+}  // namespace
+
 // --- exact decimal results ---------------------------------------------------------------------
 
-// Places after the decimal point in the shortest text that reads back as d:
-// 2 for 0.25, 5 for 1e-05, 0 for 300 and for 1e+20.
-int decimalPlaces(double d) {
+namespace alg {
+
+namespace {
+
+// isInteger without a call to trunc: from 2^52 up every finite double is whole.
+inline bool whole(double d) {
+    return std::fabs(d) < 0x1p52 ? double(static_cast<long long>(d)) == d : std::isfinite(d);
+}
+
+}  // namespace
+
+int decimalPlacesByText(double d) {
     char buf[64];
     const std::string_view text(buf, size_t(std::to_chars(buf, buf + sizeof buf, d).ptr - buf));
     const size_t e = text.find('e');
@@ -61,12 +72,10 @@ int decimalPlaces(double d) {
     return std::max(0, fraction - exponent);
 }
 
-// v rounded to the given places, when the exact result it stands for is a
-// decimal with those places and at most 15 significant digits (magnitude
-// bounds the size of the operands and of v). Below 15 digits the rounding
-// errors of the operands and of the operation stay under half a unit of the
-// last place, so the rounding lands on the exact decimal. Nothing beyond.
-std::optional<double> decimalRounding(double v, int places, double magnitude) {
+// A whole number is its own shortest text: no digit after the point.
+int decimalPlaces(double d) { return whole(d) ? 0 : decimalPlacesByText(d); }
+
+std::optional<double> decimalRoundingByText(double v, int places, double magnitude) {
     if (places > 30 || magnitude * std::pow(10.0, places) >= 1e15) return std::nullopt;
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, places);
@@ -75,6 +84,24 @@ std::optional<double> decimalRounding(double v, int places, double magnitude) {
     if (std::from_chars(buf, end, r).ec != std::errc()) return std::nullopt;
     return r;
 }
+
+// Whole numbers rounded to no places stay as they are (-0 included), which
+// is what the text round trip gives them: the common case of sums and
+// products of integers costs no text at all.
+std::optional<double> decimalRounding(double v, int places, double magnitude) {
+    if (places == 0 && std::fabs(v) < 1e15 && whole(v)) {
+        if (magnitude >= 1e15) return std::nullopt;
+        return v;
+    }
+    return decimalRoundingByText(v, places, magnitude);
+}
+
+}  // namespace alg
+
+namespace {
+
+using alg::decimalPlaces;
+using alg::decimalRounding;
 
 std::optional<double> decimalProduct(double a, double b, double v) {
     return decimalRounding(v, decimalPlaces(a) + decimalPlaces(b), std::fabs(v));
@@ -311,101 +338,133 @@ std::optional<double> combined(operat* op, double a, double b) {
 // the first are all divisors, so two of them combine by multiplication.
 //
 // A numeric operator combines numbers only, so a member that is not a
-// number absorbs nothing and a number is only offered numbers: the fold
-// takes one pass over the members, and numbers are folded as values, with
-// one new node for each accumulator that absorbed something.
+// number absorbs nothing and a number is only offered numbers. The first
+// number meets every later number in one walk along the chain; only the
+// numbers it leaves behind are kept, to be offered in turn to the
+// accumulators among them. Numbers are folded as values, with one new node
+// for each accumulator that absorbed something.
 class Fold {
 public:
-    explicit Fold(operat* op) : op_(op), numeric_(hasKernel(op->type())) {
-        // One walk along the chain: the members, and the numbers among them.
-        for (nucleo* m = op->first(); m && m->chained(); m = m->next()) {
-            if (numeric_) {
-                auto v = numberOf(m);
-                value_.push_back(v ? *v : 0.0);
-                if (v) alive_.push_back(members_.size());
-            }
-            members_.push_back(m);
-        }
-        gone_.assign(members_.size(), false);
-        made_.resize(members_.size());
-    }
+    explicit Fold(operat* op) : op_(op), numeric_(hasKernel(op->type())) {}
 
     int run() { return numeric_ ? numbers() : nodes(); }
 
     // The members after the fold, in order: the new accumulators and copies
     // of the members that stayed.
     void emit(container* out) {
-        for (size_t i = 0; i < members_.size(); ++i) {
-            if (gone_[i]) continue;
-            alg::append(out, made_[i] ? made_[i].release() : alg::rawCopy(members_[i]));
+        auto made = made_.begin();
+        for (const Kept& k : kept_) {
+            if (k.gone) continue;
+            if (made != made_.end() && made->first == k.index) {
+                alg::append(out, made->second.release());
+                ++made;
+            } else {
+                alg::append(out, alg::rawCopy(k.member));
+            }
         }
     }
 
 private:
+    // A member not absorbed by the first accumulator (absorbed later, when gone).
+    struct Kept {
+        size_t index;  // its place in the chain
+        nucleo* member;
+        bool gone;
+    };
+    struct Number {
+        size_t index;  // the member's place in the chain
+        size_t slot;   // its place in kept_
+        double value;
+    };
+
+    // acc absorbing value when the operator combines the pair; the
+    // accumulator at member index i.
+    std::optional<double> combine(size_t i, double acc, double value) const {
+        if (op_->type() == typeId::quocient && i > 0) {
+            const double v = acc * value;
+            if (!std::isfinite(v)) return std::nullopt;
+            return exactProduct(acc, value, v);
+        }
+        return combined(op_, acc, value);
+    }
+
     int numbers() {
         int changes = 0;
-        const std::vector<double>& value = value_;
-        std::vector<size_t>& alive = alive_;  // numbers not yet absorbed, in order
-        const bool divisors = op_->type() == typeId::quocient;
-        for (size_t a = 0; a < alive.size(); ++a) {
-            const size_t i = alive[a];
-            if (gone_[i]) continue;
-            double acc = value[i];
-            bool absorbed = false;
-            for (size_t b = a + 1; b < alive.size(); ++b) {
-                const size_t j = alive[b];
-                if (gone_[j]) continue;
-                std::optional<double> v;
-                if (divisors && i > 0) {
-                    v = acc * value[j];
-                    if (std::isfinite(*v))
-                        v = exactProduct(acc, value[j], *v);
-                    else
-                        v.reset();
-                } else {
-                    v = combined(op_, acc, value[j]);
+        // The first number against all the others, along the chain.
+        std::vector<Number> left;  // the numbers it did not absorb, in order
+        std::optional<Number> first;
+        size_t i = 0;
+        for (nucleo* m = op_->first(); m && m->chained(); m = m->next(), ++i) {
+            auto v = numberOf(m);
+            if (v && first) {
+                if (auto sum = combine(first->index, first->value, *v)) {
+                    first->value = *sum;
+                    ++changes;
+                    continue;
                 }
-                if (!v) continue;
-                acc = *v;
-                gone_[j] = true;
-                absorbed = true;
-                ++changes;
+                left.push_back({i, kept_.size(), *v});
+            } else if (v) {
+                first = Number{i, kept_.size(), *v};
             }
-            if (absorbed) made_[i].reset(new nominal(acc));
-            // Keep only what is left to offer to the next accumulators.
-            std::vector<size_t> left(alive.begin(), alive.begin() + std::ptrdiff_t(a) + 1);
-            for (size_t b = a + 1; b < alive.size(); ++b)
-                if (!gone_[alive[b]]) left.push_back(alive[b]);
-            alive.swap(left);
+            kept_.push_back({i, m, false});
+        }
+        if (changes) made_.emplace_back(first->index, std::make_unique<nominal>(first->value));
+        return changes + rest(left);
+    }
+
+    // The numbers the first one left, each in turn the accumulator of those
+    // after it.
+    int rest(std::vector<Number>& alive) {
+        int changes = 0;
+        for (size_t a = 0; a < alive.size(); ++a) {
+            Number acc = alive[a];
+            bool absorbed = false;
+            size_t stay = a + 1;
+            for (size_t b = a + 1; b < alive.size(); ++b) {
+                if (auto v = combine(acc.index, acc.value, alive[b].value)) {
+                    acc.value = *v;
+                    kept_[alive[b].slot].gone = true;
+                    absorbed = true;
+                    ++changes;
+                } else {
+                    alive[stay++] = alive[b];
+                }
+            }
+            alive.resize(stay);
+            if (absorbed) made_.emplace_back(acc.index, std::make_unique<nominal>(acc.value));
         }
         return changes;
     }
 
     int nodes() {
         int changes = 0;
-        for (size_t i = 0; i < members_.size(); ++i) {
-            if (gone_[i]) continue;
-            nucleo* current = members_[i];
-            for (size_t j = i + 1; j < members_.size(); ++j) {
-                if (gone_[j]) continue;
-                nucleo* made = op_->eval(current, members_[j]);
-                if (!made) continue;
-                gone_[j] = true;
-                made_[i].reset(made);
-                current = made;
+        size_t place = 0;
+        for (nucleo* m = op_->first(); m && m->chained(); m = m->next(), ++place)
+            kept_.push_back({place, m, false});
+        std::vector<std::unique_ptr<nucleo>> made(kept_.size());
+        for (size_t i = 0; i < kept_.size(); ++i) {
+            if (kept_[i].gone) continue;
+            nucleo* current = kept_[i].member;
+            for (size_t j = i + 1; j < kept_.size(); ++j) {
+                if (kept_[j].gone) continue;
+                nucleo* v = op_->eval(current, kept_[j].member);
+                if (!v) continue;
+                kept_[j].gone = true;
+                made[i].reset(v);
+                current = v;
                 ++changes;
             }
         }
+        for (size_t i = 0; i < made.size(); ++i)
+            if (made[i]) made_.emplace_back(i, std::move(made[i]));
         return changes;
     }
 
     operat* op_;
     const bool numeric_;
-    std::vector<nucleo*> members_;
-    std::vector<double> value_;
-    std::vector<size_t> alive_;
-    std::vector<bool> gone_;
-    std::vector<std::unique_ptr<nucleo>> made_;
+    std::vector<Kept> kept_;
+    // The new accumulators by member index, in order.
+    std::vector<std::pair<size_t, std::unique_ptr<nucleo>>> made_;
 };
 
 }  // namespace

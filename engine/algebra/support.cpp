@@ -20,12 +20,26 @@ nucleo* soleMember(nucleo* n) {
 
 std::optional<double> numberOf(nucleo* n) {
     // Parentheses may nest; a sign applies to a number only; a reference
-    // stands for its shared value.
-    while (isa<parentesis>(n) || isa<reference>(n))
-        n = isa<reference>(n) ? cast<reference>(n)->getValue() : soleMember(n);
-    if (!n) return std::nullopt;
-    if (isNumber(n)) return numberValue(n);
-    if (isNegatedNumber(n)) return -numberValue(soleMember(n));
+    // stands for its shared value. Each node's class is asked once.
+    while (n) {
+        switch (n->type()) {
+            case typeId::nominal:
+                return numberValue(n);
+            case typeId::parentesis:
+                n = soleMember(n);
+                break;
+            case typeId::reference:
+                n = cast<reference>(n)->getValue();
+                break;
+            case typeId::negation: {
+                nucleo* m = soleMember(n);
+                if (isNumber(m)) return -numberValue(m);
+                return std::nullopt;
+            }
+            default:
+                return std::nullopt;
+        }
+    }
     return std::nullopt;
 }
 
@@ -75,6 +89,13 @@ bool associative(int type) {
 
 void append(container* c, nucleo* n) {
     if (!n) return;
+    if (!n->isGroup()) {
+        // A leaf is never merged nor parenthesised: it is linked as it is,
+        // unless the container is full.
+        if (c->members() >= c->maxMembers() || !c->linkLast(n))
+            if (!n->atached()) delete n;
+        return;
+    }
     if (container* g = asGroup(n); g && g->type() == c->type() && associative(c->type()) &&
                                    g->tail()->getLen() == 0 &&
                                    long(c->members()) + g->members() <= long(c->maxMembers())) {

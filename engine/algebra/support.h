@@ -69,6 +69,22 @@ double commonFactor(double a, double b);
 // Appends the prime factors of n (ascending, a factor above 31 as it is) to product.
 void factorise(double n, container* product);
 
+// --- decimals ----------------------------------------------------------------------------------
+
+// Places after the decimal point in the shortest text that reads back as d:
+// 2 for 0.25, 5 for 1e-05, 0 for 300 and for 1e+20.
+int decimalPlaces(double d);
+// v rounded to the given places, when the exact result it stands for is a
+// decimal with those places and at most 15 significant digits (magnitude
+// bounds the size of the operands and of v). Below 15 digits the rounding
+// errors of the operands and of the operation stay under half a unit of the
+// last place, so the rounding lands on the exact decimal. Nothing beyond.
+std::optional<double> decimalRounding(double v, int places, double magnitude);
+// The same two answers read off the number's text in every case; the two
+// above skip the text where the answer is known without it.
+int decimalPlacesByText(double d);
+std::optional<double> decimalRoundingByText(double v, int places, double magnitude);
+
 // The equal face names of two nodes' fonts.
 bool sameFace(const nucleo* a, const nucleo* b);
 
