@@ -192,12 +192,15 @@ bool container::lift(container* n, nucleo* b) {
     if (right && right->members() > 0 && nHadMembers && settle(n, right, n->last(), n->tail()))
         right = nullptr;  // keep the rest of this container rather than lose it
     delete right;
-    // n may itself be flattened into p: keep what is needed afterwards.
+    // n may itself be flattened into p, and so may its last member (a sum
+    // ending in a sum that p merges): keep what is needed afterwards, and
+    // put the caret only on a member that is still there.
     protocol* root = rootDoc;
     nucleo* caretTarget = n->members() > 0 ? n->last() : nullptr;
+    const nodeWatch caretStays(caretTarget);
     if (!p->replace(this, n, true)) return false;
     if (root) root->remeasureOn(root->getBase());
-    if (caretTarget) caretTarget->focusRight();
+    if (caretTarget && caretStays.alive()) caretTarget->focusRight();
     return true;
 }
 
