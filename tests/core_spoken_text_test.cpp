@@ -40,6 +40,8 @@ TEST(SpokenText, RelationsReadAsSentences) {
     EXPECT_EQ(spoken("x = 7"), "x equals 7");
     EXPECT_EQ(spoken("a < b"), "a is less than b");
     EXPECT_EQ(spoken("a >= b"), "a is greater than or equal to b");
+    EXPECT_EQ(spoken("x \u2208 S"), "x belongs to S");
+    EXPECT_EQ(spoken("A \u222a B"), "A union B");
 }
 
 }  // namespace

@@ -76,7 +76,9 @@ std::string relationWords(const container& c, const char* words) {
     return rhs.empty() ? std::string(words) : std::string(words) + " " + rhs;
 }
 
-std::string setRelationWords(const container& c) {
+// A relation between sets, or a union or intersection, in words; any other
+// group reads its members one after another.
+std::string infixWords(const container& c) {
     static const std::pair<int, const char*> words[] = {
         {typeId::contains, " contains "},   {typeId::contained, " is contained in "},
         {typeId::notContain, " does not contain "}, {typeId::refers, " refers to "},
@@ -158,22 +160,12 @@ std::string groupWords(const container& c) {
             return relationWords(c, "implies");
         case typeId::equivalence:
             return relationWords(c, "is equivalent to");
-        case typeId::contains:
-        case typeId::contained:
-        case typeId::notContain:
-        case typeId::refers:
-        case typeId::refered:
-        case typeId::belongs:
-        case typeId::notBelong:
-        case typeId::junction:
-        case typeId::intersection:
-            return setRelationWords(c);
         case typeId::reference: {
             const nucleo* value = static_cast<const reference&>(c).getValue();
             return value ? spokenText(*value) : std::string();
         }
         default:
-            return joined(c, " ");
+            return infixWords(c);
     }
 }
 

@@ -408,31 +408,7 @@ private:
 
 thread_local std::unique_ptr<container> scratchBindings::spare;
 
-// Whether the pattern may match the target at all, judged member by member
-// before any frame is built: in an operator that keeps its members' order,
-// each pattern member against its own target member; otherwise each against
-// any. Only the plain case is judged (as many members on each side, no sign
-// in a product to travel): any other may match.
-bool mayMatchWhole(container* target, container* pattern) {
-    if (target->type() != pattern->type() || target->members() != pattern->members()) return true;
-    if (target->priority() == Priority::product)
-        for (nucleo* t = target->first(); t && t->chained(); t = t->next())
-            if (t->type() == typeId::negation) return true;
-    const bool anyOrder = target->comut();
-    nucleo* own = target->first();
-    for (nucleo* p = pattern->first(); p && p->chained(); p = p->next(), own = own->next()) {
-        bool fits = false;
-        for (nucleo* t = anyOrder ? target->first() : own; !fits && t && t->chained(); t = t->next()) {
-            fits = matcherFrame::mayMatch(p, t);
-            if (!anyOrder) break;
-        }
-        if (!fits) return false;
-    }
-    return true;
-}
-
 results matchWhole(container* rule, container* target, container* pattern, nucleo* replacement, nucleo* exclude) {
-    if (!mayMatchWhole(target, pattern)) return unchanged();
     scratchBindings scratch;
     container& bindings = scratch.get();
     matcherFrame::lease frame = matcherFrame::lend(target, pattern, exclude);
