@@ -5,9 +5,9 @@
 
 #include "core/member_text.h"
 #include "model/document.h"
-#include "platform/codepages.h"
 #include "refs/reference.h"
 #include "text/linear_syntax.h"
+#include "text/node_text.h"
 
 using namespace tovimat;
 
@@ -15,15 +15,6 @@ namespace velmor {
 
 namespace {
 
-// The first n bytes of a node's own text in UTF-8, read in the encoding of
-// its face.
-std::string textOf(const nucleo& node, int n) {
-    const HFONT font = node.getFont();
-    const bool symbol = font && isSymbolFace(font->logfont().lfFaceName);
-    return symbol ? symbolToUtf8(node.getText(), n) : cp1252ToUtf8(node.getText(), n);
-}
-
-std::string textOf(const nucleo& n) { return textOf(n, n.getLen()); }
 
 // While a text with the caret is written: the caret's node and index, and
 // the mark left in the text where the caret stands (a noncharacter, which no
@@ -38,7 +29,7 @@ constexpr const char* kCaretMark = "\xEF\xBF\xBF";
 std::string withCaretMark(const nucleo& n, std::string text) {
     if (n.isGroup()) return caretMark.index == 0 ? kCaretMark + text : text + kCaretMark;
     const int at = std::clamp(caretMark.index, 0, int(n.getLen()));
-    const std::string before = textOf(n, at);
+    const std::string before = utf8TextOf(n, at);
     return before + kCaretMark + text.substr(std::min(before.size(), text.size()));
 }
 
@@ -129,7 +120,7 @@ std::string groupText(const container& c) {
         case typeId::algATan:
             return functionText(c, "atan");
         case typeId::userFunc: {
-            std::string name = textOf(*c.head());
+            std::string name = utf8TextOf(*c.head());
             auto m = membersOf(c);
             if (m.size() == 1 && m[0]->type() == typeId::argument) return name + linearText(*m[0]);
             return name + "(" + joined(c, ", ") + ")";
@@ -161,23 +152,23 @@ std::string groupText(const container& c) {
         case typeId::junction:
         case typeId::intersection:
             // Infix, with the relation's own glyph.
-            return joined(c, " " + textOf(*c.separator()) + " ");
+            return joined(c, " " + utf8TextOf(*c.separator()) + " ");
         case typeId::reference: {
             // The shared value, wherever it stands now, in the place's own
             // parentheses if it has any.
             const nucleo* value = static_cast<const reference&>(c).getValue();
-            return textOf(*c.head()) + (value ? linearText(*value) : "") + textOf(*c.tail());
+            return utf8TextOf(*c.head()) + (value ? linearText(*value) : "") + utf8TextOf(*c.tail());
         }
         default:
             // Any other composite: its delimiters around its members.
-            return textOf(*c.head()) + joined(c, textOf(*c.separator())) + textOf(*c.tail());
+            return utf8TextOf(*c.head()) + joined(c, utf8TextOf(*c.separator())) + utf8TextOf(*c.tail());
     }
 }
 
 }  // namespace
 
 std::string linearText(const nucleo& n) {
-    std::string text = n.isGroup() ? groupText(static_cast<const container&>(n)) : textOf(n);
+    std::string text = n.isGroup() ? groupText(static_cast<const container&>(n)) : utf8TextOf(n);
     return &n == caretMark.node ? withCaretMark(n, std::move(text)) : text;
 }
 

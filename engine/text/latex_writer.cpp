@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "model/document.h"
-#include "platform/codepages.h"
 #include "refs/reference.h"
+#include "text/node_text.h"
 
 namespace tovimat {
 
@@ -16,16 +16,6 @@ std::vector<const nucleo*> membersOf(const container& c) {
     std::vector<const nucleo*> out;
     for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) out.push_back(m);
     return out;
-}
-
-bool isSymbolText(const nucleo& n) {
-    LOGFONTA lf{};
-    return GetObjectA(n.getFont(), sizeof lf, &lf) == int(sizeof lf) && isSymbolFace(lf.lfFaceName);
-}
-
-// A node's own text in UTF-8, read in the encoding of its face.
-std::string utf8Of(const nucleo& n) {
-    return isSymbolText(n) ? symbolToUtf8(n.getText(), n.getLen()) : cp1252ToUtf8(n.getText(), n.getLen());
 }
 
 // UTF-8 text for \text{…}: the characters TeX treats specially escaped.
@@ -86,7 +76,7 @@ std::string nameText(const std::string& name, const char* wordCommand = "\\mathi
 }
 
 std::string leafText(const nucleo& n) {
-    const std::string text = utf8Of(n);
+    const std::string text = utf8TextOf(n);
     switch (n.type()) {
         case typeId::nominal:
             return isNumber(text) ? text : "\\text{" + textEscaped(text) + "}";
@@ -300,7 +290,7 @@ const char* trigCommand(int type) {
 }
 
 std::string userFuncText(const container& c) {
-    const std::string name = utf8Of(*c.head());
+    const std::string name = utf8TextOf(*c.head());
     std::string out = nameText(name, "\\operatorname");
     const auto m = membersOf(c);
     if (m.size() == 1 && m[0]->type() == typeId::argument) return out + write(*m[0]);

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "model/document.h"
-#include "platform/codepages.h"
 #include "refs/reference.h"
+#include "text/node_text.h"
 
 namespace tovimat {
 
@@ -14,15 +14,6 @@ namespace {
 constexpr const char* kMathOpen = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\" display=\"block\">";
 // U+2061 FUNCTION APPLICATION, between a function's name and its argument.
 constexpr const char* kApply = "<mo>\u2061</mo>";
-
-bool isSymbolText(const nucleo& n) {
-    LOGFONTA lf{};
-    return GetObjectA(n.getFont(), sizeof lf, &lf) == int(sizeof lf) && isSymbolFace(lf.lfFaceName);
-}
-
-std::string utf8Of(const nucleo& n) {
-    return isSymbolText(n) ? symbolToUtf8(n.getText(), n.getLen()) : cp1252ToUtf8(n.getText(), n.getLen());
-}
 
 bool isNumber(const std::string& s) {
     if (s.empty() || !std::isdigit(static_cast<unsigned char>(s[0]))) return false;
@@ -167,7 +158,7 @@ private:
     }
 
     void leafOf(const nucleo& n) {
-        const std::string s = utf8Of(n);
+        const std::string s = utf8TextOf(n);
         switch (n.type()) {
             case typeId::nominal:
                 return isNumber(s) ? token("mn", s) : token("mi", s);
@@ -306,7 +297,7 @@ private:
 
     void userFunction(const container& c) {
         out_ += "<mrow>";
-        token("mi", utf8Of(*c.head()));
+        token("mi", utf8TextOf(*c.head()));
         out_ += kApply;
         const nucleo* only = c.members() == 1 ? c.first() : nullptr;
         if (only && only->type() == typeId::argument)
