@@ -127,6 +127,32 @@ TEST(AlgebraRules, ConstantsAndGroupsOfThePatternMatchThroughSignsParenthesesAnd
     EXPECT_TRUE(noRule(spread(), M_(L("a"), N(1))));
 }
 
+// A name that leads two members (x * x, x^m * x^n) takes equal nodes in
+// both. The matcher compares them before it binds anything; what may match
+// must still come through factors' signs, parentheses, another order, and a
+// name bound before by another member.
+TEST(AlgebraRules, ANameLeadingTwoMembersTakesEqualNodesInBoth) {
+    MessageRecorder quiet;
+    auto square = [] { return Box(Rule(M_(L("x"), L("x")), L("x"))); };
+    EXPECT_TRUE(rewrites(square(), M_(Par(L("a")), L("a")), L("a")));
+    EXPECT_TRUE(rewrites(square(), M_(Neg(L("a")), Neg(L("a"))), L("a")));
+    EXPECT_TRUE(noRule(square(), M_(L("a"), N(1))));
+    auto powers = [] { return Box(Rule(M_(P(L("x"), L("m")), P(L("x"), L("n"))), L("n"))); };
+    EXPECT_TRUE(rewrites(powers(), M_(P(L("a"), N(2)), P(L("a"), N(3))), N(3)));
+    EXPECT_TRUE(rewrites(powers(), M_(P(L("b"), N(3)), Par(P(L("b"), N(1)))), N(1)));
+    EXPECT_TRUE(rewrites(powers(), M_(Neg(P(L("a"), N(2))), Neg(P(L("a"), N(3)))), N(3)));
+    EXPECT_TRUE(noRule(powers(), M_(P(L("a"), N(2)), P(L("b"), N(2)))));
+    auto ratio = [] { return Box(Rule(Q(P(L("x"), L("m")), P(L("x"), L("n"))), L("m"))); };
+    EXPECT_TRUE(rewrites(ratio(), Q(P(L("a"), N(5)), P(L("a"), N(2))), N(5)));
+    EXPECT_TRUE(rewrites(ratio(), Q(P(L("a"), N(5)), Par(P(L("a"), N(2)))), N(5)));
+    EXPECT_TRUE(noRule(ratio(), Q(P(L("a"), N(5)), P(L("b"), N(2)))));
+    auto thrice = [] { return Box(Rule(M_(L("x"), P(L("x"), L("m")), P(L("x"), L("n"))), L("n"))); };
+    EXPECT_TRUE(rewrites(thrice(), M_(P(L("a"), N(2)), L("a"), P(L("a"), N(3))), N(3)));
+    EXPECT_TRUE(noRule(thrice(), M_(P(L("a"), N(2)), L("b"), P(L("a"), N(3)))));
+    auto inExponent = [] { return Box(Rule(M_(P(L("m"), L("x")), P(L("x"), L("n"))), L("n"))); };
+    EXPECT_TRUE(rewrites(inExponent(), M_(P(N(2), L("a")), P(L("a"), N(3))), N(3)));
+}
+
 TEST(AlgebraRules, PlaceholdersNeverBindNumbers) {
     MessageRecorder quiet;
     auto rule = [] { return Box(Rule(S(Any(), N(0)), Any())); };

@@ -148,6 +148,7 @@ bool matcherFrame::run(container& bindings, accept next) {
     comut_ = target_->comut();
     index_.resize(size_t(singles_));
     std::iota(index_.begin(), index_.end(), 0);
+    findSharedLeads(bindings);
     do {
         if (arrangementMayMatch() && slot(0, bindings, next)) return true;
     } while (comut_ && advance());
@@ -173,6 +174,96 @@ nucleo* matcherFrame::slotTarget(int i) const {
 bool matcherFrame::arrangementMayMatch() const {
     for (int i = 0; i < singles_; ++i)
         if (!mayMatch(patternMembers_[size_t(i)], slotTarget(i))) return false;
+    return leadsAgree();
+}
+
+namespace {
+
+// A pattern leaf that stands for whatever it first meets (literal::chkRule).
+bool bindsByName(const nucleo* p) { return p->type() == typeId::literal || p->type() == typeId::variable; }
+
+// The leaf a pattern member starts with: its first member, down through the
+// groups whose first member always meets the target's first one (a power,
+// a quotient), which the matcher binds before anything else in the member.
+// Null through an operator whose members may be taken in any order.
+nucleo* leadOf(nucleo* p) {
+    while (p && p->isGroup()) {
+        auto* g = cast<container>(p);
+        if (g->comut() || g->members() < 2) return nullptr;
+        p = g->first();
+    }
+    return p;
+}
+
+// What the lead of pattern member p takes when p matches t, as matchMember
+// gets there: a leaf stands for a group padded with its neutral element,
+// so it is the group's first member; a factor's sign is set aside.
+nucleo* leadTaken(nucleo* p, nucleo* t) {
+    for (;;) {
+        if (!p || !t) return nullptr;
+        if (isa<parentesis>(t) && !isa<parentesis>(p) && soleMember(t)) t = soleMember(t);
+        if (!p->isGroup()) return t;
+        auto* pg = cast<container>(p);
+        if (t->isGroup()) {
+            auto* tg = cast<container>(t);
+            if (tg->type() != pg->type() || tg->members() == 0) return nullptr;
+            t = tg->first();
+            if (tg->priority() == Priority::product && t->type() == typeId::negation && soleMember(t))
+                t = soleMember(t);
+        }
+        p = pg->first();
+    }
+}
+
+// Whether name stands anywhere in pattern p.
+bool mentions(nucleo* p, nucleo* name) {
+    if (!p->isGroup()) return bindsByName(p) && name->igualA(p);
+    for (nucleo* m = cast<container>(p)->first(); m && m->chained(); m = m->next())
+        if (mentions(m, name)) return true;
+    return false;
+}
+
+}  // namespace
+
+// A name not bound yet that first stands as the lead of slot i is bound
+// there to what that lead takes; a later slot led by the same name then asks
+// for an equal node. Checking that on the arrangement spares binding and
+// taking back for the common failures, x * x against a * b.
+void matcherFrame::findSharedLeads(container& bindings) {
+    sharedLeads_.clear();
+    leads_.clear();
+    int named = 0;
+    for (int i = 0; i < singles_; ++i) {
+        nucleo* lead = leadOf(patternMembers_[size_t(i)]);
+        if (lead && !bindsByName(lead)) lead = nullptr;
+        leads_.push_back(lead);
+        named += lead != nullptr;
+    }
+    if (named < 2) return;
+    for (int i = 0; i < singles_; ++i) {
+        nucleo* name = leads_[size_t(i)];
+        if (!name) continue;
+        bool shared = false;
+        for (int j = i + 1; j < singles_; ++j) {
+            if (leads_[size_t(j)] && name->igualA(leads_[size_t(j)])) {
+                sharedLeads_.emplace_back(i, j);
+                shared = true;
+            }
+        }
+        if (!shared) continue;
+        bool boundBefore = boundTo(bindings, name) != nullptr;
+        for (int k = 0; k < i && !boundBefore; ++k) boundBefore = mentions(patternMembers_[size_t(k)], name);
+        if (boundBefore)
+            std::erase_if(sharedLeads_, [i](const std::pair<int, int>& p) { return p.first == i; });
+    }
+}
+
+bool matcherFrame::leadsAgree() const {
+    for (auto [i, j] : sharedLeads_) {
+        nucleo* first = leadTaken(patternMembers_[size_t(i)], slotTarget(i));
+        nucleo* later = leadTaken(patternMembers_[size_t(j)], slotTarget(j));
+        if (first && later && !(*first == *later)) return false;
+    }
     return true;
 }
 
@@ -613,17 +704,38 @@ public:
         int patternType;  // for a rule: the class of its pattern
     };
 
-    ruleIndex() : outermost_(open == nullptr) {
-        if (outermost_) open = this;
+    ruleIndex() : root_(open ? open : this) {
+        if (root_ == this) open = this;
     }
     ~ruleIndex() {
-        if (outermost_) open = nullptr;
+        if (root_ == this) open = nullptr;
     }
     ruleIndex(const ruleIndex&) = delete;
     ruleIndex& operator=(const ruleIndex&) = delete;
 
+    // A nested set tried on a place has gone through the place's whole
+    // subtree and found nothing there, so while the members of that place
+    // are searched with the same rules it is not tried again on them.
+    class searchingMembers {
+    public:
+        searchingMembers(ruleIndex& index, const container* rules) : covered_(index.root_->covered_) {
+            covered_.push_back(rules);
+        }
+        ~searchingMembers() { covered_.pop_back(); }
+        searchingMembers(const searchingMembers&) = delete;
+        searchingMembers& operator=(const searchingMembers&) = delete;
+
+    private:
+        std::vector<const container*>& covered_;
+    };
+
+    bool nestedSearched(const container* rules) const {
+        const auto& covered = root_->covered_;
+        return std::find(covered.begin(), covered.end(), rules) != covered.end();
+    }
+
     const std::vector<entry>& of(container* rules) {
-        auto& built = open->built_;
+        auto& built = root_->built_;
         for (const auto& [set, entries] : built)
             if (set == rules) return *entries;
         built.emplace_back(rules, std::make_unique<std::vector<entry>>(build(rules)));
@@ -644,9 +756,12 @@ private:
         return out;
     }
 
+    // The index of the outermost search on this thread, which holds what
+    // every search inside it has built.
     static thread_local ruleIndex* open;
-    bool outermost_;
+    ruleIndex* root_;
     std::vector<std::pair<const container*, std::unique_ptr<std::vector<entry>>>> built_;
+    std::vector<const container*> covered_;
 };
 
 thread_local ruleIndex* ruleIndex::open = nullptr;
@@ -657,15 +772,18 @@ results container::applyRules(container* rules, nucleo* exclude) {
     if (!rules) return unchanged();
     ruleIndex index;
     const int here = type();
+    const bool nestedSearched = index.nestedSearched(rules);
     for (const ruleIndex::entry& e : index.of(rules)) {
         results done;
-        if (e.nested)
-            done = applyRules(e.group, exclude);
-        else if (e.patternType == here)
+        if (e.nested) {
+            if (!nestedSearched) done = applyRules(e.group, exclude);
+        } else if (e.patternType == here) {
             done = watched(*e.group, *this, e.group->applyRule(this, exclude));
+        }
         if (done.changes) return done;
     }
     // Then the members, depth first from the first.
+    ruleIndex::searchingMembers below(index, rules);
     for (nucleo* m = first(); m && m->chained(); m = m->next()) {
         container* g = asGroup(m);
         if (!g) continue;

@@ -107,6 +107,9 @@ private:
     nucleo* slotTarget(int i) const;
     // Whether every single slot may take its member in the current arrangement.
     bool arrangementMayMatch() const;
+    // Whether the slots that start with the same name take equal nodes there.
+    bool leadsAgree() const;
+    void findSharedLeads(container& bindings);
     bool advance();
     nucleo* gatherRest();
 
@@ -116,6 +119,10 @@ private:
     std::vector<nucleo*> targetMembers_;
     std::vector<nucleo*> patternMembers_;
     std::vector<int> index_;  // the target position taken by each single slot
+    // Pairs of single slots whose members start with the same name, which
+    // the first of them binds (x * x, x^m * x^n).
+    std::vector<std::pair<int, int>> sharedLeads_;
+    std::vector<nucleo*> leads_;  // the name each single slot starts with, or null
     int singles_ = 0;         // pattern members that take one target member
     bool comut_ = false;
     bool stripSigns_ = false;  // a product or quotient: factors match without sign
