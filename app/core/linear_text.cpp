@@ -1,7 +1,7 @@
 #include "core/linear_text.h"
 
 #include <algorithm>
-#include <vector>
+#include <string_view>
 
 #include "core/member_text.h"
 #include "model/document.h"
@@ -15,178 +15,230 @@ namespace velmor {
 
 namespace {
 
+// Writes a tree at the end of one text, and notes where in it the caret
+// stands when asked to.
+class LinearWriter {
+public:
+    LinearWriter(std::string& out, const nucleo* caretNode, int caretIndex)
+        : out_(out), caretNode_(caretNode), caretIndex_(caretIndex) {}
 
-// While a text with the caret is written: the caret's node and index, and
-// the mark left in the text where the caret stands (a noncharacter, which no
-// node's text holds).
-struct CaretMark {
-    const nucleo* node = nullptr;
-    int index = 0;
-};
-thread_local CaretMark caretMark;
-constexpr const char* kCaretMark = "\xEF\xBF\xBF";
+    // The byte offset of the caret in the text, -1 while it has not been met.
+    long caretOffset() const { return caretOffset_; }
 
-std::string withCaretMark(const nucleo& n, std::string text) {
-    if (n.isGroup()) return caretMark.index == 0 ? kCaretMark + text : text + kCaretMark;
-    const int at = std::clamp(caretMark.index, 0, int(n.getLen()));
-    const std::string before = utf8TextOf(n, at);
-    return before + kCaretMark + text.substr(std::min(before.size(), text.size()));
-}
-
-std::vector<const nucleo*> membersOf(const container& c) {
-    std::vector<const nucleo*> out;
-    for (const nucleo* m = c.first(); m && m->chained(); m = m->next()) out.push_back(m);
-    return out;
-}
-
-// A member of c, in parentheses where its binding needs them.
-std::string operand(const container& c, const nucleo& m, bool first) {
-    std::string text = linearText(m);
-    return writtenInParentheses(c, m, first) ? "(" + text + ")" : text;
-}
-
-std::string joined(const container& c, const std::string& separator) { return joinedMembers(c, separator, operand); }
-
-std::string sumText(const container& c) { return sumMembers(c, " + ", " - ", operand); }
-
-// A relation prefixes its right-hand side: "= 7".
-std::string relationText(const container& c, const char* op) {
-    std::string rhs = joined(c, " ");
-    return rhs.empty() ? std::string(op) : std::string(op) + " " + rhs;
-}
-
-std::string functionText(const container& c, const std::string& name) {
-    std::string arg = joined(c, ", ");
-    return name + " " + arg;
-}
-
-std::string groupText(const container& c) {
-    switch (c.type()) {
-        case typeId::container:
-            return joined(c, "; ");
-        case typeId::page:
-            return joined(c, "\n");
-        case typeId::sentence:
-        case typeId::resolution:
-        case typeId::simplification:
-            return joined(c, " ");
-        case typeId::sum:
-            return sumText(c);
-        case typeId::multiplication:
-            return joined(c, " * ");
-        case typeId::quocient:  // and fracao
-            return joined(c, " / ");
-        case typeId::power:
-            return joined(c, "^");
-        case typeId::radical: {
-            auto m = membersOf(c);
-            if (m.size() == 1) return "sqrt(" + linearText(*m[0]) + ")";
-            return "root(" + joined(c, ", ") + ")";
-        }
-        case typeId::logaritm: {
-            auto m = membersOf(c);
-            if (m.size() != 2) return "log " + joined(c, " ");
-            std::string arg = operand(c, *m[1], false);
-            return linearText(*m[0]).empty() ? "log " + arg : "log_" + operand(c, *m[0], true) + " " + arg;
-        }
-        case typeId::negation:
-            return "-" + joined(c, "");
-        case typeId::plusOrMinus:
-            return "\u00b1" + joined(c, "");
-        case typeId::parentesis:
-            return "(" + joined(c, "") + ")";
-        case typeId::list:
-            return "[" + joined(c, ", ") + "]";
-        case typeId::enumSet:
-            return "{" + joined(c, ", ") + "}";
-        case typeId::argument:
-            return "(" + joined(c, ", ") + ")";
-        case typeId::logicAnd:
-            return joined(c, " & ");
-        case typeId::logicOr:
-            return joined(c, " | ");
-        case typeId::algSin:
-            return functionText(c, "sin");
-        case typeId::algCos:
-            return functionText(c, "cos");
-        case typeId::algTan:
-            return functionText(c, "tan");
-        case typeId::algCotan:
-            return functionText(c, "cotan");
-        case typeId::algASin:
-            return functionText(c, "asin");
-        case typeId::algACos:
-            return functionText(c, "acos");
-        case typeId::algATan:
-            return functionText(c, "atan");
-        case typeId::userFunc: {
-            std::string name = utf8TextOf(*c.head());
-            auto m = membersOf(c);
-            if (m.size() == 1 && m[0]->type() == typeId::argument) return name + linearText(*m[0]);
-            return name + "(" + joined(c, ", ") + ")";
-        }
-        case typeId::equal:
-        case typeId::passEqual:
-            return relationText(c, "=");
-        case typeId::greater:
-            return relationText(c, ">");
-        case typeId::lessThan:
-            return relationText(c, "<");
-        case typeId::greatOrEqual:
-            return relationText(c, ">=");
-        case typeId::lessOrEqual:
-            return relationText(c, "<=");
-        case typeId::notEqual:
-            return relationText(c, "!=");
-        case typeId::implication:
-            return relationText(c, "=>");
-        case typeId::equivalence:
-            return relationText(c, "<=>");
-        case typeId::contains:
-        case typeId::contained:
-        case typeId::notContain:
-        case typeId::refers:
-        case typeId::refered:
-        case typeId::belongs:
-        case typeId::notBelong:
-        case typeId::junction:
-        case typeId::intersection:
-            // Infix, with the relation's own glyph.
-            return joined(c, " " + utf8TextOf(*c.separator()) + " ");
-        case typeId::reference: {
-            // The shared value, wherever it stands now, in the place's own
-            // parentheses if it has any.
-            const nucleo* value = static_cast<const reference&>(c).getValue();
-            return utf8TextOf(*c.head()) + (value ? linearText(*value) : "") + utf8TextOf(*c.tail());
-        }
-        default:
-            // Any other composite: its delimiters around its members.
-            return utf8TextOf(*c.head()) + joined(c, utf8TextOf(*c.separator())) + utf8TextOf(*c.tail());
+    void node(const nucleo& n) {
+        const size_t start = out_.size();
+        if (n.isGroup())
+            group(static_cast<const container&>(n));
+        else
+            appendUtf8TextOf(out_, n);
+        if (&n == caretNode_ && caretOffset_ < 0) noteCaret(n, start);
     }
-}
+
+private:
+    // A group's caret stands before it at index 0 and after it otherwise; a
+    // leaf's after the characters before its index.
+    void noteCaret(const nucleo& n, size_t start) {
+        if (n.isGroup()) {
+            caretOffset_ = long(caretIndex_ == 0 ? start : out_.size());
+            return;
+        }
+        const int at = std::clamp(caretIndex_, 0, int(n.getLen()));
+        caretOffset_ = long(start + std::min(utf8TextOf(n, at).size(), out_.size() - start));
+    }
+
+    // Whether the caret stands in n or below it.
+    bool holdsCaret(const nucleo& n) const {
+        for (const nucleo* at = caretNode_; at; at = at->parent())
+            if (at == &n) return true;
+        return false;
+    }
+
+    // A member of c, in parentheses where its binding needs them.
+    void operand(const container& c, const nucleo& m, bool first) {
+        if (!writtenInParentheses(c, m, first)) return node(m);
+        out_ += '(';
+        node(m);
+        out_ += ')';
+    }
+
+    auto operandWriter() {
+        return [this](std::string&, const container& c, const nucleo& m, bool first) { operand(c, m, first); };
+    }
+
+    void joined(const container& c, std::string_view between) { appendMembers(out_, c, between, operandWriter()); }
+
+    void around(std::string_view open, const container& c, std::string_view between, std::string_view close) {
+        out_ += open;
+        joined(c, between);
+        out_ += close;
+    }
+
+    // A relation prefixes its right-hand side: "= 7".
+    void relation(const container& c, std::string_view op) {
+        out_ += op;
+        const size_t space = out_.size();
+        out_ += ' ';
+        joined(c, " ");
+        const bool nothingAfter = out_.size() == space + 1 && !(caretOffset_ > long(space));
+        if (nothingAfter) out_.resize(space);
+    }
+
+    void function(const container& c, std::string_view name) {
+        out_ += name;
+        out_ += ' ';
+        joined(c, ", ");
+    }
+
+    void logarithm(const container& c) {
+        const nucleo* base = c.first();
+        const nucleo* argument = base && base->chained() ? base->next() : nullptr;
+        if (c.members() != 2 || !argument || !argument->chained()) {
+            out_ += "log ";
+            return joined(c, " ");
+        }
+        const bool noBase = !holdsCaret(*base) && linearText(*base).empty();
+        if (noBase) {
+            out_ += "log ";
+        } else {
+            out_ += "log_";
+            operand(c, *base, true);
+            out_ += ' ';
+        }
+        operand(c, *argument, false);
+    }
+
+    void userFunction(const container& c) {
+        out_ += utf8TextOf(*c.head());
+        const nucleo* only = c.members() == 1 ? c.first() : nullptr;
+        if (only && only->type() == typeId::argument) return node(*only);
+        around("(", c, ", ", ")");
+    }
+
+    // The shared value, wherever it stands now, in the place's own
+    // parentheses if it has any.
+    void sharedValue(const container& c) {
+        const nucleo* value = static_cast<const reference&>(c).getValue();
+        out_ += utf8TextOf(*c.head());
+        if (value) node(*value);
+        out_ += utf8TextOf(*c.tail());
+    }
+
+    void group(const container& c) {
+        switch (c.type()) {
+            case typeId::container:
+                return joined(c, "; ");
+            case typeId::page:
+                return joined(c, "\n");
+            case typeId::sentence:
+            case typeId::resolution:
+            case typeId::simplification:
+                return joined(c, " ");
+            case typeId::sum:
+                return appendSumMembers(out_, c, " + ", " - ", operandWriter());
+            case typeId::multiplication:
+                return joined(c, " * ");
+            case typeId::quocient:  // and fracao
+                return joined(c, " / ");
+            case typeId::power:
+                return joined(c, "^");
+            case typeId::radical:
+                return c.members() == 1 ? around("sqrt(", c, "", ")") : around("root(", c, ", ", ")");
+            case typeId::logaritm:
+                return logarithm(c);
+            case typeId::negation:
+                return around("-", c, "", "");
+            case typeId::plusOrMinus:
+                return around("\u00b1", c, "", "");
+            case typeId::parentesis:
+                return around("(", c, "", ")");
+            case typeId::list:
+                return around("[", c, ", ", "]");
+            case typeId::enumSet:
+                return around("{", c, ", ", "}");
+            case typeId::argument:
+                return around("(", c, ", ", ")");
+            case typeId::logicAnd:
+                return joined(c, " & ");
+            case typeId::logicOr:
+                return joined(c, " | ");
+            case typeId::algSin:
+                return function(c, "sin");
+            case typeId::algCos:
+                return function(c, "cos");
+            case typeId::algTan:
+                return function(c, "tan");
+            case typeId::algCotan:
+                return function(c, "cotan");
+            case typeId::algASin:
+                return function(c, "asin");
+            case typeId::algACos:
+                return function(c, "acos");
+            case typeId::algATan:
+                return function(c, "atan");
+            case typeId::userFunc:
+                return userFunction(c);
+            case typeId::equal:
+            case typeId::passEqual:
+                return relation(c, "=");
+            case typeId::greater:
+                return relation(c, ">");
+            case typeId::lessThan:
+                return relation(c, "<");
+            case typeId::greatOrEqual:
+                return relation(c, ">=");
+            case typeId::lessOrEqual:
+                return relation(c, "<=");
+            case typeId::notEqual:
+                return relation(c, "!=");
+            case typeId::implication:
+                return relation(c, "=>");
+            case typeId::equivalence:
+                return relation(c, "<=>");
+            case typeId::contains:
+            case typeId::contained:
+            case typeId::notContain:
+            case typeId::refers:
+            case typeId::refered:
+            case typeId::belongs:
+            case typeId::notBelong:
+            case typeId::junction:
+            case typeId::intersection:
+                // Infix, with the relation's own glyph.
+                return joined(c, " " + utf8TextOf(*c.separator()) + " ");
+            case typeId::reference:
+                return sharedValue(c);
+            default:
+                // Any other composite: its delimiters around its members.
+                return around(utf8TextOf(*c.head()), c, utf8TextOf(*c.separator()), utf8TextOf(*c.tail()));
+        }
+    }
+
+    std::string& out_;
+    const nucleo* caretNode_;
+    int caretIndex_;
+    long caretOffset_ = -1;
+};
 
 }  // namespace
 
 std::string linearText(const nucleo& n) {
-    std::string text = n.isGroup() ? groupText(static_cast<const container&>(n)) : utf8TextOf(n);
-    return &n == caretMark.node ? withCaretMark(n, std::move(text)) : text;
+    std::string text;
+    LinearWriter(text, nullptr, 0).node(n);
+    return text;
 }
 
 std::string linearText(const nucleo& n, const nucleo* caretNode, int caretIndex, int* caretOffset) {
-    const CaretMark previous = caretMark;
-    caretMark = CaretMark{caretNode, caretIndex};
-    std::string text = linearText(n);
-    caretMark = previous;
-    const size_t at = text.find(kCaretMark);
-    if (caretOffset) *caretOffset = at == std::string::npos ? -1 : int(at);
-    if (at != std::string::npos) text.erase(at, std::char_traits<char>::length(kCaretMark));
+    std::string text;
+    LinearWriter writer(text, caretNode, caretIndex);
+    writer.node(n);
+    if (caretOffset) *caretOffset = int(writer.caretOffset());
     return text;
 }
 
 std::string linearLines(const container& base) {
     std::string out;
-    for (const nucleo* m : membersOf(base)) {
-        out += linearText(*m);
+    for (const nucleo* m = base.first(); m && m->chained(); m = m->next()) {
+        LinearWriter(out, nullptr, 0).node(*m);
         out += '\n';
     }
     return out;

@@ -37,9 +37,19 @@ std::string operand(const container& c, const nucleo& m, bool first) {
     return writtenInParentheses(c, m, first) ? enclosed(words) : words;
 }
 
-std::string joined(const container& c, const std::string& between) { return joinedMembers(c, between, operand); }
+void appendOperand(std::string& out, const container& c, const nucleo& m, bool first) { out += operand(c, m, first); }
 
-std::string sumWords(const container& c) { return sumMembers(c, " plus ", " minus ", operand); }
+std::string joined(const container& c, const std::string& between) {
+    std::string out;
+    appendMembers(out, c, between, appendOperand);
+    return out;
+}
+
+std::string sumWords(const container& c) {
+    std::string out;
+    appendSumMembers(out, c, " plus ", " minus ", appendOperand);
+    return out;
+}
 
 std::string powerWords(const container& c) {
     const nucleo* base = c.first();

@@ -174,9 +174,10 @@ long liveFontCount() { return liveFonts.load(); }
 
 bool isSymbolFace(const char* face) {
     if (!face) return false;
-    static const char kSymbol[] = "SYMBOL";
+    // ASCII letters in either case: the same letter with bit 5 set.
+    static const char kSymbol[] = "symbol";
     for (int i = 0; i < 6; ++i) {
-        if (std::toupper(static_cast<unsigned char>(face[i])) != kSymbol[i]) return false;
+        if ((face[i] | 0x20) != kSymbol[i]) return false;
     }
     return face[6] == '\0';
 }

@@ -13,5 +13,7 @@ class nucleo;
 std::string utf8TextOf(const nucleo& node, int n);
 // All of the node's own text.
 std::string utf8TextOf(const nucleo& node);
+// The same, at the end of out.
+void appendUtf8TextOf(std::string& out, const nucleo& node);
 
 }  // namespace tovimat
