@@ -149,17 +149,19 @@ private:
     const nucleo& place_;
 };
 
-// Where Use constants would put the value of name: every node equal to it
-// below formula, not looking inside one that is.
-void constantPlaces(const container& g, const nucleo& name, std::vector<int>& path,
-                    std::vector<std::vector<int>>& out) {
+// Where Use constants would put the value of each name: every leaf equal to
+// it below g (a name is one letter or word, so no group equals it), all
+// names in one walk.
+void constantPlaces(const container& g, std::vector<int>& path, std::vector<ConstantUse>& uses) {
     int i = 0;
     for (nucleo* m = g.first(); m && m->chained(); m = m->next()) {
         path.push_back(++i);
-        if (*m == const_cast<nucleo&>(name))
-            out.push_back(path);
-        else if (m->isGroup())
-            constantPlaces(*static_cast<const container*>(m), name, path, out);
+        if (m->isGroup()) {
+            constantPlaces(*static_cast<const container*>(m), path, uses);
+        } else {
+            for (ConstantUse& c : uses)
+                if (*m == *c.definition->first()) c.places.push_back(path);
+        }
         path.pop_back();
     }
 }
@@ -169,15 +171,17 @@ std::vector<ConstantUse> constantUses(container& ruleSet, const container& formu
     for (const RuleItem& i : ruleItems(ruleSet)) {
         if (i.kind != RuleItem::Constant) continue;
         ConstantUse c;
-        std::vector<int> path;
-        constantPlaces(formula, *i.node->first(), path, c.places);
-        if (c.places.empty()) continue;
         c.item = i.item;
         c.definition = i.node;
-        c.name = linearText(*i.node->first());
-        const container& rel = *static_cast<const container*>(i.node->last());
-        c.value = rel.first() ? linearText(*rel.first()) : std::string();
         uses.push_back(std::move(c));
+    }
+    std::vector<int> path;
+    constantPlaces(formula, path, uses);
+    std::erase_if(uses, [](const ConstantUse& c) { return c.places.empty(); });
+    for (ConstantUse& c : uses) {
+        c.name = linearText(*c.definition->first());
+        const container& rel = *static_cast<const container*>(c.definition->last());
+        c.value = rel.first() ? linearText(*rel.first()) : std::string();
     }
     return uses;
 }
