@@ -772,8 +772,11 @@ results container::applyRules(container* rules, nucleo* exclude) {
     if (!rules) return unchanged();
     ruleIndex index;
     const int here = type();
+    const std::vector<ruleIndex::entry>& entries = index.of(rules);
+    // A set without rules (constants only) finds nothing anywhere.
+    if (entries.empty()) return unchanged();
     const bool nestedSearched = index.nestedSearched(rules);
-    for (const ruleIndex::entry& e : index.of(rules)) {
+    for (const ruleIndex::entry& e : entries) {
         results done;
         if (e.nested) {
             if (!nestedSearched) done = applyRules(e.group, exclude);

@@ -295,14 +295,16 @@ protected:
     // Replaces the text of a delimiter or the separator.
     void setHeadText(const char* s, int n) { headNode.setText(s, n); }
 
-    extremo headNode;
-    field separatorNode;
-    extremo tailNode;
+    // Before the inner nodes, next to the node's links: a walk reads the
+    // count and the head's link to the first member together.
     int memberCount = 0;
     // At least the number of levels of this subtree, itself included: raised
     // as members join anywhere below, never lowered by a member leaving, so
     // that the nesting check walks a subtree only when it may be too deep.
     mutable int heightBound = 1;
+    extremo headNode;
+    field separatorNode;
+    extremo tailNode;
 
     // The union of the members' boxes as the container rule last computed it.
     struct MemberUnion {

@@ -26,7 +26,7 @@ void nodeWatch::forget(const nucleo* n) {
         if (w->node == n) w->node = nullptr;
 }
 
-nucleo::nucleo(protocol* root) : font(stockDefaultFont()), rootDoc(root) {
+nucleo::nucleo(protocol* root) : rootDoc(root), font(stockDefaultFont()) {
     if (!font) throw std::runtime_error("the platform has no device-default font");
 }
 

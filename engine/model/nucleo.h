@@ -243,15 +243,17 @@ protected:
     // Measures the subtree bottom-up without climbing to the root.
     virtual void layoutTree(HDC dc) { measure(dc); }
 
-    aRect rect;
-    COLORREF color = 0;
-    int ascent = 0;
-    // Held, not owned alone: nodes of one description share one font.
-    HFONT font;
+    // The links first: a walk along a tree reads them, and the member count
+    // of a container that follows these fields, in the node's first bytes.
     nucleo* previousNode = nullptr;
     nucleo* nextNode = nullptr;
     container* parentNode = nullptr;
     protocol* rootDoc;
+    // Held, not owned alone: nodes of one description share one font.
+    HFONT font;
+    aRect rect;
+    COLORREF color = 0;
+    int ascent = 0;
     bool readOnly = false;
 
 private:
