@@ -169,6 +169,28 @@ TEST_F(CrossDocument, ClosingADocumentKeepsTheOthersSelection) {
     EXPECT_EQ(source.view().draggedNodes().size(), 2u);
 }
 
+// Delete deletes the selected nodes of the document it is pressed in; those
+// selected in another document stay there, selected, and the deletion is
+// one step of this document's own.
+TEST_F(CrossDocument, DeleteTakesOnlyThisDocumentsSelection) {
+    play(target, "{NewItemTool}{Click 10 10}c{NewItemTool}{Click 10 60}d{SelectorTool}");
+    const std::string targetBefore = dump(target);
+    play(source, "{SelectAll}");
+    const std::string sourceBefore = dump(source);
+    play(target, "{Del}");
+    EXPECT_EQ(dump(source), sourceBefore);
+    EXPECT_EQ(dump(target), targetBefore) << "nothing of the target was selected";
+    play(target, "{Click 12 12 ctrl}");
+    const std::string targetSelected = dump(target);
+    play(target, "{Del}");
+    EXPECT_EQ(dump(source), sourceBefore);
+    EXPECT_EQ(CVelmorProtocol::sharedSelection().count(), 2);
+    EXPECT_EQ(target.doc().base()->members(), 1);
+    EXPECT_EQ(target.doc().history().undoLabel(), "Delete");
+    target.view().onUndo();
+    EXPECT_EQ(dump(target), targetSelected);
+}
+
 // A copied picture carries a document of the copied formulas only, which
 // reads back as those formulas, where the picture shows them.
 TEST(CopiedPicture, CarriesOnlyTheCopiedFormulas) {
@@ -232,3 +254,4 @@ TEST(StepLabels, InsertionsAreNamedAfterTheirCommand) {
 }
 
 }  // namespace
+

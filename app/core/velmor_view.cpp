@@ -463,25 +463,36 @@ void CVelmorView::onChar(int c) {
 void CVelmorView::deleteSelection() {
     if (focused_) focused_->focusOut();
     keyPassed_ = false;
+    if (!root()) return;
     selection& list = selectionList();
+    // Every document shares the selection; only this document's nodes go,
+    // and the others stay selected in theirs.
+    auto firstOfMine = [&]() -> nucleo* {
+        for (selector& s : list)
+            if (s.getTarget()->getRoot() == root()) return s.getTarget();
+        return nullptr;
+    };
     toggleSelectionFrames();
     // A node inside another selected node goes with it.
     std::vector<nucleo*> selected;
-    for (selector& s : list) selected.push_back(s.getTarget());
+    for (selector& s : list)
+        if (s.getTarget()->getRoot() == root()) selected.push_back(s.getTarget());
     for (nucleo* n : selected)
         if (std::any_of(selected.begin(), selected.end(), [n](nucleo* other) { return isInside(n, other); }))
             list.remove(n);
     // Deleting one node may change another selected one (the last other
     // place of a shared value becomes the value itself): the list says what
     // is still to go.
-    while (!list.empty()) {
-        nucleo* n = list.begin()->getTarget();
+    bool deleted = false;
+    while (nucleo* n = firstOfMine()) {
         list.remove(n);
         if (protocol::mouseOn == n || (protocol::mouseOn && isInside(protocol::mouseOn, n)))
             protocol::mouseOn = nullptr;
         delete n;
+        deleted = true;
     }
-    if (root()) root()->setModified(true);
+    toggleSelectionFrames();
+    if (deleted && root()) root()->setModified(true);
 }
 
 // --- focus, destruction, painting ---------------------------------------------------------------
