@@ -1,10 +1,10 @@
 #include "core/rule_explain.h"
 
 #include <algorithm>
-#include <memory>
 #include <functional>
+#include <memory>
+#include <numeric>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 #include "algebra/rule_watch.h"
@@ -33,8 +33,9 @@ private:
     MessageSink* previous_;
 };
 
-// Member positions of nodes, counted once per group: a long line has many
-// places under one group.
+// Member positions of nodes. The search comes to the members of a group in
+// their order, so each group remembers the member it was last asked about
+// and counts on from there.
 class Positions {
 public:
     // The path from formula down to n; false when n is not below formula.
@@ -52,22 +53,28 @@ public:
     }
 
 private:
+    struct Cursor {
+        const nucleo* member = nullptr;
+        int index = 0;
+    };
+
     int position(const container& g, const nucleo& member) {
-        auto [it, fresh] = cache_.try_emplace(&g);
-        if (fresh) {
-            int i = 0;
-            for (const nucleo* m = g.first(); m && m->chained(); m = m->next()) it->second[m] = ++i;
+        Cursor& c = cursors_[&g];
+        if (!c.member) c = Cursor{g.first(), 1};
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const nucleo* m = c.member; m && m->chained(); m = m->next(), ++c.index) {
+                c.member = m;
+                if (m == &member) return c.index;
+            }
+            c = Cursor{g.first(), 1};
         }
-        auto found = it->second.find(&member);
-        return found == it->second.end() ? 0 : found->second;
+        return 0;
     }
 
-    std::unordered_map<const container*, std::unordered_map<const nucleo*, int>> cache_;
+    std::unordered_map<const container*, Cursor> cursors_;
 };
 
-// Lets every match go, writing each down once: the search may come to a
-// place twice (a line with steps tries its last step, then itself and its
-// members again).
+// Lets every match go, writing each down.
 class DryRunWatch : public ruleWatch {
 public:
     DryRunWatch(container& formula, container& ruleSet) : formula_(formula) {
@@ -89,7 +96,6 @@ public:
         choice_.clear();
         std::vector<RuleBinding> bindings = std::move(bindings_);
         bindings_.clear();
-        if (!seen_.emplace(&rule, &target).second) return false;
         RuleMatch m;
         auto item = items_.find(&rule);
         m.item = item == items_.end() ? 0 : item->second;
@@ -114,12 +120,6 @@ public:
 private:
     container& formula_;
     std::unordered_map<const container*, int> items_;
-    struct PairHash {
-        std::size_t operator()(const std::pair<const container*, const container*>& p) const {
-            return std::hash<const void*>()(p.first) * 31 + std::hash<const void*>()(p.second);
-        }
-    };
-    std::unordered_set<std::pair<const container*, const container*>, PairHash> seen_;
     const std::string& textOf(const container& n) {
         auto [it, fresh] = texts_.try_emplace(&n);
         if (fresh) it->second = linearText(n);
@@ -134,6 +134,26 @@ private:
     std::unordered_map<const container*, std::string> texts_;
     Positions positions_;
 };
+
+// The search may come to a place twice (a line with steps tries its last
+// step, then itself and its members again): each match stays where it was
+// first found, and its repeats go.
+void dropRepeats(std::vector<RuleMatch>& matches) {
+    std::vector<size_t> order(matches.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    auto key = [&](size_t i) { return std::pair(matches[i].rule, matches[i].place); };
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return key(a) < key(b); });
+    std::vector<bool> repeat(matches.size(), false);
+    for (size_t k = 1; k < order.size(); ++k)
+        if (key(order[k]) == key(order[k - 1])) repeat[order[k]] = true;
+    size_t kept = 0;
+    for (size_t i = 0; i < matches.size(); ++i) {
+        if (repeat[i]) continue;
+        if (kept != i) matches[kept] = std::move(matches[i]);
+        ++kept;
+    }
+    matches.resize(kept);
+}
 
 // Takes the one match asked for and no other.
 class OneMatchWatch : public ruleWatch {
@@ -212,6 +232,7 @@ RuleDryRun dryRunRules(container& ruleSet, container& formula) {
         formula.applyRules(&ruleSet, nullptr);
         run.matches = std::move(watch.matches);
     }
+    dropRepeats(run.matches);
     run.constants = constantUses(ruleSet, formula);
     return run;
 }
