@@ -12,6 +12,7 @@
 
 #include "model/document.h"
 #include "model/dump.h"
+#include "platform/messages.h"
 #include "random_editor.h"
 #include "text/latex_reader.h"
 #include "text/latex_writer.h"
@@ -190,6 +191,21 @@ TEST(LatexReader, MalformedTextNamesThePlaceAndWhatWasExpected) {
     EXPECT_EQ(readAsDump("a \x7f"), "error at 1:3: unexpected byte 0x7F");
     EXPECT_EQ(readAsDump("\\sqrt\xc3\xa9"), "error at 1:6: '{' or a digit, letter or command expected, found byte 0xC3");
     EXPECT_EQ(readAsDump(std::string(100000, '{') + "1").substr(0, 9), "error at ");
+}
+
+// LaTeX that nests deeper than a document may is refused whole, without a
+// message, rather than read with the part that does not fit left out.
+TEST(LatexReader, TextNestedTooDeeplyIsRefusedWhole) {
+    MessageRecorder messages;
+    std::string exponents;
+    for (int i = 0; i < 2100; ++i) exponents += "x^{";
+    exponents += "2" + std::string(2100, '}');
+    for (const std::string& text : {std::string(2100, '-') + "x", exponents}) {
+        const std::string read = readAsDump(text);
+        EXPECT_EQ(read.substr(0, 9), "error at ") << read.substr(0, 200);
+        EXPECT_NE(read.find("nested too deeply"), std::string::npos) << read.substr(0, 200);
+    }
+    EXPECT_EQ(messages.boxes(), 0) << messages.log();
 }
 
 TEST(LatexReader, AnyBytesAreReadOrRefusedWithoutHarm) {

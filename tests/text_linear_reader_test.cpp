@@ -10,6 +10,7 @@
 #include "core/linear_text.h"
 #include "model/document.h"
 #include "model/dump.h"
+#include "platform/messages.h"
 #include "random_editor.h"
 #include "text/linear_reader.h"
 
@@ -119,6 +120,21 @@ TEST(LinearReader, MalformedTextNamesTheColumn) {
     EXPECT_EQ(readAsDump(std::string("1\0", 3)), "error at 2: unexpected byte 0x00");
     EXPECT_EQ(readAsDump("1\x07"), "error at 2: unexpected character U+0007");
     EXPECT_EQ(readAsDump(std::string(1000, '(') + "1").substr(0, 9), "error at ");
+}
+
+// Text that nests deeper than a document may is refused whole, without a
+// message: no member is dropped to make it fit.
+TEST(LinearReader, TextNestedTooDeeplyIsRefusedWhole) {
+    MessageRecorder messages;
+    for (const std::string& text : {std::string(2100, '-') + "True", std::string(2100, '-') + "x^2"}) {
+        const linearReading r = readLinear(text);
+        EXPECT_FALSE(r) << dumpTree(*r.tree).substr(0, 200);
+        EXPECT_EQ(r.reason, "nested too deeply");
+    }
+    EXPECT_EQ(messages.boxes(), 0) << messages.log();
+    const linearReading fits = readLinear(std::string(1990, '-') + "True");
+    ASSERT_TRUE(fits) << fits.reason;
+    EXPECT_EQ(velmor::linearText(*fits.tree), std::string(1990, '-') + "True");
 }
 
 TEST(LinearReader, AnyBytesAreReadOrRefusedWithoutHarm) {

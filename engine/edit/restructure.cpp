@@ -88,13 +88,17 @@ int container::heightBoundOf(const nucleo* n) {
     return c ? c->heightBound : 1;
 }
 
-bool container::nestsTooDeep(const nucleo* n) const {
+bool container::wouldNestTooDeep(const nucleo* n) const {
     const int room = maxNestingDepth - level();
     if (heightBoundOf(n) <= room) return false;
     // The bound may have stayed high after members left: count.
     const int height = heightOf(n);
     if (const auto* c = dyn_cast<container>(n)) c->heightBound = height;
-    if (height <= room) return false;
+    return height > room;
+}
+
+bool container::nestsTooDeep(const nucleo* n) const {
+    if (!wouldNestTooDeep(n)) return false;
     static const std::string why = "An expression may nest at most " + std::to_string(maxNestingDepth) + " levels.";
     nodeMessage(this, why.c_str(), "Velmor", MB_ICONWARNING);
     return true;

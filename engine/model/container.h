@@ -235,6 +235,9 @@ public:
     bool _putBefore(nucleo* n, nucleo* x) { return atachIt(n, x->previousNode, x, true); }
     // Links n at the end exactly as it is, without any structural rule.
     bool linkLast(nucleo* n) { return _atachIt(n, last(), &tailNode, false); }
+    // Whether n's subtree placed here would nest deeper than
+    // maxNestingDepth, which every link refuses; asked without a message.
+    bool wouldNestTooDeep(const nucleo* n) const;
 
     void fill(int count, const nucleo& proto);
     void fill(const nucleo& proto);

@@ -33,15 +33,6 @@ node leaf(Leaf* made) {
     return node(made);
 }
 
-// Appends the members in order, as they are, without the insertion rules.
-template <typename Group>
-node group(Group* made, node a = nullptr, node b = nullptr) {
-    std::unique_ptr<Group> owner(made);
-    for (node* m : {&a, &b})
-        if (*m && owner->linkLast(m->get())) m->release();
-    return node(owner.release());
-}
-
 struct spelling {
     std::string_view text;
     nucleo* (*make)();
@@ -217,6 +208,26 @@ private:
         return nullptr;
     }
 
+    // Appends m to c as it is, without the insertion rules; where the tree
+    // would nest too deeply the reading fails instead.
+    void link(container& c, node& m) {
+        if (!m) return;
+        if (c.wouldNestTooDeep(m.get()) || !c.linkLast(m.get())) {
+            fail("nested too deeply");
+            return;
+        }
+        m.release();
+    }
+
+    // Appends the members in order.
+    template <typename Group>
+    node group(Group* made, node a = nullptr, node b = nullptr) {
+        std::unique_ptr<Group> owner(made);
+        link(*owner, a);
+        link(*owner, b);
+        return node(owner.release());
+    }
+
     node expected(std::string_view what) {
         skipSpaces();
         return fail(std::string(what) + " expected, found " + quotedToken());
@@ -255,9 +266,9 @@ private:
             node step = group(rel, std::move(right));
             if (!made) {
                 made.reset(rel->conjugacao());
-                if (made->linkLast(left.get())) left.release();
+                link(*made, left);
             }
-            if (made->linkLast(step.get())) step.release();
+            link(*made, step);
         }
         return made ? node(made.release()) : std::move(left);
     }
@@ -272,9 +283,9 @@ private:
             if (!next) return nullptr;
             if (!made) {
                 made = std::make_unique<Group>();
-                if (made->linkLast(first.get())) first.release();
+                link(*made, first);
             }
-            if (made->linkLast(next.get())) next.release();
+            link(*made, next);
         }
         return made ? node(made.release()) : std::move(first);
     }
@@ -319,9 +330,9 @@ private:
             if (sign) term = group(sign, std::move(term));
             if (!made) {
                 made = std::make_unique<sum>();
-                if (made->linkLast(first.get())) first.release();
+                link(*made, first);
             }
-            if (made->linkLast(term.get())) term.release();
+            link(*made, term);
         }
         return made ? node(made.release()) : std::move(first);
     }
@@ -363,7 +374,7 @@ private:
             node right = powerOf();
             if (!right) return nullptr;
             if (times && extendable) {
-                if (static_cast<container*>(result.get())->linkLast(right.get())) right.release();
+                link(*static_cast<container*>(result.get()), right);
                 continue;
             }
             if (times)
@@ -484,7 +495,7 @@ private:
         std::unique_ptr<container> fn(new userFunc(name.data(), int(name.size())));
         node args = listOf(new argument(), closing);
         if (!args) return nullptr;
-        if (fn->linkLast(args.get())) args.release();
+        link(*fn, args);
         return node(fn.release());
     }
 
@@ -583,11 +594,11 @@ private:
         if (accept("_")) {
             node base = script();
             if (!base) return nullptr;
-            if (made->linkLast(base.get())) base.release();
+            link(*made, base);
         }
         node arg = powerOf();
         if (!arg) return nullptr;
-        if (made->linkLast(arg.get())) arg.release();
+        link(*made, arg);
         return node(made.release());
     }
 
@@ -614,7 +625,7 @@ private:
         do {
             node row = line();
             if (!row) return nullptr;
-            if (made->linkLast(row.get())) row.release();
+            link(*made, row);
         } while (accept("\\\\"));
         aligned_ = outerAligned;
         if (!expect("\\end") || !expect("{gathered}")) return nullptr;
@@ -628,7 +639,7 @@ private:
         do {
             node m = line();
             if (!m) return nullptr;
-            if (owner->linkLast(m.get())) m.release();
+            link(*owner, m);
         } while (accept(","));
         if (!expect(closing)) return nullptr;
         return node(owner.release());

@@ -35,24 +35,6 @@ node leaf(Leaf* made) {
     return node(made);
 }
 
-node group(container* made, node a = nullptr, node b = nullptr);
-
-// Appends m as the last member of c, without the insertion rules, in a
-// parenthesis node where the linear text of c would write parentheses
-// around it: so "a * b / c" reads as "(a * b) / c" and is written so.
-void place(container& c, node& m) {
-    if (writtenInParentheses(c, *m, c.members() == 0)) m = group(new parentesis(), std::move(m));
-    if (c.linkLast(m.get())) m.release();
-}
-
-// Appends the members in order.
-node group(container* made, node a, node b) {
-    std::unique_ptr<container> owner(made);
-    for (node* m : {&a, &b})
-        if (*m) place(*owner, *m);
-    return node(owner.release());
-}
-
 // The depth of the deepest node below n, n itself at depth 1.
 int treeDepth(const nucleo& n) {
     int deepest = 0;
@@ -175,6 +157,31 @@ private:
             reason_ = std::move(why);
         }
         return nullptr;
+    }
+
+    // Appends m as the last member of c, without the insertion rules, in a
+    // parenthesis node where the linear text of c would write parentheses
+    // around it: so "a * b / c" reads as "(a * b) / c" and is written so.
+    // False, with the reading failed, where the tree would nest too deeply.
+    bool place(container& c, node& m) {
+        if (writtenInParentheses(c, *m, c.members() == 0)) {
+            m = group(new parentesis(), std::move(m));
+            if (!m) return false;
+        }
+        if (c.wouldNestTooDeep(m.get()) || !c.linkLast(m.get())) {
+            fail("nested too deeply");
+            return false;
+        }
+        m.release();
+        return true;
+    }
+
+    // Appends the members in order; null when one cannot be placed.
+    node group(container* made, node a = nullptr, node b = nullptr) {
+        std::unique_ptr<container> owner(made);
+        for (node* m : {&a, &b})
+            if (*m && !place(*owner, *m)) return nullptr;
+        return node(owner.release());
     }
 
     // The character at `at` as a message shows it: printable ASCII quoted,
