@@ -8,23 +8,13 @@
 
 #include "model/document.h"
 #include "text/linear_syntax.h"
+#include "text/reader_depth.h"
 
 namespace tovimat {
 
 namespace {
 
 using node = std::unique_ptr<nucleo>;
-
-// A bracket or an operator nests the text by one level of the tree and
-// passes through at most three of the rules that call themselves; deeper
-// text could not be placed in a document anyway. AddressSanitizer makes
-// every frame several times larger, and a reader that nests as deep as a
-// document may would overflow the stack before it could refuse the text.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kMaxDepth = 3 * maxNestingDepth / 5;
-#else
-constexpr int kMaxDepth = 3 * maxNestingDepth;
-#endif
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
@@ -235,7 +225,7 @@ private:
     struct deeper {
         explicit deeper(reader& r) : r(r) { ++r.depth_; }
         ~deeper() { --r.depth_; }
-        bool tooDeep() const { return r.depth_ > kMaxDepth; }
+        bool tooDeep() const { return r.depth_ > maxReaderDepth; }
         reader& r;
     };
 
