@@ -198,12 +198,16 @@ private:
         return nullptr;
     }
 
-    // Appends m to c as it is, without the insertion rules; where the tree
-    // would nest too deeply the reading fails instead.
+    // Appends m to c as it is, without the insertion rules; where c cannot
+    // take it the reading fails instead of leaving it out.
     void link(container& c, node& m) {
         if (!m) return;
-        if (c.wouldNestTooDeep(m.get()) || !c.linkLast(m.get())) {
+        if (c.wouldNestTooDeep(m.get())) {
             fail("nested too deeply");
+            return;
+        }
+        if (!c.linkLast(m.get())) {
+            fail("too many operands");
             return;
         }
         m.release();

@@ -152,14 +152,18 @@ private:
     // Appends m as the last member of c, without the insertion rules, in a
     // parenthesis node where the linear text of c would write parentheses
     // around it: so "a * b / c" reads as "(a * b) / c" and is written so.
-    // False, with the reading failed, where the tree would nest too deeply.
+    // False, with the reading failed, where c cannot take it.
     bool place(container& c, node& m) {
         if (writtenInParentheses(c, *m, c.members() == 0)) {
             m = group(new parentesis(), std::move(m));
             if (!m) return false;
         }
-        if (c.wouldNestTooDeep(m.get()) || !c.linkLast(m.get())) {
+        if (c.wouldNestTooDeep(m.get())) {
             fail("nested too deeply");
+            return false;
+        }
+        if (!c.linkLast(m.get())) {
+            fail("too many operands");
             return false;
         }
         m.release();
