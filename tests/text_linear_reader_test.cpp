@@ -14,7 +14,7 @@
 #include "platform/messages.h"
 #include "random_editor.h"
 #include "text/linear_reader.h"
-#include "text/reader_depth.h"
+#include "text/reader_support.h"
 
 namespace tovimat {
 namespace {

@@ -232,6 +232,7 @@ bool mentions(nucleo* p, nucleo* name) {
 void matcherFrame::findSharedLeads(container& bindings) {
     sharedLeads_.clear();
     leads_.clear();
+    if (singles_ < 2) return;
     int named = 0;
     for (int i = 0; i < singles_; ++i) {
         nucleo* lead = leadOf(patternMembers_[size_t(i)]);

@@ -6,7 +6,7 @@
 
 #include "model/document.h"
 #include "platform/codepages.h"
-#include "text/reader_depth.h"
+#include "text/reader_support.h"
 
 namespace tovimat {
 
@@ -202,15 +202,7 @@ private:
     // take it the reading fails instead of leaving it out.
     void link(container& c, node& m) {
         if (!m) return;
-        if (c.wouldNestTooDeep(m.get())) {
-            fail("nested too deeply");
-            return;
-        }
-        if (!c.linkLast(m.get())) {
-            fail("too many operands");
-            return;
-        }
-        m.release();
+        if (const char* refused = linkRead(c, m)) fail(refused);
     }
 
     // Appends the members in order.

@@ -8,7 +8,7 @@
 
 #include "model/document.h"
 #include "text/linear_syntax.h"
-#include "text/reader_depth.h"
+#include "text/reader_support.h"
 
 namespace tovimat {
 
@@ -158,15 +158,10 @@ private:
             m = group(new parentesis(), std::move(m));
             if (!m) return false;
         }
-        if (c.wouldNestTooDeep(m.get())) {
-            fail("nested too deeply");
+        if (const char* refused = linkRead(c, m)) {
+            fail(refused);
             return false;
         }
-        if (!c.linkLast(m.get())) {
-            fail("too many operands");
-            return false;
-        }
-        m.release();
         return true;
     }
 
